@@ -1,0 +1,75 @@
+// The game executable GV.exe, loaded whole as a private image, with translation of game
+// virtual addresses through the section table. Every read is bounded by the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/record_view.h"
+
+namespace gvde {
+
+// Load status codes (executable::status).
+enum : std::uint8_t {
+  kExeOk = 0,
+  kExeCannotOpen = 1,
+  kExeTruncated = 2,
+  kExeNoPeSignature = 4,
+  kExeBadLayout = 5,
+  kExeNotI386Image = 6,
+  kExeNoMemory = 7,
+};
+
+std::uint32_t FindPEHeader(std::uint32_t size, const std::uint8_t* bytes);
+std::uint32_t NextPowerOfTwo(std::uint32_t x);
+std::uint32_t RoundUp(std::uint32_t x, std::uint32_t alignment);
+
+class executable {
+ public:
+  // Always returns an object; `status` tells whether it is usable (0).
+  static std::unique_ptr<executable> Create(const std::string& fileName);
+
+  std::uint8_t status = kExeCannotOpen;
+  std::uint32_t fileSize = 0;
+  std::uint32_t headerOffset = 0;
+
+  // image + headerOffset, or nullptr when the image is empty.
+  const std::uint8_t* HeaderPointer() const;
+
+  // File offset of the byte that `va` names: nullopt when no section covers `va`, or when
+  // the translated position lies outside the file (such bytes give no data).
+  std::optional<std::uint32_t> VAToPointer(std::uint32_t va) const;
+
+  // The zero-terminated text at `va`, ending at the first zero byte or at the end of the
+  // file; nullopt when `va` does not translate.
+  std::optional<std::string> TranslateString(std::uint32_t va) const;
+
+  // TranslateString, or "<NO STRING>" when `va` does not translate.
+  std::string ReadString(std::uint32_t va) const;
+
+  // A view of `size` bytes at file `offset`; invalid (Valid() false) unless wholly inside.
+  RecordView Record(std::uint32_t offset, std::uint32_t size) const;
+
+  const std::vector<std::uint8_t>& image() const { return image_; }
+
+ private:
+  std::vector<std::uint8_t> image_;
+};
+
+// One walk over a game table: the records before the terminator, in table order.
+struct TableWalk {
+  std::vector<RecordView> records;
+  // File offset of the terminator record, or nullopt when the table ran to the end of the
+  // file (a record that does not fit wholly in the file ends the table too).
+  std::optional<std::uint32_t> terminatorOffset;
+};
+
+// Walks records of `recordSize` bytes from file offset `start` until one whose 32-bit
+// field at `markerOffset` equals `markerValue`.
+TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t recordSize,
+                    std::uint32_t markerOffset, std::uint32_t markerValue);
+
+}  // namespace gvde

@@ -1,0 +1,50 @@
+// The one layer through which the core touches files and directories.
+// POSIX builds use POSIX calls; Windows and winelib builds use the Win32 file API.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gvde {
+
+// Separator used where the site's literal "data\" appears in an output path.
+char PathSeparator();
+
+// Longest path the platform accepts; longer paths are refused like unopenable files.
+std::size_t MaxPathLength();
+
+// Reads a whole file opened read-only. nullopt when it cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+bool IsDirectory(const std::string& path);
+
+// Creates one directory level; false when it cannot be created.
+bool MakeDirectory(const std::string& path);
+
+// A file created anew (replacing any file of that name) and written piece by piece.
+// Every failure is remembered, so Close() tells whether the whole file reached the disk.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // False when the path is too long or the file cannot be created.
+  bool Create(const std::string& path);
+  void Write(const void* data, std::size_t size);
+  void Write(std::string_view text) { Write(text.data(), text.size()); }
+  // Closes the file; true when creation, every write and the close succeeded.
+  bool Close();
+  bool IsOpen() const { return handle_ != nullptr; }
+
+ private:
+  void* handle_ = nullptr;
+  bool failed_ = false;
+};
+
+}  // namespace gvde

@@ -1,0 +1,83 @@
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_system.h"
+
+namespace gvde {
+
+char PathSeparator() { return '/'; }
+
+std::size_t MaxPathLength() { return PATH_MAX - 1; }
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+  if (path.empty() || path.size() > MaxPathLength()) return std::nullopt;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::uint8_t chunk[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const std::string& path) {
+  if (path.empty() || path.size() > MaxPathLength()) return false;
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Create(const std::string& path) {
+  Close();
+  failed_ = false;
+  if (path.empty() || path.size() > MaxPathLength()) return false;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  handle_ = f;
+  return true;
+}
+
+void OutputFile::Write(const void* data, std::size_t size) {
+  if (handle_ == nullptr) {
+    failed_ = true;
+    return;
+  }
+  if (size != 0 && std::fwrite(data, 1, size, static_cast<std::FILE*>(handle_)) != size) failed_ = true;
+}
+
+bool OutputFile::Close() {
+  if (handle_ == nullptr) return false;
+  if (std::fclose(static_cast<std::FILE*>(handle_)) != 0) failed_ = true;
+  handle_ = nullptr;
+  return !failed_;
+}
+
+}  // namespace gvde
+
+#endif

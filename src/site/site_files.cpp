@@ -1,0 +1,67 @@
+#include "site/site_files.h"
+
+#include <string_view>
+
+#include "site/page_file.h"
+
+namespace gvde {
+namespace {
+
+constexpr std::string_view kIndexHead =
+    "<html><head><title>Grimveil info</title><link rel=\"stylesheet\" type=\"text/css\" "
+    "href=\"data/style.css\" media=\"all\"></head><body><table width=\"100%\" height=\"100%\"><tr "
+    "height=\"100%\"><td width=\"12%\" align=\"center\"><p>Correct for<br>";
+
+constexpr std::string_view kIndexTail =
+    "</p><a href=\"data/i.htm\" target=\"ab\">Items</a><br><a href=\"data/u.htm\" "
+    "target=\"ab\">Uniques</a><br><a href=\"data/m.htm\" target=\"ab\">Monsters</a><br><a "
+    "href=\"data/b.htm\" target=\"ab\">Bosses</a><br><a href=\"data/p.htm\" "
+    "target=\"ab\">Prefixes</a><br><a href=\"data/s.htm\" target=\"ab\">Suffixes</a></td><td "
+    "width=\"15%\"><iframe name=\"ab\" width=\"100%\" height=\"100%\"></iframe></td><td "
+    "width=\"15%\"><iframe name=\"nav\" width=\"100%\" height=\"100%\"></iframe></td><td "
+    "width=\"58%\"><iframe name=\"out\" width=\"100%\" height=\"100%\"></iframe></td></table></body></html>";
+
+constexpr std::string_view kStyleLines[] = {
+    "body {background-color: #330; color: #FC0;}",
+    "p {color: #FC0;}",
+    "ul {color: #FC0;}",
+    "a:visited {color: #F90;}",
+    "a:active {color: #F90;}",
+    "a:hover {color: #F90;}",
+    "a {color: #F90;}",
+    "h3 {color: #FC0;}",
+};
+
+}  // namespace
+
+bool WriteIndexPage(RunState& run) {
+  PageFile page;
+  if (!page.Create(run.OutputDir + "index.htm")) {
+    run.image.reset();
+    run.host.ShowError("Cannot write index.htm");
+    return false;
+  }
+  page << kIndexHead << run.image->ReadString(run.config.addresses.Title) << kIndexTail;
+  run.image.reset();
+  if (!page.Close()) {
+    run.host.ShowError("Cannot write index.htm");
+    return false;
+  }
+  return true;
+}
+
+bool WriteStyleSheet(RunState& run) {
+  PageFile sheet;
+  if (!sheet.Create(run.DataFile("style.css"))) {
+    run.host.ShowError("Cannot write style.css");
+    return false;
+  }
+  for (std::string_view line : kStyleLines) sheet << line << "\r\n";
+  if (!sheet.Close()) {
+    run.host.ShowError("Cannot write style.css");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace gvde

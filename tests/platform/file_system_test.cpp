@@ -1,0 +1,80 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace gvde {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/gvde-fs-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  std::string dir_;
+};
+
+TEST_F(FileSystemTest, WrittenFileReadsBackWhole) {
+  OutputFile out;
+  ASSERT_TRUE(out.Create(dir_ + "/a.bin"));
+  out.Write("ab\0c", 4);
+  out.Write(std::string_view("\r\n"));
+  EXPECT_TRUE(out.Close());
+  auto bytes = ReadWholeFile(dir_ + "/a.bin");
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), std::string("ab\0c\r\n", 6));
+}
+
+TEST_F(FileSystemTest, CreateReplacesAnExistingFile) {
+  OutputFile out;
+  ASSERT_TRUE(out.Create(dir_ + "/a.txt"));
+  out.Write(std::string_view("long old content"));
+  ASSERT_TRUE(out.Close());
+  ASSERT_TRUE(out.Create(dir_ + "/a.txt"));
+  out.Write(std::string_view("new"));
+  ASSERT_TRUE(out.Close());
+  auto bytes = ReadWholeFile(dir_ + "/a.txt");
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
+}
+
+TEST_F(FileSystemTest, FailuresAreReported) {
+  OutputFile out;
+  EXPECT_FALSE(out.Create(dir_ + "/missing/a.txt"));
+  EXPECT_FALSE(out.Close());
+  EXPECT_FALSE(out.Create(std::string(MaxPathLength() + 1, 'a')));
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/nothing").has_value());
+  EXPECT_FALSE(ReadWholeFile(dir_).has_value());  // a directory is not a file
+}
+
+TEST_F(FileSystemTest, WriteErrorsSurfaceAtClose) {
+  // /dev/full accepts the open and refuses every write.
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  OutputFile out;
+  ASSERT_TRUE(out.Create("/dev/full"));
+  std::string big(1 << 16, 'x');
+  out.Write(big);
+  EXPECT_FALSE(out.Close());
+}
+
+TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOnly) {
+  EXPECT_TRUE(MakeDirectory(dir_ + "/data"));
+  EXPECT_TRUE(IsDirectory(dir_ + "/data"));
+  EXPECT_FALSE(MakeDirectory(dir_ + "/data"));
+  EXPECT_FALSE(MakeDirectory(dir_ + "/x/y"));
+  OutputFile out;
+  ASSERT_TRUE(out.Create(dir_ + "/plain"));
+  ASSERT_TRUE(out.Close());
+  EXPECT_FALSE(IsDirectory(dir_ + "/plain"));
+  EXPECT_EQ(PathSeparator(), '/');
+}
+
+}  // namespace
+}  // namespace gvde
