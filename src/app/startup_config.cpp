@@ -1,0 +1,125 @@
+#include "app/startup_config.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "ini/ini_to_read.h"
+#include "platform/file_system.h"
+
+namespace gvde {
+
+namespace {
+
+// Value 0 to 15 of a hexadecimal digit, or -1 for any other character.
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+template <std::size_t N>
+bool ReadNameList(const std::string& path, std::array<std::string, N>& names) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return false;
+  std::vector<std::string> lines = ReadLines(*bytes, N);
+  for (std::size_t i = 0; i < N; ++i) names[i] = std::move(lines[i]);
+  return true;
+}
+
+struct AddressKey {
+  const char* name;
+  std::uint32_t TableAddresses::*field;
+};
+
+// The order in which the keys are read and checked.
+constexpr std::array<AddressKey, 7> kAddressKeys = {{
+    {"ItemTable", &TableAddresses::ItemTable},
+    {"UniqueTable", &TableAddresses::UniqueTable},
+    {"MonsterTable", &TableAddresses::MonsterTable},
+    {"BossTable", &TableAddresses::BossTable},
+    {"SpellTable", &TableAddresses::SpellTable},
+    {"AffixTable", &TableAddresses::AffixTable},
+    {"Title", &TableAddresses::Title},
+}};
+
+// Empty on success, else the message for the first key that gives 0.
+std::string ReadAddresses(const std::string& path, TableAddresses& addresses) {
+  INIToRead reader;
+  if (!reader.Load(path)) return "Cannot read Address.ini";
+  for (const AddressKey& key : kAddressKeys) {
+    const std::uint32_t value = HexToNum(reader.GetValue(key.name, ""));
+    if (value == 0) return std::string(key.name) + " offset equals 0";
+    addresses.*key.field = value;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::uint32_t HexToNum(std::string_view text) {
+  std::uint32_t result = 0;
+  for (const char c : text) {
+    const int digit = HexDigit(c);
+    if (digit < 0) return 0;
+    result = result * 16u + static_cast<std::uint32_t>(digit);
+  }
+  return result;
+}
+
+std::string AddBackslash(std::string_view path) { return AddSeparator(path, '\\'); }
+
+std::string AddSeparator(std::string_view path, char separator) {
+  std::string result(path);
+  if (result.empty() || result.back() != separator) result += separator;
+  return result;
+}
+
+std::vector<std::string> ReadLines(const std::vector<std::uint8_t>& bytes, std::size_t maxLines) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const std::vector<std::string_view> lines = SplitLines(text);
+  std::vector<std::string> result(maxLines);
+  for (std::size_t i = 0; i < maxLines && i < lines.size(); ++i) result[i] = std::string(lines[i]);
+  return result;
+}
+
+RememberedSettings LoadSettings(const std::string& path) {
+  RememberedSettings settings;
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) return settings;
+  std::vector<std::string> lines = ReadLines(*bytes, 3);
+  settings.gameDir = std::move(lines[0]);
+  settings.outputDir = std::move(lines[1]);
+  settings.technicalInfo = lines[2] == "+";
+  return settings;
+}
+
+bool SaveSettings(const std::string& path, const RememberedSettings& settings) {
+  OutputFile file;
+  if (!file.Create(path)) return false;
+  file.Write(settings.gameDir);
+  file.Write("\r\n");
+  file.Write(settings.outputDir);
+  file.Write("\r\n");
+  file.Write(settings.technicalInfo ? "+\r\n" : "-\r\n");
+  return file.Close();
+}
+
+StartupResult LoadStartupConfiguration(const std::string& directory) {
+  StartupResult result;
+  result.settings = LoadSettings(directory + "Settings.ini");
+  if (!ReadNameList(directory + "Effect.ini", result.configuration.EffectNames)) {
+    result.message = "Cannot read Effect.ini";
+    return result;
+  }
+  if (!ReadNameList(directory + "AITypes.ini", result.configuration.AiTypeNames)) {
+    result.message = "Cannot read AITypes.ini";
+    return result;
+  }
+  result.message = ReadAddresses(directory + "Address.ini", result.configuration.addresses);
+  result.ok = result.message.empty();
+  return result;
+}
+
+}  // namespace gvde

@@ -1,0 +1,55 @@
+// INIToRead: a strict, read-only INI reader. The whole file must be valid or the load fails,
+// leaving a message that says why; lookups then search one group by exact entry name.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gvde {
+
+// Splits single-byte text into lines ending at CR, LF or CR LF (the ends are dropped).
+// A last line without a line end is kept; text ending in a line end gives no extra line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+class INIToRead {
+ public:
+  INIToRead() = default;
+
+  // True when the whole file was read and valid; otherwise LastError() says why.
+  bool Load(const std::string& fileName);
+
+  // The value of the first entry of the current group named exactly `name`; otherwise
+  // `defaultValue`, and the last error becomes "Value is not found".
+  std::string GetValue(std::string_view name, const std::string& defaultValue);
+
+  // When set before a load, a ";" after the first character of a value ends the value.
+  void SetValueComments(bool on) { valueComments_ = on; }
+  bool ValueComments() const { return valueComments_; }
+
+  const std::string& LastError() const { return lastError_; }
+  bool IsLoaded() const { return loaded_; }
+
+ private:
+  void Clear();
+  bool CheckLines(const std::vector<std::string_view>& lines);
+  bool StoreLines(const std::vector<std::string_view>& lines);
+  bool Fail(const char* message);
+  std::size_t FindEntry(std::string_view name) const;
+
+  std::vector<std::string> groupNames_;
+  std::vector<std::size_t> groupFirstEntry_;
+  std::vector<std::size_t> groupEntryCount_;
+  std::vector<std::string> entryNames_;
+  std::vector<std::string> entryValues_;
+  // Equal to groupCount_ for "no group": the entries before the first group line.
+  std::size_t currentGroup_ = 0;
+  std::size_t groupCount_ = 0;
+  std::size_t ungroupedCount_ = 0;
+  bool loaded_ = false;
+  std::string lastError_;
+  bool valueComments_ = false;
+};
+
+}  // namespace gvde
