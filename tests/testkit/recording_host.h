@@ -1,0 +1,43 @@
+// A Host for tests: records every call in order and answers AskExit with a set value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "site/host.h"
+
+namespace gvde::testkit {
+
+struct HostCall {
+  enum Kind { kShowError, kAskExit, kShowDone };
+  Kind kind;
+  std::string text;  // the message or question; empty for ShowDone
+
+  bool operator==(const HostCall&) const = default;
+};
+
+class RecordingHost : public Host {
+ public:
+  explicit RecordingHost(bool askExitAnswer = false) : askExitAnswer_(askExitAnswer) {}
+
+  void ShowError(const std::string& message) override;
+  bool AskExit(const std::string& question) override;
+  void ShowDone() override;
+
+  void SetAskExitAnswer(bool answer) { askExitAnswer_ = answer; }
+
+  // Every call so far, in order.
+  const std::vector<HostCall>& calls() const { return calls_; }
+  // Only the ShowError messages, in order.
+  std::vector<std::string> Errors() const;
+  // Only the AskExit questions, in order.
+  std::vector<std::string> Questions() const;
+  int DoneCount() const;
+  void Clear() { calls_.clear(); }
+
+ private:
+  bool askExitAnswer_;
+  std::vector<HostCall> calls_;
+};
+
+}  // namespace gvde::testkit
