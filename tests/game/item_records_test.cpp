@@ -1,0 +1,280 @@
+// Decoding and preparation of the base item and unique item tables, base-item lookup and the
+// unique picture rule.
+#include "game/item_records.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "testkit/game_tables.h"
+#include "testkit/pe_builder.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde {
+namespace {
+
+using testkit::ItemSpec;
+using testkit::PeBuilder;
+using testkit::UniqueSpec;
+
+class TableTest : public ::testing::Test {
+ protected:
+  // Loads the built image and returns the file offset of the table at `va`.
+  std::uint32_t Load(std::uint32_t va) {
+    exe_ = testkit::LoadBuiltImage(pe_, dir_.File("GV.exe"));
+    EXPECT_TRUE(exe_ && exe_->status == kExeOk);
+    const std::optional<std::uint32_t> start = exe_ ? exe_->VAToPointer(va) : std::nullopt;
+    EXPECT_TRUE(start.has_value());
+    return start.value_or(0);
+  }
+  PreparedItems Items(const std::vector<ItemSpec>& items) {
+    const std::uint32_t va = testkit::AddItemTable(pe_, items);
+    const std::uint32_t start = Load(va);
+    return PrepareItemTable(*exe_, start);
+  }
+  PreparedUniques Uniques(const std::vector<UniqueSpec>& uniques) {
+    const std::uint32_t va = testkit::AddUniqueTable(pe_, uniques);
+    const std::uint32_t start = Load(va);
+    return PrepareUniqueTable(*exe_, start);
+  }
+
+  testkit::TempDir dir_;
+  PeBuilder pe_;
+  std::unique_ptr<executable> exe_;
+};
+
+TEST_F(TableTest, ItemFieldsAreDecodedFromTheirOffsets) {
+  ItemSpec spec;
+  spec.dropKind = 2;
+  spec.itemClass = 3;
+  spec.equipLocation = 7;
+  spec.picture = 41;
+  spec.itemType = 13;
+  spec.uniqueId = 200;
+  spec.name = "Amulet";
+  spec.magicName = "Charm";
+  spec.level = 0x01020304;
+  spec.durability = -5;
+  spec.minDamage = 6;
+  spec.maxDamage = 7;
+  spec.minArmor = 8;
+  spec.maxArmor = 9;
+  spec.reqStr = 250;
+  spec.reqMag = 11;
+  spec.reqDex = 12;
+  spec.reqVit = 13;
+  spec.specialEffect = 14;
+  spec.magicCode = -15;
+  spec.spell = 16;
+  spec.consumed = 17;
+  spec.price = 0x7FFFFFFF;
+
+  const PreparedItems prepared = Items({spec});
+
+  ASSERT_EQ(prepared.records.size(), 1u);
+  const ItemRecord& item = prepared.records[0];
+  EXPECT_EQ(item.dropKind, 2u);
+  EXPECT_EQ(item.itemClass, 3);
+  EXPECT_EQ(item.equipLocation, 7);
+  EXPECT_EQ(item.picture, 41);
+  EXPECT_EQ(item.itemType, 13);
+  EXPECT_EQ(item.uniqueId, 200);
+  EXPECT_EQ(item.name, "Amulet");
+  EXPECT_EQ(item.magicName, std::optional<std::string>("Charm"));
+  EXPECT_EQ(item.level, 0x01020304u);
+  EXPECT_EQ(item.durability, -5);
+  EXPECT_EQ(item.minDamage, 6);
+  EXPECT_EQ(item.maxDamage, 7);
+  EXPECT_EQ(item.minArmor, 8);
+  EXPECT_EQ(item.maxArmor, 9);
+  EXPECT_EQ(item.reqStr, 250);
+  EXPECT_EQ(item.reqMag, 11);
+  EXPECT_EQ(item.reqDex, 12);
+  EXPECT_EQ(item.reqVit, 13);
+  EXPECT_EQ(item.specialEffect, 14);
+  EXPECT_EQ(item.magicCode, -15);
+  EXPECT_EQ(item.spell, 16);
+  EXPECT_EQ(item.consumed, 17);
+  EXPECT_EQ(item.price, 0x7FFFFFFF);
+  EXPECT_EQ(prepared.MaxItemLevel, 0x01020304u);
+}
+
+TEST_F(TableTest, FirstRecordTerminatorGivesNoItems) {
+  const PreparedItems prepared = Items({});
+  EXPECT_TRUE(prepared.records.empty());
+  EXPECT_EQ(prepared.MaxItemLevel, 0u);
+}
+
+TEST_F(TableTest, GoldAlwaysUsesPictureFour) {
+  ItemSpec gold;
+  gold.itemType = 11;
+  gold.picture = 17;
+  ItemSpec staff;
+  staff.itemType = 10;
+  staff.picture = 17;
+
+  const PreparedItems prepared = Items({gold, staff});
+
+  ASSERT_EQ(prepared.records.size(), 2u);
+  EXPECT_EQ(prepared.records[0].picture, 4);
+  EXPECT_EQ(prepared.records[1].picture, 17);
+}
+
+TEST_F(TableTest, UntranslatableTextsGiveEmptyNameAndAbsentMagicName) {
+  ItemSpec spec;
+  spec.name = std::nullopt;
+  spec.magicName = std::nullopt;
+  ItemSpec emptyMagicName;
+  emptyMagicName.magicName = "";
+
+  const PreparedItems prepared = Items({spec, emptyMagicName});
+
+  ASSERT_EQ(prepared.records.size(), 2u);
+  EXPECT_EQ(prepared.records[0].name, "");
+  EXPECT_FALSE(prepared.records[0].magicName.has_value());
+  EXPECT_EQ(prepared.records[1].magicName, std::optional<std::string>(""));
+}
+
+TEST_F(TableTest, MaxItemLevelComparesUnsigned) {
+  std::vector<ItemSpec> specs(3);
+  specs[0].level = 5;
+  specs[1].level = 0x80000000;
+  specs[2].level = 3;
+
+  EXPECT_EQ(Items(specs).MaxItemLevel, 0x80000000u);
+}
+
+TEST_F(TableTest, ItemTableRunningToTheEndOfTheFileEndsThere) {
+  std::vector<std::uint8_t> table;
+  for (const char* name : {"First", "Second"}) {
+    ItemSpec spec;
+    spec.name = name;
+    const std::vector<std::uint8_t> record = testkit::EncodeItemRecord(spec, pe_);
+    table.insert(table.end(), record.begin(), record.end());
+  }
+  // Pad so that the table's last byte is the file's last byte (no terminator record).
+  const std::uint32_t used = pe_.NextVA() - (pe_.imageBase + 0x1000);
+  const std::uint32_t size = static_cast<std::uint32_t>(table.size());
+  pe_.AddZeros((0x200 - (used + size) % 0x200) % 0x200);
+  const std::uint32_t va = pe_.AddData(table);
+  const std::uint32_t start = Load(va);
+  ASSERT_TRUE(exe_);
+  ASSERT_EQ(exe_->fileSize, start + size);
+
+  const PreparedItems prepared = PrepareItemTable(*exe_, start);
+
+  ASSERT_EQ(prepared.records.size(), 2u);
+  EXPECT_EQ(prepared.records[0].name, "First");
+  EXPECT_EQ(prepared.records[1].name, "Second");
+}
+
+TEST_F(TableTest, UniqueFieldsAndEffectEntriesAreDecoded) {
+  UniqueSpec spec;
+  spec.name = "Gladius";
+  spec.uniqueId = 201;
+  spec.level = 250;
+  spec.effectCount = 9;
+  spec.price = -100;
+  spec.effects = {{1, -2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {93, -16, 17}};
+
+  const PreparedUniques prepared = Uniques({spec});
+
+  ASSERT_EQ(prepared.records.size(), 1u);
+  const UniqueRecord& unique = prepared.records[0];
+  EXPECT_EQ(unique.name, "Gladius");
+  EXPECT_EQ(unique.uniqueId, 201);
+  EXPECT_EQ(unique.level, 250);
+  EXPECT_EQ(unique.effectCount, 9);
+  EXPECT_EQ(unique.price, -100);
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(unique.effects[k].code, spec.effects[k].code) << k;
+    EXPECT_EQ(unique.effects[k].param1, spec.effects[k].param1) << k;
+    EXPECT_EQ(unique.effects[k].param2, spec.effects[k].param2) << k;
+  }
+  EXPECT_EQ(prepared.MaxUniqueLevel, 250u);
+  EXPECT_EQ(prepared.MaxUniqueId, 201u);
+}
+
+TEST_F(TableTest, UniqueMaximaAndUntranslatableName) {
+  std::vector<UniqueSpec> specs(3);
+  specs[0].level = 4;
+  specs[0].uniqueId = 30;
+  specs[1].level = 9;
+  specs[1].uniqueId = 2;
+  specs[1].name = std::nullopt;
+  specs[2].level = 1;
+  specs[2].uniqueId = 7;
+
+  const PreparedUniques prepared = Uniques(specs);
+
+  ASSERT_EQ(prepared.records.size(), 3u);
+  EXPECT_EQ(prepared.records[1].name, "");
+  EXPECT_EQ(prepared.MaxUniqueLevel, 9u);
+  EXPECT_EQ(prepared.MaxUniqueId, 30u);
+}
+
+TEST_F(TableTest, EmptyUniqueTable) {
+  const PreparedUniques prepared = Uniques({});
+  EXPECT_TRUE(prepared.records.empty());
+  EXPECT_EQ(prepared.MaxUniqueLevel, 0u);
+  EXPECT_EQ(prepared.MaxUniqueId, 0u);
+}
+
+TEST(EffectsUsed, IsEffectCountAtMostSix) {
+  const std::vector<std::pair<std::uint16_t, std::uint32_t>> cases = {{0, 0}, {1, 1}, {6, 6}, {7, 6}, {9, 6}, {0xFFFF, 6}};
+  for (const auto& [count, used] : cases) {
+    UniqueRecord unique;
+    unique.effectCount = count;
+    EXPECT_EQ(EffectsUsed(unique), used) << count;
+  }
+}
+
+TEST(FindBaseItem, TakesTheFirstItemWithTheSameUniqueId) {
+  std::vector<ItemRecord> items(4);
+  items[0].uniqueId = 3;
+  items[1].uniqueId = 5;
+  items[2].uniqueId = 7;
+  items[3].uniqueId = 5;
+  UniqueRecord unique;
+
+  unique.uniqueId = 5;
+  EXPECT_EQ(FindBaseItem(unique, items), std::optional<std::uint32_t>(1));
+  unique.uniqueId = 7;
+  EXPECT_EQ(FindBaseItem(unique, items), std::optional<std::uint32_t>(2));
+  unique.uniqueId = 4;
+  EXPECT_EQ(FindBaseItem(unique, items), std::nullopt);
+  EXPECT_EQ(FindBaseItem(unique, {}), std::nullopt);
+}
+
+TEST(UniquePicture, FirstUsedCode44EntryElseBasePicture) {
+  ItemRecord base;
+  base.picture = 12;
+  struct Case {
+    const char* what;
+    std::uint16_t effectCount;
+    std::vector<EffectEntry> effects;
+    std::int32_t picture;
+  };
+  const std::vector<Case> cases = {
+      {"no effects", 0, {}, 12},
+      {"only code 44", 1, {{44, 33, 0}}, 33},
+      {"code 44 after another", 2, {{0, 1, 2}, {44, 34, 0}}, 34},
+      {"second code 44 changes nothing", 3, {{44, 35, 0}, {44, 99, 0}, {1, 1, 1}}, 35},
+      {"code 44 beyond effectCount", 1, {{0, 1, 2}, {44, 36, 0}}, 12},
+      {"count above six reads six", 9, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {44, 37, 0}}, 37},
+      {"code 44 in entry 6 with count 5", 5, {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {44, 38, 0}}, 12},
+  };
+  for (const Case& c : cases) {
+    UniqueRecord unique;
+    unique.effectCount = c.effectCount;
+    for (std::size_t k = 0; k < c.effects.size(); ++k) unique.effects[k] = c.effects[k];
+    EXPECT_EQ(UniquePicture(unique, base), c.picture) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace gvde
