@@ -1,0 +1,166 @@
+// Monster and boss pictures: frame 0 of the first group of an animation file.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <limits>
+#include <exception>
+
+#include "image/sprites.h"
+
+namespace gvde {
+
+namespace {
+
+using ColourTable = std::array<std::uint8_t, 256>;
+
+ColourTable IdentityTable() {
+  ColourTable table{};
+  for (std::size_t c = 0; c < table.size(); ++c) table[c] = static_cast<std::uint8_t>(c);
+  return table;
+}
+
+// Every '%' directly followed by a lower-case letter becomes the single letter 'a'.
+std::string AnimationFileOfLetterA(const std::string& pattern) {
+  std::string name;
+  name.reserve(pattern.size());
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= 'a' && pattern[i + 1] <= 'z') {
+      name += 'a';
+      ++i;
+    } else {
+      name += pattern[i];
+    }
+  }
+  return name;
+}
+
+bool ReadOwnTable(FileSource& files, const std::optional<std::string>& ownTable, ColourTable& table) {
+  if (!ownTable) {
+    table = IdentityTable();
+    return true;
+  }
+  return files.ReadFileExact(table.data(), 256, *ownTable);
+}
+
+// The boss table is looked for under "CF\MD\" first, then under "CF\SD\".
+bool ReadBossTable(FileSource& files, const std::optional<std::string>& bossTable, ColourTable& table) {
+  if (!bossTable) {
+    table = IdentityTable();
+    return true;
+  }
+  return files.ReadFileExact(table.data(), 256, "CF\\MD\\" + *bossTable + ".trn") ||
+         files.ReadFileExact(table.data(), 256, "CF\\SD\\" + *bossTable + ".trn");
+}
+
+std::uint32_t ReadU32(std::span<const std::uint8_t> data, std::size_t at) {
+  return static_cast<std::uint32_t>(data[at]) | static_cast<std::uint32_t>(data[at + 1]) << 8 |
+         static_cast<std::uint32_t>(data[at + 2]) << 16 | static_cast<std::uint32_t>(data[at + 3]) << 24;
+}
+
+// Where the run data of frame 0 of the first group lies; false when any offset read
+// from the file points outside it.
+bool LocateFirstFrame(std::span<const std::uint8_t> file, std::size_t& dataBegin, std::size_t& dataEnd) {
+  const std::uint64_t size = file.size();
+  if (size < 4) return false;
+  const std::uint64_t group = ReadU32(file, 0);
+  if (group + 12 > size) return false;
+  const std::uint32_t frameStart = ReadU32(file, static_cast<std::size_t>(group + 4));
+  const std::uint32_t frameEnd = ReadU32(file, static_cast<std::size_t>(group + 8));
+  if (frameEnd < frameStart) return false;
+  const std::uint64_t start = group + frameStart;
+  const std::uint64_t end = group + frameEnd;
+  if (end > size || start + 2 > size) return false;
+  const std::uint64_t headerLength =
+      static_cast<std::uint64_t>(file[static_cast<std::size_t>(start)]) |
+      static_cast<std::uint64_t>(file[static_cast<std::size_t>(start) + 1]) << 8;
+  const std::uint64_t begin = start + headerLength;
+  if (begin >= end) return false;  // no run data: no pixels
+  dataBegin = static_cast<std::size_t>(begin);
+  dataEnd = static_cast<std::size_t>(end);
+  return true;
+}
+
+// Pixels and stream bytes of the run opened by control byte b.
+struct MonsterRun {
+  enum class Kind { Transparent, Fill, Literal } kind;
+  std::size_t pixels;
+  std::size_t bytes;
+};
+
+MonsterRun ClassifyRun(std::uint8_t b) {
+  if (b >= 0x01 && b <= 0x7F) return {MonsterRun::Kind::Transparent, b, 1};
+  if (b >= 0x80 && b <= 0xBE) return {MonsterRun::Kind::Fill, static_cast<std::size_t>(0xBF - b), 2};
+  const std::size_t pixels = b == 0 ? 256 : static_cast<std::size_t>(0x100 - b);
+  return {MonsterRun::Kind::Literal, pixels, 1 + pixels};
+}
+
+// Counting pass: the frame's pixels, or false when the last run overruns the frame.
+bool CountPixels(std::span<const std::uint8_t> runs, std::uint64_t& count) {
+  count = 0;
+  std::size_t position = 0;
+  while (position < runs.size()) {
+    const MonsterRun run = ClassifyRun(runs[position]);
+    count += run.pixels;
+    position += run.bytes;
+  }
+  return position == runs.size();
+}
+
+// Decoding pass over runs that the counting pass accepted; `pixels` has exactly their size.
+void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table, std::vector<std::uint8_t>& pixels) {
+  std::size_t out = 0;
+  std::size_t position = 0;
+  while (position < runs.size()) {
+    const MonsterRun run = ClassifyRun(runs[position]);
+    for (std::size_t k = 0; k < run.pixels; ++k) {
+      std::uint8_t value = 255;
+      if (run.kind == MonsterRun::Kind::Fill) value = table[runs[position + 1]];
+      if (run.kind == MonsterRun::Kind::Literal) value = table[runs[position + 1 + k]];
+      pixels[out++] = value;
+    }
+    position += run.bytes;
+  }
+}
+
+}  // namespace
+
+bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spriteName,
+                       const std::optional<std::string>& ownTable,
+                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
+                       const std::string& pngPath) {
+  const std::string fileName = AnimationFileOfLetterA(spriteName);
+  ColourTable own{};
+  if (!ReadOwnTable(files, ownTable, own)) return false;
+  ColourTable boss{};
+  if (!ReadBossTable(files, bossTable, boss)) return false;
+  ColourTable table{};
+  for (std::size_t c = 0; c < table.size(); ++c) table[c] = boss[own[c]];
+
+  std::vector<std::uint8_t> file;
+  const std::int32_t extracted = files.ExtractFile(file, fileName);
+  if (extracted <= 0) return false;
+  const std::span<const std::uint8_t> whole(file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
+
+  std::size_t dataBegin = 0;
+  std::size_t dataEnd = 0;
+  if (!LocateFirstFrame(whole, dataBegin, dataEnd)) return false;
+  const std::span<const std::uint8_t> runs = whole.subspan(dataBegin, dataEnd - dataBegin);
+
+  std::uint64_t pixelCount = 0;
+  if (!CountPixels(runs, pixelCount)) return false;
+  if (frameWidth == 0 || pixelCount % frameWidth != 0) return false;
+  const std::uint64_t height = pixelCount / frameWidth;
+  if (height == 0 || height > std::numeric_limits<std::uint32_t>::max()) return false;
+
+  std::vector<std::uint8_t> pixels;
+  try {
+    pixels.resize(static_cast<std::size_t>(pixelCount));
+  } catch (const std::exception&) {
+    return false;
+  }
+  DecodeRuns(runs, table, pixels);
+  file = {};
+  return png.WritePng(frameWidth, static_cast<std::uint32_t>(height), pngPath, pixels);
+}
+
+}  // namespace gvde

@@ -1,0 +1,40 @@
+#include "site/item_picture_stage.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "image/item_images.h"
+
+namespace gvde {
+
+namespace {
+
+// Extracts "data\inv\" + name and writes its frames from firstFrame on, giving their
+// count; false once an error has been reported through RunError.
+bool WriteItemGraphicsFile(RunState& run, const std::string& name, std::uint32_t firstFrame,
+                           std::uint32_t firstNumber, std::uint32_t& count) {
+  std::vector<std::uint8_t> file;
+  const std::int32_t extracted = run.archives.ExtractFile(file, "data\\inv\\" + name);
+  if (extracted == 0) return RunError(run, "Cannot extract " + name);
+  if (extracted < 0) return RunError(run, "File \"" + name + "\" is too large");
+  const std::span<const std::uint8_t> bytes(file.data(), std::min(file.size(), static_cast<std::size_t>(extracted)));
+  count = WriteItemImages(run.png, run.DataFile("i"), firstFrame, firstNumber, bytes);
+  file = {};
+  if (count == 0) return RunError(run, "Cannot write images for items");
+  return true;
+}
+
+}  // namespace
+
+bool WriteItemPictureStage(RunState& run) {
+  std::uint32_t firstCount = 0;
+  if (!WriteItemGraphicsFile(run, "invobj1.cel", 11, 0, firstCount)) return false;
+  // invobj3.cel goes on with the number the unwritten last frame of invobj1.cel would have had.
+  std::uint32_t thirdCount = 0;
+  if (!WriteItemGraphicsFile(run, "invobj3.cel", 0, firstCount - 1, thirdCount)) return false;
+  run.archives.CloseArchives();
+  return true;
+}
+
+}  // namespace gvde

@@ -1,0 +1,179 @@
+#include "image/png_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "testkit/png_decode.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+
+Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or(Bytes{}); }
+
+std::uint32_t BigEndianAt(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+         static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+// The whole file of a 1 x 1 transparent pixel with an all-zero palette.
+Bytes OneTransparentPixelFile() {
+  Bytes file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
+                0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 1, 8, 3, 0, 0, 0, 0x28, 0xCB, 0x34, 0xBB,
+                0, 0, 3, 0, 'P', 'L', 'T', 'E'};
+  file.resize(file.size() + 768, 0);
+  Append(file, {0xB3, 0x30, 0xF4, 0x88,
+                0, 0, 0, 1, 't', 'R', 'N', 'S', 0, 0x40, 0xE6, 0xD8, 0x66,
+                0, 0, 0, 10, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01,
+                0x48, 0xAF, 0xA4, 0x71,
+                0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+  return file;
+}
+
+// Game colour k of the test palette.
+std::array<std::uint8_t, 3> GameColour(int k) {
+  return {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), static_cast<std::uint8_t>(k ^ 0x5A)};
+}
+
+void LoadTestPalette(PngWriter& png) {
+  for (int k = 0; k < 256; ++k) std::memcpy(png.PngPalette() + 3 * k, GameColour(k).data(), 3);
+}
+
+class PngWriterTest : public ::testing::Test {
+ protected:
+  PngWriterTest() { png.PreparePalette(); }
+  testkit::TempDir dir;
+  PngWriter png;
+};
+
+TEST(Crc32Test, KnownValues) {
+  const std::string iend = "IEND";
+  EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>(iend.data()), iend.size()), 0xAE426082U);
+  const std::string check = "123456789";
+  EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()), 0xCBF43926U);
+}
+
+TEST_F(PngWriterTest, OneTransparentPixelGivesTheExactFile) {
+  const std::string path = dir.File("one.png");
+  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
+  const Bytes file = ReadBytes(path);
+  EXPECT_EQ(file, OneTransparentPixelFile());
+  EXPECT_EQ(file.size(), 850U + 10U);
+
+  const auto decoded = testkit::DecodePngFile(path);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->rows, (std::vector<Bytes>{{0}}));
+  EXPECT_EQ(decoded->trns, Bytes{0});
+}
+
+TEST_F(PngWriterTest, RowsAreWrittenTopFirstAsReversedIndices) {
+  const std::string path = dir.File("three.png");
+  ASSERT_TRUE(png.WritePng(3, 2, path, {1, 2, 3, 4, 5, 6}));
+  const Bytes file = ReadBytes(path);
+  ASSERT_EQ(file.size(), 850U + 16U);
+  EXPECT_EQ(Bytes(file.begin() + 16, file.begin() + 33),
+            (Bytes{0, 0, 0, 3, 0, 0, 0, 2, 8, 3, 0, 0, 0, 0xAA, 0xAA, 0x96, 0x28}));
+  // zlib stream of [0, 251, 250, 249, 0, 254, 253, 252], then its chunk CRC.
+  EXPECT_EQ(Bytes(file.begin() + 826, file.begin() + 858),
+            (Bytes{0, 0, 0, 16, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0x63, 0xF8, 0xFD, 0xEB, 0x27, 0xC3, 0xBF, 0xBF,
+                   0x7F, 0x00, 0x17, 0x8E, 0x05, 0xE6, 0x9A, 0x6C, 0xA2, 0xE7, 0, 0, 0, 0}));
+
+  const auto decoded = testkit::DecodePngFile(path);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->rows, (std::vector<Bytes>{{251, 250, 249}, {254, 253, 252}}));
+}
+
+TEST(PngPaletteTest, PreparedPaletteIsReversedWithItsChecksum) {
+  testkit::TempDir dir;
+  PngWriter png;
+  LoadTestPalette(png);
+  png.PreparePalette();
+  const std::string path = dir.File("pal.png");
+  ASSERT_TRUE(png.WritePng(1, 1, path, {0}));
+  const Bytes file = ReadBytes(path);
+  ASSERT_GE(file.size(), 830U);
+  EXPECT_EQ(Bytes(file.begin() + 41, file.begin() + 44), (Bytes{255, 0, 0xA5}));    // game colour 255
+  EXPECT_EQ(Bytes(file.begin() + 806, file.begin() + 809), (Bytes{0, 255, 0x5A}));  // game colour 0
+  EXPECT_EQ(BigEndianAt(file, 809), 0xE29038C4U);
+
+  const auto decoded = testkit::DecodePng(file);
+  ASSERT_TRUE(decoded);
+  ASSERT_EQ(decoded->palette.size(), 256U);
+  for (int k = 0; k < 256; ++k) EXPECT_EQ(decoded->palette[static_cast<std::size_t>(k)], GameColour(255 - k)) << k;
+  EXPECT_EQ(decoded->rows, (std::vector<Bytes>{{255}}));
+}
+
+TEST_F(PngWriterTest, EveryPixelSurvivesTheIndependentDecoder) {
+  const std::uint32_t width = 37;
+  const std::uint32_t height = 23;
+  Bytes pixels(width * height);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 7 + i / 5);
+  const std::string path = dir.File("big.png");
+  ASSERT_TRUE(png.WritePng(width, height, path, pixels));
+
+  const Bytes file = ReadBytes(path);
+  ASSERT_GE(file.size(), 850U);
+  EXPECT_EQ(file.size(), 850U + BigEndianAt(file, 826));
+  const auto decoded = testkit::DecodePng(file);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->width, width);
+  EXPECT_EQ(decoded->height, height);
+  EXPECT_EQ(decoded->bitDepth, 8);
+  EXPECT_EQ(decoded->colorType, 3);
+  EXPECT_EQ(decoded->interlace, 0);
+  EXPECT_EQ(decoded->trns, Bytes{0});
+  for (std::uint32_t y = 0; y < height; ++y) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+      EXPECT_EQ(decoded->rows[y][x], 255 - pixels[(height - 1 - y) * width + x]) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(PngWriterTest, ASecondPictureKeepsNothingOfTheFirst) {
+  const std::string path = dir.File("same.png");
+  ASSERT_TRUE(png.WritePng(3, 2, path, {1, 2, 3, 4, 5, 6}));
+  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
+  EXPECT_EQ(ReadBytes(path), OneTransparentPixelFile());
+}
+
+TEST_F(PngWriterTest, AnExistingFileIsReplaced) {
+  const std::string path = dir.File("old.png");
+  ASSERT_TRUE(testkit::WriteFileText(path, std::string(5000, 'x')));
+  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
+  EXPECT_EQ(ReadBytes(path), OneTransparentPixelFile());
+}
+
+TEST_F(PngWriterTest, RefusedPicturesLeaveNoFile) {
+  struct Case {
+    const char* name;
+    std::uint32_t width;
+    std::uint32_t height;
+    Bytes pixels;
+  };
+  const Case cases[] = {
+      {"height0.png", 3, 0, {}},
+      {"width0.png", 0, 3, {}},
+      {"short.png", 2, 2, {1, 2, 3}},          // fewer pixels than width x height
+      {"huge.png", 0xFFFFFFFF, 0xFFFFFFFF, {1}},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.File(c.name);
+    EXPECT_FALSE(png.WritePng(c.width, c.height, path, c.pixels)) << c.name;
+    EXPECT_FALSE(testkit::FileExists(path)) << c.name;
+  }
+}
+
+TEST_F(PngWriterTest, AFileThatCannotBeCreatedGivesFalse) {
+  EXPECT_FALSE(png.WritePng(1, 1, dir.File("missing/sub.png"), {255}));
+}
+
+}  // namespace
+}  // namespace gvde
