@@ -1,5 +1,8 @@
 #include "archive/game_archives.h"
 
+#if defined(_WIN32) && defined(__WINE__)
+#error "StormLib.h must be compiled without the Windows macros in a winelib build"
+#endif
 #include <StormLib.h>
 
 #include <cstdint>
@@ -7,6 +10,8 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+
+#include "archive/native_path.h"
 
 namespace gvde {
 namespace {
@@ -53,8 +58,10 @@ bool CanOpenForReading(const std::string& path) {
   return true;
 }
 
-bool OpenArchive(const std::string& path, HANDLE* archive) {
-  if (!CanOpenForReading(path) || !SFileOpenArchive(path.c_str(), 0, kReadOnlyOpen, archive)) {
+bool OpenArchive(const std::string& heldPath, HANDLE* archive) {
+  // The library opens files natively; a winelib program holds Windows paths.
+  const std::string path = NativeArchivePath(heldPath);
+  if (path.empty() || !CanOpenForReading(path) || !SFileOpenArchive(path.c_str(), 0, kReadOnlyOpen, archive)) {
     *archive = nullptr;
     return false;
   }
