@@ -88,7 +88,7 @@ class ConfigDirTest : public ::testing::Test {
   }
   void WriteValidConfiguration() {
     Write("Effect.ini", "Fire\r\nCold\r\n");
-    Write("AITypes.ini", "Zombie\nBat\n");
+    Write("AITypes.ini", "Rotter\nBat\n");
     Write("Address.ini", kAddresses);
   }
 
@@ -175,7 +175,7 @@ TEST_F(ConfigDirTest, ValidConfigurationFillsEverything) {
   EXPECT_EQ(config.EffectNames[1], "Cold");
   EXPECT_EQ(config.EffectNames[2], "");
   EXPECT_EQ(config.EffectNames[93], "");
-  EXPECT_EQ(config.AiTypeNames[0], "Zombie");
+  EXPECT_EQ(config.AiTypeNames[0], "Rotter");
   EXPECT_EQ(config.AiTypeNames[1], "Bat");
   EXPECT_EQ(config.AiTypeNames[39], "");
   EXPECT_EQ(config.addresses.ItemTable, 0x4A1000u);

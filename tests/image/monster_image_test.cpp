@@ -49,8 +49,8 @@ Bytes Table(std::uint8_t (*entry)(int)) {
   return table;
 }
 
-const char kSprite[] = "Monsters\\Zombie\\Zombie%c.cl2";
-const char kSpriteFile[] = "Monsters\\Zombie\\Zombiea.cl2";
+const char kSprite[] = "Monsters\\Rotter\\Rotter%c.anm";
+const char kSpriteFile[] = "Monsters\\Rotter\\Rottera.anm";
 
 class MonsterImageTest : public ::testing::Test {
  protected:
@@ -90,16 +90,16 @@ class MonsterImageTest : public ::testing::Test {
 };
 
 TEST_F(MonsterImageTest, EveryLowerCasePlaceholderBecomesA) {
-  files.files["Monsters\\Goat\\a\\Goata%C%.cl2"] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 7}, 10}}});
-  const auto picture = Write("Monsters\\Goat\\%z\\Goat%c%C%.cl2", std::nullopt, std::nullopt, 1);
+  files.files["Monsters\\Horned\\a\\Horneda%C%.anm"] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 7}, 10}}});
+  const auto picture = Write("Monsters\\Horned\\%z\\Horned%c%C%.anm", std::nullopt, std::nullopt, 1);
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->pixels, Bytes{7});
-  EXPECT_EQ(files.requests, std::vector<std::string>{"Monsters\\Goat\\a\\Goata%C%.cl2"});
+  EXPECT_EQ(files.requests, std::vector<std::string>{"Monsters\\Horned\\a\\Horneda%C%.anm"});
 }
 
 TEST_F(MonsterImageTest, ColourTablesApplyOwnFirstThenBoss) {
   files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}});
-  files.files["Monsters\\Zombie\\Red.TRN"] = Table([](int c) { return static_cast<std::uint8_t>(c + 10); });
+  files.files["Monsters\\Rotter\\Red.TRN"] = Table([](int c) { return static_cast<std::uint8_t>(c + 10); });
   files.files["CF\\MD\\Hell.trn"] = Table([](int c) { return static_cast<std::uint8_t>(2 * c); });
   struct Case {
     std::optional<std::string> own;
@@ -108,9 +108,9 @@ TEST_F(MonsterImageTest, ColourTablesApplyOwnFirstThenBoss) {
   };
   const Case cases[] = {
       {std::nullopt, std::nullopt, {1, 2, 3, 4}},
-      {"Monsters\\Zombie\\Red.TRN", std::nullopt, {11, 12, 13, 14}},
+      {"Monsters\\Rotter\\Red.TRN", std::nullopt, {11, 12, 13, 14}},
       {std::nullopt, "Hell", {2, 4, 6, 8}},
-      {"Monsters\\Zombie\\Red.TRN", "Hell", {22, 24, 26, 28}},  // T1[T2[c]] would give 12, 14, 16, 18
+      {"Monsters\\Rotter\\Red.TRN", "Hell", {22, 24, 26, 28}},  // T1[T2[c]] would give 12, 14, 16, 18
   };
   for (const Case& c : cases) {
     const auto picture = Write(kSprite, c.own, c.boss, 4);

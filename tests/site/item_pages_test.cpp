@@ -109,7 +109,7 @@ class FullItemPageTest : public ItemPagesTest {
     run_.uniques[0].uniqueId = 5;
     run_.uniques[1].name = "Other";
     run_.uniques[1].uniqueId = 6;
-    run_.uniques[2].name = "Butcher";
+    run_.uniques[2].name = "Renderer";
     run_.uniques[2].uniqueId = 5;
   }
 
@@ -119,7 +119,7 @@ class FullItemPageTest : public ItemPagesTest {
       "<p>2x Droppable</p><p>Two handed, Weapon (Axe)</p><p>Name for magical items: Axe</p>"
       "<p>Durability: 24</p><p>Damage: 2-6</p><p>Armor: 1-3</p><p>Requirements: 18 Str, 20 Dex</p>"
       "<p>Disappears when used</p><p>Price: 120</p>\r\n<p>Spell: Healing</p>\r\n"
-      R"(<p>Uniques:<br><a href="u0.htm" target="out">Cleaver</a><br><a href="u2.htm" target="out">Butcher</a></p>)";
+      R"(<p>Uniques:<br><a href="u0.htm" target="out">Cleaver</a><br><a href="u2.htm" target="out">Renderer</a></p>)";
 };
 
 TEST_F(FullItemPageTest, WithoutTechnicalInformation) {

@@ -1,0 +1,142 @@
+// gvde-cli on the generated demo game: the whole site, the run's messages and exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+#include "testkit/demo_game.h"
+#include "testkit/png_decode.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde::testkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kIndexHead =
+    "<html><head><title>Grimveil info</title><link rel=\"stylesheet\" type=\"text/css\" href=\"data/style.css\" "
+    "media=\"all\"></head><body><table width=\"100%\" height=\"100%\"><tr height=\"100%\"><td width=\"12%\" "
+    "align=\"center\"><p>Correct for<br>";
+const std::string kIndexTail =
+    "</p><a href=\"data/i.htm\" target=\"ab\">Items</a><br><a href=\"data/u.htm\" target=\"ab\">Uniques</a><br><a "
+    "href=\"data/m.htm\" target=\"ab\">Monsters</a><br><a href=\"data/b.htm\" target=\"ab\">Bosses</a><br><a "
+    "href=\"data/p.htm\" target=\"ab\">Prefixes</a><br><a href=\"data/s.htm\" target=\"ab\">Suffixes</a></td><td "
+    "width=\"15%\"><iframe name=\"ab\" width=\"100%\" height=\"100%\"></iframe></td><td width=\"15%\"><iframe "
+    "name=\"nav\" width=\"100%\" height=\"100%\"></iframe></td><td width=\"58%\"><iframe name=\"out\" "
+    "width=\"100%\" height=\"100%\"></iframe></td></table></body></html>";
+const std::string kStyle =
+    "body {background-color: #330; color: #FC0;}\r\np {color: #FC0;}\r\nul {color: #FC0;}\r\n"
+    "a:visited {color: #F90;}\r\na:active {color: #F90;}\r\na:hover {color: #F90;}\r\na {color: #F90;}\r\n"
+    "h3 {color: #FC0;}\r\n";
+
+class DemoSite : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteDemoGame(dir_.path(), DemoOptions{}, &summary_));
+  }
+
+  CommandResult Cli(const std::vector<std::string>& args) { return RunProgram(dir_.path(), GVDE_CLI_PATH, args); }
+  std::string Data(const std::string& name) const { return dir_.File("site/data/" + name); }
+
+  TempDir dir_;
+  DemoSummary summary_;
+};
+
+std::string Question(const char* kind, std::uint32_t number) {
+  return std::string("Cannot write an image for ") + kind + " #" + std::to_string(number) + ". Exit?";
+}
+
+TEST_F(DemoSite, KeepGoingWritesTheWholeSite) {
+  CommandResult r = Cli({"--keep-going", "game", "site"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "Done\n");
+  EXPECT_NE(r.err.find("Error: " + Question("monster", summary_.failingMonster) + " no\n"), std::string::npos) << r.err;
+
+  EXPECT_EQ(ReadFileText(dir_.File("site/index.htm")), kIndexHead + summary_.title + kIndexTail);
+  EXPECT_EQ(ReadFileText(Data("style.css")), kStyle);
+
+  struct Category {
+    const char* prefix;
+    std::uint32_t count;
+  };
+  for (const Category& c : {Category{"i", summary_.items}, Category{"u", summary_.uniques},
+                            Category{"m", summary_.monsters}, Category{"b", summary_.bosses},
+                            Category{"p", summary_.prefixes}, Category{"s", summary_.suffixes}}) {
+    SCOPED_TRACE(c.prefix);
+    for (const char* list : {"", "a", "n"}) EXPECT_TRUE(FileExists(Data(std::string(c.prefix) + list + ".htm")));
+    EXPECT_TRUE(FileExists(Data(c.prefix + std::to_string(c.count - 1) + ".htm")));
+    EXPECT_FALSE(FileExists(Data(c.prefix + std::to_string(c.count) + ".htm")));
+  }
+  for (std::uint32_t p = 0; p < summary_.itemPictures; ++p) {
+    ASSERT_TRUE(DecodePngFile(Data("i" + std::to_string(p) + ".png")).has_value()) << p;
+  }
+  EXPECT_FALSE(FileExists(Data("i" + std::to_string(summary_.itemPictures) + ".png")));
+  EXPECT_FALSE(FileExists(Data("m" + std::to_string(summary_.failingMonster) + ".png")));
+  EXPECT_TRUE(FileExists(Data("m0.png")));
+}
+
+// Every link and picture of every page names a file of the site, except the pictures whose
+// question was answered No.
+TEST_F(DemoSite, EveryLinkResolves) {
+  CommandResult r = Cli({"--keep-going", "--technical", "game", "site"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::set<std::string> failedPictures;
+  std::regex question("image for (monster|boss) #([0-9]+)");
+  for (std::sregex_iterator it(r.err.begin(), r.err.end(), question), end; it != end; ++it)
+    failedPictures.insert(((*it)[1] == "monster" ? "m" : "b") + (*it)[2].str() + ".png");
+  ASSERT_FALSE(failedPictures.empty());
+
+  std::regex reference("(?:href|src)=\"([^\"]+)\"");
+  std::size_t checked = 0;
+  for (const std::string& file : ListFiles(dir_.File("site/data"))) {
+    if (!file.ends_with(".htm")) continue;
+    const std::string page = ReadFileText(Data(file));
+    for (std::sregex_iterator it(page.begin(), page.end(), reference), end; it != end; ++it) {
+      const std::string target = (*it)[1];
+      if (failedPictures.count(target) != 0) continue;
+      EXPECT_TRUE(FileExists(Data(target))) << file << " -> " << target;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 5000u);
+}
+
+TEST_F(DemoSite, StopOnImageErrorEndsAtTheFirstFailedPicture) {
+  CommandResult r = Cli({"--stop-on-image-error", "game", "site"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Error: " + Question("monster", summary_.failingMonster) + " yes\n");
+  EXPECT_TRUE(FileExists(Data("m" + std::to_string(summary_.failingMonster) + ".htm")));
+  EXPECT_FALSE(FileExists(Data("m" + std::to_string(summary_.failingMonster + 1) + ".htm")));
+  EXPECT_FALSE(FileExists(Data("m.htm")));
+  EXPECT_FALSE(FileExists(Data("b0.htm")));
+  EXPECT_FALSE(FileExists(dir_.File("site/index.htm")));
+  EXPECT_TRUE(FileExists(Data("u.htm")));
+}
+
+TEST_F(DemoSite, OutputIsDeterministic) {
+  ASSERT_EQ(Cli({"--keep-going", "--technical", "game", "one"}).exitCode, 0);
+  ASSERT_EQ(Cli({"--keep-going", "--technical", "game", "two"}).exitCode, 0);
+  std::vector<std::string> files = ListFiles(dir_.File("one"));
+  ASSERT_EQ(files, ListFiles(dir_.File("two")));
+  for (const std::string& file : files)
+    ASSERT_EQ(ReadFileText(dir_.File("one/" + file)), ReadFileText(dir_.File("two/" + file))) << file;
+}
+
+TEST_F(DemoSite, TechnicalInformationChangesRecordPagesOnly) {
+  ASSERT_EQ(Cli({"--keep-going", "game", "plain"}).exitCode, 0);
+  ASSERT_EQ(Cli({"--keep-going", "--technical", "game", "tech"}).exitCode, 0);
+  EXPECT_EQ(ListFiles(dir_.File("plain")), ListFiles(dir_.File("tech")));
+  EXPECT_EQ(ReadFileText(dir_.File("plain/data/i.htm")), ReadFileText(dir_.File("tech/data/i.htm")));
+  EXPECT_EQ(ReadFileText(dir_.File("plain/data/mn.htm")), ReadFileText(dir_.File("tech/data/mn.htm")));
+  EXPECT_EQ(ReadFileText(dir_.File("plain/data/p0.htm")), ReadFileText(dir_.File("tech/data/p0.htm")));
+  EXPECT_NE(ReadFileText(dir_.File("plain/data/m0.htm")), ReadFileText(dir_.File("tech/data/m0.htm")));
+  EXPECT_NE(ReadFileText(dir_.File("plain/data/i0.htm")), ReadFileText(dir_.File("tech/data/i0.htm")));
+}
+
+}  // namespace
+}  // namespace gvde::testkit

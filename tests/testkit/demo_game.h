@@ -1,0 +1,31 @@
+// A complete synthetic game folder: GV.exe with every table, both archives with the palette,
+// sprites, colour translation tables and item graphics, and the three .ini files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace gvde::testkit {
+
+struct DemoOptions {
+  // Multiplies every record count; 1 is about the size of the real game.
+  std::uint32_t scale = 1;
+};
+
+struct DemoSummary {
+  std::uint32_t items = 0;
+  std::uint32_t uniques = 0;
+  std::uint32_t monsters = 0;
+  std::uint32_t bosses = 0;
+  std::uint32_t prefixes = 0;
+  std::uint32_t suffixes = 0;
+  std::uint32_t itemPictures = 0;        // pictures i0 .. itemPictures-1
+  std::uint32_t failingMonster = 0;      // a monster whose sprite is missing
+  std::string title;                     // the text at the Title address
+};
+
+// Writes root/Effect.ini, root/AITypes.ini, root/Address.ini and root/game/ (GV.exe,
+// gvdata.mor, kelddat.mpq). `root` must exist. False when a file cannot be written.
+bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSummary* summary);
+
+}  // namespace gvde::testkit

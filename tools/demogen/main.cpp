@@ -1,0 +1,42 @@
+// gvde-demogen: writes a synthetic Grimveil game folder for the demo, the tests and the
+// benchmark: OUTDIR/game/ (GV.exe, gvdata.mor, kelddat.mpq) and the three .ini files.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "testkit/demo_game.h"
+
+int main(int argc, char** argv) {
+  gvde::testkit::DemoOptions options;
+  std::string root;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--scale" && i + 1 < argc) {
+      options.scale = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--help") {
+      std::puts("Usage: gvde-demogen [--scale N] OUTDIR");
+      return 0;
+    } else {
+      root = arg;
+    }
+  }
+  if (root.empty() || options.scale == 0) {
+    std::fputs("Usage: gvde-demogen [--scale N] OUTDIR\n", stderr);
+    return 2;
+  }
+  if (!gvde::IsDirectory(root) && !gvde::MakeDirectory(root)) {
+    std::fprintf(stderr, "Cannot create %s\n", root.c_str());
+    return 1;
+  }
+  gvde::testkit::DemoSummary summary;
+  if (!gvde::testkit::WriteDemoGame(root, options, &summary)) {
+    std::fprintf(stderr, "Cannot write the demo game into %s\n", root.c_str());
+    return 1;
+  }
+  std::printf("%u items, %u uniques, %u monsters, %u bosses, %u prefixes, %u suffixes, %u item pictures\n",
+              summary.items, summary.uniques, summary.monsters, summary.bosses, summary.prefixes,
+              summary.suffixes, summary.itemPictures);
+  return 0;
+}
