@@ -1,5 +1,9 @@
 #ifdef __WINE__
 
+// Keep <windows.h> from defining min and max macros that break the standard headers.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <vector>
