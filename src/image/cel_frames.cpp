@@ -125,6 +125,9 @@ bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint
                     std::uint32_t width, std::uint32_t height) {
   const std::uint64_t count = static_cast<std::uint64_t>(width) * height;
   if (count == 0 || count > std::numeric_limits<std::size_t>::max()) return false;
+  // No run covers more than 128 pixels: runs this short cannot fill a larger buffer, so it
+  // is not set up (a width x height beyond 32 bits would otherwise ask for gigabytes).
+  if (count > std::uint64_t{kFullTransparent} * runs.size()) return false;
   try {
     pixels.assign(static_cast<std::size_t>(count), 255);
   } catch (const std::exception&) {

@@ -18,7 +18,8 @@ std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
   if (path.empty() || path.size() > MaxPathLength()) return std::nullopt;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe without a writer is refused below instead of waiting.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   struct stat st {};
@@ -57,8 +58,16 @@ bool OutputFile::Create(const std::string& path) {
   Close();
   failed_ = false;
   if (path.empty() || path.size() > MaxPathLength()) return false;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
+  // As fopen "wb" would, but a named pipe without a reader fails at once instead of waiting.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return false;
+  const int flags = ::fcntl(fd, F_GETFL);
+  const bool blocking = flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
+  std::FILE* f = blocking ? ::fdopen(fd, "wb") : nullptr;
+  if (f == nullptr) {
+    ::close(fd);
+    return false;
+  }
   handle_ = f;
   return true;
 }

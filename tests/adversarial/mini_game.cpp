@@ -1,0 +1,180 @@
+#include "mini_game.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "testkit/demo_pictures.h"
+#include "testkit/mpq_builder.h"
+#include "testkit/sprite_encoders.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde::adversarial {
+
+using testkit::MpqFile;
+using testkit::SpritePicture;
+
+namespace {
+
+std::vector<SpritePicture> ItemPictures(std::uint32_t count) {
+  std::vector<SpritePicture> pictures;
+  for (std::uint32_t p = 0; p < count; ++p) pictures.push_back(testkit::DrawItemPicture(p % 14, 1 + p % 3));
+  return pictures;
+}
+
+void Append(std::vector<std::uint8_t>& to, const std::vector<std::uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+MiniGame::MiniGame(const MiniArchiveFiles& files) {
+  spriteVa = pe.AddString("monsters\\mini\\mini%c.anm");
+  translationVa = pe.AddString("monsters\\mini\\minib.trn");
+  bossTableVa = pe.AddString("ember");
+
+  const std::string game = scratch_.FreshSubdir("game");
+  const SpritePicture frame{kSpriteWidth, 2, {1, 2, 3, 4, 5, 6, 7, 255}};
+  std::vector<MpqFile> second;
+  second.push_back({"monsters\\mini\\minia.anm", testkit::BuildMonsterFile({{frame, frame}})});
+  second.push_back({"monsters\\mini\\minib.trn", testkit::RampTranslation(1, 2)});
+  second.push_back({"CF\\MD\\ember.trn", testkit::RampTranslation(2, 3)});
+  // 11 frames kept for other uses, 1 picture, 1 never written.
+  second.push_back({"data\\inv\\invobj1.cel", testkit::BuildCelFile(ItemPictures(13))});
+  second.push_back({"data\\inv\\invobj3.cel", testkit::BuildCelFile(ItemPictures(2))});
+  if (files.sprite) second[0].data = *files.sprite;
+  if (files.invobj1) second[3].data = *files.invobj1;
+  if (files.invobj3) second[4].data = *files.invobj3;
+  std::vector<MpqFile> first;
+  first.push_back({"levels\\l1data\\l1.pal", testkit::DemoPalette()});
+  const bool written =
+      testkit::BuildMpq(game + "/gvdata.mor", first) && testkit::BuildMpq(game + "/kelddat.mpq", second);
+  EXPECT_TRUE(written) << "cannot write the archives of the small game";
+}
+
+MiniTables MiniGame::Ordinary() {
+  MiniTables tables;
+  testkit::ItemSpec sword;
+  sword.name = "Short Sword";
+  sword.magicName = "Sword of Power";
+  sword.level = 1;
+  sword.itemType = 1;
+  sword.uniqueId = 1;
+  sword.picture = 0;
+  sword.minDamage = 2;
+  sword.maxDamage = 6;
+  testkit::ItemSpec gold;
+  gold.name = "Gold";
+  gold.itemType = 11;
+  gold.itemClass = 4;
+  gold.level = 1;
+  tables.items = {sword, gold};
+
+  testkit::UniqueSpec crown;
+  crown.name = "Crown";
+  crown.uniqueId = 1;
+  crown.level = 3;
+  crown.effects = {{0, 1, 2}, {44, 1, 0}};
+  tables.uniques = {crown};
+
+  tables.monsters = {Monster("Rotter"), Monster("Imp")};
+  tables.bosses = {Boss("Vulmar", 0), Boss("Oskra", 1)};
+  tables.prefixes = {Affix("Copper", 1), Affix("Jade", 2)};
+  tables.suffixes = {Affix("of the Fox", 3)};
+  return tables;
+}
+
+testkit::MonsterFields MiniGame::Monster(const std::string& name) {
+  testkit::MonsterFields m;
+  m.animationSize = kSpriteWidth;
+  m.animationFile = spriteVa;
+  m.hasColorTranslation = 1;
+  m.colorTranslationFile = translationVa;
+  m.name = pe.AddString(name);
+  m.minDungeonCode = 0;
+  m.maxDungeonCode = 3;
+  m.monsterLevel = 1;
+  m.minHitPoints = 2;
+  m.maxHitPoints = 4;
+  return m;
+}
+
+testkit::BossFields MiniGame::Boss(const std::string& name, std::int32_t baseMonster) {
+  testkit::BossFields b;
+  b.baseMonster = baseMonster;
+  b.name = pe.AddString(name);
+  b.colorTranslation = bossTableVa;
+  b.dungeonLevel = 2;
+  b.hitPoints = 50;
+  return b;
+}
+
+testkit::AffixFields MiniGame::Affix(const std::string& name, std::uint32_t level) {
+  testkit::AffixFields a;
+  a.name = pe.AddString(name);
+  a.effectParam1 = 1;
+  a.effectParam2 = 2;
+  a.level = level;
+  a.itemClasses = 1;
+  return a;
+}
+
+std::uint32_t MiniGame::AddAtSectionEnd(const std::vector<std::uint8_t>& bytes) {
+  const std::uint32_t used = pe.NextVA() - pe.imageBase - pe.Layout().at(0).virtualAddress;
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  pe.AddZeros((pe.fileAlignment - (used + size) % pe.fileAlignment) % pe.fileAlignment);
+  return pe.AddData(bytes);
+}
+
+void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
+  TableAddresses& a = configuration.addresses;
+  a.SpellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing", std::nullopt});
+  a.Title = pe.AddString("Mini game 1.0");
+  if (last != Unterminated::Items) a.ItemTable = testkit::AddItemTable(pe, t.items);
+  if (last != Unterminated::Uniques) a.UniqueTable = testkit::AddUniqueTable(pe, t.uniques);
+  if (last != Unterminated::Monsters) a.MonsterTable = testkit::AddMonsterTable(pe, t.monsters);
+  if (last != Unterminated::Bosses) a.BossTable = testkit::AddBossTable(pe, t.bosses);
+  if (last != Unterminated::Prefixes) a.AffixTable = testkit::AddAffixTable(pe, t.prefixes, t.suffixes);
+
+  // Encoding adds the texts to the image, so it comes before the padding is worked out.
+  std::vector<std::uint8_t> records;
+  switch (last) {
+    case Unterminated::None:
+      return;
+    case Unterminated::Items:
+      for (const auto& item : t.items) Append(records, testkit::EncodeItemRecord(item, pe));
+      a.ItemTable = AddAtSectionEnd(records);
+      return;
+    case Unterminated::Uniques:
+      for (const auto& unique : t.uniques) Append(records, testkit::EncodeUniqueRecord(unique, pe));
+      a.UniqueTable = AddAtSectionEnd(records);
+      return;
+    case Unterminated::Monsters:
+      for (const auto& monster : t.monsters) Append(records, testkit::EncodeMonster(monster));
+      a.MonsterTable = AddAtSectionEnd(records);
+      return;
+    case Unterminated::Bosses:
+      for (const auto& boss : t.bosses) Append(records, testkit::EncodeBoss(boss));
+      a.BossTable = AddAtSectionEnd(records);
+      return;
+    case Unterminated::Prefixes:
+      for (const auto& prefix : t.prefixes) Append(records, testkit::EncodeAffix(prefix));
+      a.AffixTable = AddAtSectionEnd(records);
+      return;
+  }
+}
+
+RunRecord MiniGame::Run() { return RunExe(pe.Build()); }
+
+RunRecord MiniGame::RunExe(const std::vector<std::uint8_t>& exe) {
+  EXPECT_TRUE(testkit::WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
+  scratch_.FreshSubdir("site");
+  return RunExtraction(GameDir(), OutputDir(), configuration, host);
+}
+
+std::string MiniGame::Page(const std::string& name) const { return ReadAll(OutputDir() + "/data/" + name); }
+
+bool MiniGame::Has(const std::string& name) const {
+  return testkit::FileExists(OutputDir() + "/data/" + name);
+}
+
+}  // namespace gvde::adversarial

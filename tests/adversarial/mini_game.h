@@ -1,0 +1,81 @@
+// A small game folder for whole runs on hand-made tables: both archives (the palette, one
+// monster sprite 4 pixels wide with its colour table, a boss colour table, item graphics)
+// and a GV.exe that the test lays out with the table encoders of the test kit.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "site/run_config.h"
+#include "testkit/game_tables.h"
+#include "testkit/monster_tables.h"
+#include "testkit/pe_builder.h"
+#include "whole_run.h"
+
+namespace gvde::adversarial {
+
+// One table of each kind; every record ordinary unless a test changes it.
+struct MiniTables {
+  std::vector<testkit::ItemSpec> items;
+  std::vector<testkit::UniqueSpec> uniques;
+  std::vector<testkit::MonsterFields> monsters;
+  std::vector<testkit::BossFields> bosses;
+  std::vector<testkit::AffixFields> prefixes;
+  std::vector<testkit::AffixFields> suffixes;
+};
+
+// Which table, if any, is laid out last in the file, without its terminator, so that its
+// last record ends exactly at the end of the file. For Prefixes the suffixes are left out.
+enum class Unterminated { None, Items, Uniques, Monsters, Bosses, Prefixes };
+
+// Files of the second archive that a test replaces; absent ones keep their ordinary bytes.
+struct MiniArchiveFiles {
+  std::optional<std::vector<std::uint8_t>> sprite;   // "monsters\mini\minia.anm"
+  std::optional<std::vector<std::uint8_t>> invobj1;  // "data\inv\invobj1.cel"
+  std::optional<std::vector<std::uint8_t>> invobj3;  // "data\inv\invobj3.cel"
+};
+
+class MiniGame {
+ public:
+  static constexpr std::int32_t kSpriteWidth = 4;
+
+  explicit MiniGame(const MiniArchiveFiles& files = {});
+
+  // Two items (a sword of level 1, gold), one unique, two monsters, two bosses, two
+  // prefixes and one suffix, all with names.
+  MiniTables Ordinary();
+  testkit::MonsterFields Monster(const std::string& name);
+  testkit::BossFields Boss(const std::string& name, std::int32_t baseMonster);
+  testkit::AffixFields Affix(const std::string& name, std::uint32_t level);
+
+  // Adds the spell table, the title and the tables to the data section and sets their
+  // addresses in `configuration`.
+  void AddTables(const MiniTables& tables, Unterminated last = Unterminated::None);
+  // Appends `bytes` so that their last byte is the last byte of the data section's raw data
+  // (and of the file, while it is the last section); returns their address.
+  std::uint32_t AddAtSectionEnd(const std::vector<std::uint8_t>& bytes);
+
+  // Writes `pe` (or `exe`) as GV.exe and runs into a fresh output folder.
+  RunRecord Run();
+  RunRecord RunExe(const std::vector<std::uint8_t>& exe);
+
+  // A file of the output's data folder; empty when it does not exist.
+  std::string Page(const std::string& name) const;
+  bool Has(const std::string& name) const;
+  std::string OutputDir() const { return scratch_.File("site"); }
+  std::string GameDir() const { return scratch_.File("game"); }
+
+  testkit::PeBuilder pe;
+  Configuration configuration = PlainConfiguration();
+  testkit::RecordingHost host;      // answers every question No
+  std::uint32_t spriteVa = 0;       // the name pattern of the sprite file that exists
+  std::uint32_t translationVa = 0;  // a 256-byte colour table of the monster
+  std::uint32_t bossTableVa = 0;    // "ember": CF\MD\ember.trn exists
+
+ private:
+  ScratchDir scratch_;
+};
+
+}  // namespace gvde::adversarial

@@ -1,0 +1,83 @@
+// Names in the game and output folders that are not plain files: folders, devices and named
+// pipes that nobody writes to or reads from. Opening a pipe must not wait for a partner.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/startup_config.h"
+#include "mini_game.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde::adversarial {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWatchdogSeconds = 60;
+
+class UnusualFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game_.AddTables(game_.Ordinary());
+    exe_ = game_.pe.Build();
+  }
+
+  // Runs with GV.exe in place and the output folder holding data/ and, where given, `extra`
+  // made by `make` instead of a plain file.
+  RunRecord RunWithGvExe(const std::function<void(const std::string&)>& make) {
+    const std::string path = game_.GameDir() + "/GV.exe";
+    fs::remove_all(path);
+    make(path);
+    fs::remove_all(game_.OutputDir());
+    fs::create_directories(game_.OutputDir());
+    return RunExtraction(game_.GameDir(), game_.OutputDir(), game_.configuration);
+  }
+  RunRecord RunWithOutputFile(const std::string& name, const std::function<void(const std::string&)>& make) {
+    testkit::WriteFileText(game_.GameDir() + "/GV.exe", std::string(exe_.begin(), exe_.end()));
+    fs::remove_all(game_.OutputDir());
+    fs::create_directories(game_.OutputDir() + "/data");
+    make(game_.OutputDir() + "/" + name);
+    return RunExtraction(game_.GameDir(), game_.OutputDir(), game_.configuration);
+  }
+
+  MiniGame game_;
+  std::vector<std::uint8_t> exe_;
+};
+
+void MakePipe(const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << path; }
+void MakeFolder(const std::string& path) { fs::create_directory(path); }
+void LinkToZeros(const std::string& path) { fs::create_symlink("/dev/zero", path); }
+
+TEST_F(UnusualFiles, GvExeThatIsNoPlainFile) {
+  const Watchdog watchdog(kWatchdogSeconds);
+  EXPECT_TRUE(EndedWithError(RunWithGvExe(MakeFolder), "Cannot open GV.exe file"));
+  EXPECT_TRUE(EndedWithError(RunWithGvExe(MakePipe), "Cannot open GV.exe file"));
+  if (fs::exists("/dev/zero")) {
+    EXPECT_TRUE(EndedWithError(RunWithGvExe(LinkToZeros), "Cannot open GV.exe file"));
+  }
+}
+
+TEST_F(UnusualFiles, OutputPagesThatAreNoPlainFiles) {
+  const Watchdog watchdog(kWatchdogSeconds);
+  EXPECT_TRUE(EndedWithError(RunWithOutputFile("data/i0.htm", MakeFolder), "Cannot write to file"));
+  EXPECT_TRUE(EndedWithError(RunWithOutputFile("data/i0.htm", MakePipe), "Cannot write to file"));
+  EXPECT_TRUE(EndedWithError(RunWithOutputFile("index.htm", MakePipe), "Cannot write index.htm"));
+}
+
+TEST(UnusualConfigurationFiles, PipesAreUnreadableFiles) {
+  const Watchdog watchdog(kWatchdogSeconds);
+  testkit::TempDir dir;
+  MakePipe(dir.File("Settings.ini"));
+  MakePipe(dir.File("Effect.ini"));
+  const StartupResult startup = LoadStartupConfiguration(dir.WithSeparator());
+  EXPECT_FALSE(startup.ok);
+  EXPECT_EQ(startup.message, "Cannot read Effect.ini");
+  EXPECT_EQ(startup.settings.gameDir, "");
+}
+
+}  // namespace
+}  // namespace gvde::adversarial
