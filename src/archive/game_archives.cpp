@@ -1,3 +1,6 @@
+// The one file that includes StormLib.h: a winelib build compiles it without the Windows
+// macros. It holds the library calls (StormArchives) and GameArchives, which checks each archive
+// before the library sees it and hands the calls to a worker process where there is one.
 #include "archive/game_archives.h"
 
 #if defined(_WIN32) && defined(__WINE__)
@@ -6,12 +9,14 @@
 #include <StormLib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <new>
 #include <stdexcept>
 
+#include "archive/archive_header_check.h"
 #include "archive/native_path.h"
+#include "archive/storm_archives.h"
+#include "archive/worker_archives.h"
 
 namespace gvde {
 namespace {
@@ -46,98 +51,108 @@ HANDLE OpenByName(HANDLE gameArchive, HANDLE baseArchive, const std::string& nam
   return nullptr;
 }
 
-// When the archive file itself cannot be opened, this StormLib version closes descriptor 0
-// on its way out, which may belong to the other archive. Such a path is refused before
-// StormLib sees it; the result is the same false.
-bool CanOpenForReading(const std::string& path) {
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) {
-    return false;
-  }
-  std::fclose(probe);
-  return true;
-}
-
-bool OpenArchive(const std::string& heldPath, HANDLE* archive) {
-  // The library opens files natively; a winelib program holds Windows paths.
-  const std::string path = NativeArchivePath(heldPath);
-  if (path.empty() || !CanOpenForReading(path) || !SFileOpenArchive(path.c_str(), 0, kReadOnlyOpen, archive)) {
-    *archive = nullptr;
-    return false;
-  }
-  return true;
-}
-
 bool ReadFromStart(HANDLE file, void* destination, DWORD size) {
   SFileSetFilePointer(file, 0, nullptr, kFromBeginning);
   DWORD bytesRead = 0;
   return SFileReadFile(file, destination, size, &bytesRead, nullptr);
 }
 
+// Both the check that the file opens and the header check happen before the library sees the
+// path. The first matters because, when the archive file itself cannot be opened, this library
+// version closes descriptor 0 on its way out, which may belong to the other archive.
+bool OpenChecked(std::unique_ptr<ArchiveCalls>& calls, ArchiveSlot slot, const std::string& heldPath) {
+  // The library opens files natively; a winelib program holds Windows paths.
+  const std::string path = NativeArchivePath(heldPath);
+  if (path.empty() || !ProbeArchiveFile(path)) return false;
+  if (calls == nullptr) calls = StartArchiveCalls();
+  return calls != nullptr && calls->OpenArchive(slot, path);
+}
+
 }  // namespace
 
-GameArchives::~GameArchives() { CloseArchives(); }
+StormArchives::~StormArchives() {
+  for (void*& archive : archives_) {
+    if (archive != nullptr) SFileCloseArchive(archive);
+    archive = nullptr;
+  }
+}
 
-bool GameArchives::OpenArchives(const std::string& gameDir) {
-  CloseArchives();  // handles are owned; a second open must not leak the first pair
-  if (!OpenArchive(gameDir + "gvdata.mor", &GameArchive)) {
+bool StormArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
+  void*& archive = archives_[static_cast<int>(slot)];
+  if (archive != nullptr) return false;
+  if (!SFileOpenArchive(nativePath.c_str(), 0, kReadOnlyOpen, &archive)) {
+    archive = nullptr;
     return false;
   }
-  return OpenArchive(gameDir + "kelddat.mpq", &BaseArchive);
+  return true;
 }
 
-void GameArchives::CloseArchives() {
-  if (GameArchive != nullptr) {
-    SFileCloseArchive(GameArchive);
-    GameArchive = nullptr;
-  }
-  if (BaseArchive != nullptr) {
-    SFileCloseArchive(BaseArchive);
-    BaseArchive = nullptr;
-  }
-}
-
-std::int32_t GameArchives::ExtractFile(std::vector<std::uint8_t>& buffer, const std::string& name) {
-  HANDLE handle = OpenByName(GameArchive, BaseArchive, name);
-  if (handle == nullptr) {
-    return 0;
-  }
+ExtractOutcome StormArchives::ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) {
+  HANDLE handle = OpenByName(archives_[0], archives_[1], name);
+  if (handle == nullptr) return ExtractOutcome::NoData;
   const OpenedFile file(handle);
   DWORD sizeHigh = 0;
   const DWORD size = SFileGetFileSize(file.Get(), &sizeHigh);
   // A size that is no positive 32-bit result counts as too large.
   if (sizeHigh != 0 || size > static_cast<DWORD>(std::numeric_limits<std::int32_t>::max())) {
-    return -1;
+    return ExtractOutcome::TooLarge;
   }
-  if (size == 0) {
-    return 0;
-  }
+  if (size == 0) return ExtractOutcome::NoData;
   try {
     buffer.resize(size);
   } catch (const std::bad_alloc&) {
-    return -1;
+    return ExtractOutcome::TooLarge;
   } catch (const std::length_error&) {
-    return -1;
+    return ExtractOutcome::TooLarge;
   }
-  if (!ReadFromStart(file.Get(), buffer.data(), size)) {
-    buffer.clear();
-    return 0;
-  }
-  return static_cast<std::int32_t>(size);
+  if (!ReadFromStart(file.Get(), buffer.data(), size)) return ExtractOutcome::ReadFailed;
+  return ExtractOutcome::Read;
 }
 
-bool GameArchives::ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name) {
-  HANDLE handle = OpenByName(GameArchive, BaseArchive, name);
-  if (handle == nullptr) {
-    return false;
-  }
+bool StormArchives::ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) {
+  return ReadExactFileInto(name, size, [destination] { return destination; });
+}
+
+bool StormArchives::ReadExactFileInto(const std::string& name, std::uint32_t size,
+                                      const std::function<std::uint8_t*()>& destinationFor) {
+  HANDLE handle = OpenByName(archives_[0], archives_[1], name);
+  if (handle == nullptr) return false;
   const OpenedFile file(handle);
   DWORD sizeHigh = 0;
   const DWORD actualSize = SFileGetFileSize(file.Get(), &sizeHigh);
-  if (sizeHigh != 0 || actualSize != size) {
-    return false;
+  if (sizeHigh != 0 || actualSize != size) return false;
+  std::uint8_t* destination = destinationFor();
+  return destination != nullptr && ReadFromStart(file.Get(), destination, size);
+}
+
+GameArchives::~GameArchives() { CloseArchives(); }
+
+bool GameArchives::OpenArchives(const std::string& gameDir) {
+  CloseArchives();  // a second open must not keep the first pair
+  if (!OpenChecked(calls_, ArchiveSlot::Game, gameDir + "gvdata.mor")) return false;
+  return OpenChecked(calls_, ArchiveSlot::Base, gameDir + "kelddat.mpq");
+}
+
+void GameArchives::CloseArchives() { calls_.reset(); }
+
+std::int32_t GameArchives::ExtractFile(std::vector<std::uint8_t>& buffer, const std::string& name) {
+  if (calls_ == nullptr) return 0;
+  switch (calls_->ReadWholeFile(name, buffer)) {
+    case ExtractOutcome::Read:
+      return static_cast<std::int32_t>(buffer.size());
+    case ExtractOutcome::NoData:
+      return 0;
+    case ExtractOutcome::TooLarge:
+      return -1;
+    case ExtractOutcome::ReadFailed:
+      break;
   }
-  return ReadFromStart(file.Get(), destination, size);
+  buffer.clear();
+  return 0;
+}
+
+bool GameArchives::ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name) {
+  return calls_ != nullptr && calls_->ReadExactFile(name, size, destination);
 }
 
 }  // namespace gvde

@@ -1,10 +1,14 @@
 // The two game archives, "gvdata.mor" searched before "kelddat.mpq", read through StormLib.
+// The library runs in a worker process where one can be started, so that a damaged archive
+// that crashes or hangs it fails the call instead of ending the program.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archive/archive_calls.h"
 #include "archive/file_source.h"
 
 namespace gvde {
@@ -17,6 +21,7 @@ class GameArchives final : public FileSource {
   ~GameArchives() override;
 
   // Opens gameDir + "gvdata.mor", then gameDir + "kelddat.mpq"; true when both are open.
+  // An archive whose header the library cannot safely read is not opened.
   bool OpenArchives(const std::string& gameDir);
   // Closes whatever is open; harmless when nothing is.
   void CloseArchives();
@@ -25,8 +30,8 @@ class GameArchives final : public FileSource {
   bool ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name) override;
 
  private:
-  void* GameArchive = nullptr;
-  void* BaseArchive = nullptr;
+  // The library calls with the archives opened so far; null while none is.
+  std::unique_ptr<ArchiveCalls> calls_;
 };
 
 }  // namespace gvde

@@ -61,6 +61,17 @@ TEST_F(UnusualFiles, GvExeThatIsNoPlainFile) {
   }
 }
 
+TEST_F(UnusualFiles, ArchiveThatIsNoPlainFile) {
+  const Watchdog watchdog(kWatchdogSeconds);
+  const std::string archive = game_.GameDir() + "/gvdata.mor";
+  fs::remove_all(archive);
+  MakePipe(archive);
+  testkit::WriteFileText(game_.GameDir() + "/GV.exe", std::string(exe_.begin(), exe_.end()));
+  fs::create_directories(game_.OutputDir());
+  EXPECT_TRUE(EndedWithError(RunExtraction(game_.GameDir(), game_.OutputDir(), game_.configuration),
+                             "Cannot open either GVdata.mor or KELDDAT.MPQ"));
+}
+
 TEST_F(UnusualFiles, OutputPagesThatAreNoPlainFiles) {
   const Watchdog watchdog(kWatchdogSeconds);
   EXPECT_TRUE(EndedWithError(RunWithOutputFile("data/i0.htm", MakeFolder), "Cannot write to file"));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "testkit/mpq_builder.h"
+#include "testkit/mpq_damage.h"
 
 namespace gvde {
 namespace {
@@ -245,6 +246,32 @@ TEST_F(GameArchivesTest, DirectoryTextIsUsedWithoutSeparator) {
   Bytes buffer;
   EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 6);
   EXPECT_EQ(buffer, Text("joined"));
+}
+
+// Format version and sector-size shift 0xFFFF make the library divide by a zero sector size
+// while opening; such an archive must fail to open, and this process must live on.
+TEST_F(GameArchivesTest, HeaderThatCrashesTheLibraryFailsTheOpen) {
+  const std::vector<std::uint8_t> crash = {0xFF, 0xFF, 0xFF, 0xFF};
+  BuildGame({{"g", Text("game"), Storage::Plain}}, {{"b", Text("base"), Storage::Plain}});
+  ASSERT_TRUE(testkit::PatchFile(gameDir_ + "gvdata.mor", 12, crash));
+  EXPECT_FALSE(archives_.OpenArchives(gameDir_));
+  Bytes buffer = {1};
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  EXPECT_EQ(buffer, (Bytes{1}));
+
+  // Damage in the second archive: the first stays open until closed, as after any failed open.
+  BuildGame({{"g", Text("game"), Storage::Plain}}, {{"b", Text("base"), Storage::Plain}});
+  ASSERT_TRUE(testkit::PatchFile(gameDir_ + "kelddat.mpq", 12, crash));
+  EXPECT_FALSE(archives_.OpenArchives(gameDir_));
+  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 4);
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  archives_.CloseArchives();
+
+  // Repaired, the same archives open again.
+  ASSERT_TRUE(testkit::PatchFile(gameDir_ + "kelddat.mpq", 12, {0, 0, 3, 0}));
+  ASSERT_TRUE(archives_.OpenArchives(gameDir_));
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 4);
+  EXPECT_EQ(buffer, Text("base"));
 }
 
 TEST_F(GameArchivesTest, BuilderOutputIsDeterministic) {

@@ -1,0 +1,37 @@
+// The archive library calls behind GameArchives: made in this process (StormArchives) or handed
+// to a worker process (WorkerArchives), so that a crash inside the library ends only the worker.
+// Included by the file that is compiled without the Windows macros in a winelib build, so it
+// holds nothing whose layout depends on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gvde {
+
+enum class ArchiveSlot : std::uint8_t {
+  Game = 0,  // "gvdata.mor", searched first
+  Base = 1,  // "kelddat.mpq"
+};
+
+// What reading a whole file came to; GameArchives turns it into ExtractFile's result.
+enum class ExtractOutcome : std::uint8_t {
+  Read = 0,        // the buffer holds the file, 1 to 0x7FFFFFFF bytes
+  NoData = 1,      // in neither archive, or empty: the buffer is untouched
+  TooLarge = 2,    // no 31-bit size, or no buffer of its size: the buffer is untouched
+  ReadFailed = 3,  // the read failed: the buffer is to be emptied
+};
+
+class ArchiveCalls {
+ public:
+  virtual ~ArchiveCalls() = default;  // closes whatever is open
+  // Opens the archive at `nativePath`, a path the library can open as it is.
+  virtual bool OpenArchive(ArchiveSlot slot, const std::string& nativePath) = 0;
+  // Looks `name` up in the game archive, then in the base archive, and reads it whole.
+  virtual ExtractOutcome ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) = 0;
+  // Reads `name` into `destination` when it is exactly `size` bytes long; else leaves it alone.
+  virtual bool ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) = 0;
+};
+
+}  // namespace gvde

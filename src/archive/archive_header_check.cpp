@@ -1,0 +1,199 @@
+#include "archive/archive_header_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+namespace gvde {
+namespace {
+
+constexpr std::uint32_t kArchiveId = 0x1A51504D;   // "MPQ\x1A"
+constexpr std::uint32_t kUserDataId = 0x1B51504D;  // "MPQ\x1B"
+constexpr std::uint64_t kSearchStep = 0x200;
+constexpr std::uint32_t kSmallestHeaderSize = 0x20;
+constexpr std::uint32_t kUserDataSize = 16;
+constexpr std::uint16_t kNewestFormat = 3;
+// The library computes the sector size 512 << shift in 32 bits: a larger shift gives 0.
+constexpr std::uint16_t kLargestSectorShift = 22;
+// Header bytes each format version has.
+constexpr std::array<std::uint32_t, kNewestFormat + 1> kHeaderSizes = {0x20, 0x2C, 0x44, 0xD0};
+constexpr std::uint64_t kTableEntrySize = 16;
+constexpr std::uint64_t kHighBlockEntrySize = 2;
+
+// The archive file, whole in memory or read piece by piece from disk.
+class ArchiveBytes {
+ public:
+  virtual ~ArchiveBytes() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies `count` bytes starting at `offset`; false unless all of them are in the file.
+  virtual bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) = 0;
+};
+
+class SpanBytes final : public ArchiveBytes {
+ public:
+  explicit SpanBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+    if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
+    if (count != 0) std::memcpy(out, bytes_.data() + offset, count);
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+class FileBytes final : public ArchiveBytes {
+ public:
+  explicit FileBytes(const std::string& path) {
+    // Only plain files: opening a named pipe would wait for a writer forever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
+    file_.open(path, std::ios::binary);
+    if (!file_) return;
+    file_.seekg(0, std::ios::end);
+    const std::streamoff end = file_.tellg();
+    if (file_ && end >= 0) {
+      size_ = static_cast<std::uint64_t>(end);
+      opened_ = true;
+    }
+  }
+  bool Opened() const { return opened_; }
+  std::uint64_t Size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+    if (offset > size_ || count > size_ - offset) return false;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max())) return false;
+    file_.clear();
+    file_.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
+    file_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(count));
+    return static_cast<std::size_t>(file_.gcount()) == count;
+  }
+
+ private:
+  std::ifstream file_;
+  std::uint64_t size_ = 0;
+  bool opened_ = false;
+};
+
+using HeaderBytes = std::array<std::uint8_t, 0xD0>;
+
+std::uint64_t LittleEndian(const std::uint8_t* bytes, int count) {
+  std::uint64_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
+  return value;
+}
+std::uint16_t U16(const HeaderBytes& header, std::size_t at) {
+  return static_cast<std::uint16_t>(LittleEndian(header.data() + at, 2));
+}
+std::uint32_t U32(const HeaderBytes& header, std::size_t at) {
+  return static_cast<std::uint32_t>(LittleEndian(header.data() + at, 4));
+}
+std::uint64_t U64(const HeaderBytes& header, std::size_t at) { return LittleEndian(header.data() + at, 8); }
+
+// True when a table of `byteSize` bytes at `relative` bytes from the archive start ends inside
+// the file; `start` is never past the end of the file.
+bool TableInFile(std::uint64_t start, std::uint64_t relative, std::uint64_t byteSize,
+                 std::uint64_t fileSize) {
+  const std::uint64_t room = fileSize - start;
+  return relative <= room && byteSize <= room - relative;
+}
+
+// The same for a table that may be absent, which a position of 0 says.
+bool OptionalTableInFile(std::uint64_t start, std::uint64_t relative, std::uint64_t byteSize,
+                         std::uint64_t fileSize) {
+  return relative == 0 || TableInFile(start, relative, byteSize, fileSize);
+}
+
+// Formats 1 and 2 store their tables as they are, so every entry must be in the file. Formats
+// 3 and 4 may compress them: there the positions, and the stored sizes of format 4, are checked.
+bool TablesFit(const HeaderBytes& header, std::uint16_t format, std::uint64_t start, std::uint64_t fileSize) {
+  std::uint64_t hashPosition = U32(header, 16);
+  std::uint64_t blockPosition = U32(header, 20);
+  const std::uint64_t hashEntries = U32(header, 24);
+  const std::uint64_t blockEntries = U32(header, 28);
+  std::uint64_t highBlockPosition = 0;
+  if (format >= 1) {
+    hashPosition |= static_cast<std::uint64_t>(U16(header, 40)) << 32;
+    blockPosition |= static_cast<std::uint64_t>(U16(header, 42)) << 32;
+    highBlockPosition = U64(header, 32);
+  }
+  if (format <= 1) {
+    return TableInFile(start, hashPosition, hashEntries * kTableEntrySize, fileSize) &&
+           TableInFile(start, blockPosition, blockEntries * kTableEntrySize, fileSize) &&
+           OptionalTableInFile(start, highBlockPosition, blockEntries * kHighBlockEntrySize, fileSize);
+  }
+  const std::uint64_t betPosition = U64(header, 52);
+  const std::uint64_t hetPosition = U64(header, 60);
+  if (format == 2) {
+    return TableInFile(start, hashPosition, 0, fileSize) && TableInFile(start, blockPosition, 0, fileSize) &&
+           OptionalTableInFile(start, highBlockPosition, 0, fileSize) &&
+           OptionalTableInFile(start, betPosition, 0, fileSize) &&
+           OptionalTableInFile(start, hetPosition, 0, fileSize);
+  }
+  return TableInFile(start, hashPosition, U64(header, 68), fileSize) &&
+         TableInFile(start, blockPosition, U64(header, 76), fileSize) &&
+         OptionalTableInFile(start, highBlockPosition, U64(header, 84), fileSize) &&
+         OptionalTableInFile(start, hetPosition, U64(header, 92), fileSize) &&
+         OptionalTableInFile(start, betPosition, U64(header, 100), fileSize);
+}
+
+bool HeaderIsPossible(ArchiveBytes& bytes, std::uint64_t start) {
+  HeaderBytes header{};
+  if (!bytes.Read(start, header.data(), kSmallestHeaderSize)) return false;
+  const std::uint16_t format = U16(header, 12);
+  const std::uint16_t sectorShift = U16(header, 14);
+  if (format > kNewestFormat || sectorShift > kLargestSectorShift) return false;
+  const std::uint32_t headerSize = kHeaderSizes[format];
+  if (!bytes.Read(start, header.data(), headerSize)) return false;
+  return TablesFit(header, format, start, bytes.Size());
+}
+
+// Follows the library's search. Wherever the library would read past the end of the file it
+// would look at stale bytes, so such a file is refused.
+bool ProbeArchive(ArchiveBytes& bytes) {
+  const std::uint64_t fileSize = bytes.Size();
+  bool userDataSeen = false;
+  std::uint64_t offset = 0;
+  while (offset < fileSize) {
+    // Fewer than 8 bytes left: the library would take the header size from stale bytes.
+    if (fileSize - offset < 8) return false;
+    std::array<std::uint8_t, kUserDataSize> head{};
+    const std::uint64_t available = std::min<std::uint64_t>(kUserDataSize, fileSize - offset);
+    if (!bytes.Read(offset, head.data(), static_cast<std::size_t>(available))) return false;
+    const auto id = static_cast<std::uint32_t>(LittleEndian(head.data(), 4));
+    if (id == kUserDataId && !userDataSeen) {
+      if (fileSize - offset < kUserDataSize) return false;
+      const auto userDataSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 4, 4));
+      const auto headerOffset = static_cast<std::uint32_t>(LittleEndian(head.data() + 8, 4));
+      const auto userDataHeaderSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 12, 4));
+      if (userDataHeaderSize <= userDataSize && userDataSize <= headerOffset &&
+          offset + headerOffset + kSmallestHeaderSize < fileSize) {
+        userDataSeen = true;
+        offset += headerOffset;
+        continue;
+      }
+    }
+    const auto headerSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 4, 4));
+    if (id == kArchiveId && headerSize >= kSmallestHeaderSize) return HeaderIsPossible(bytes, offset);
+    offset += kSearchStep;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ProbeArchiveHeader(std::span<const std::uint8_t> file) {
+  SpanBytes bytes(file);
+  return ProbeArchive(bytes);
+}
+
+bool ProbeArchiveFile(const std::string& path) {
+  FileBytes bytes(path);
+  return bytes.Opened() && ProbeArchive(bytes);
+}
+
+}  // namespace gvde

@@ -1,0 +1,110 @@
+#include "archive/worker_archives.h"
+
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "archive/storm_archives.h"
+#include "archive/worker_channel.h"
+#include "archive/worker_process.h"
+
+namespace gvde {
+namespace {
+
+constexpr std::uint8_t kDone = 1;
+constexpr auto kLargestFile = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
+
+}  // namespace
+
+WorkerArchives::WorkerArchives() : process_(std::make_unique<WorkerProcess>()) {
+  if (!process_->Start()) process_.reset();
+}
+
+WorkerArchives::~WorkerArchives() {
+  if (process_ == nullptr) return;
+  // The worker closes its archives on the way out; a worker that cannot be told is killed.
+  if (SendRequest(*process_, {WorkerOp::Exit, 0, {}})) {
+    process_->Finish();
+  } else {
+    process_->Kill();
+  }
+}
+
+void WorkerArchives::Abandon() {
+  if (process_ == nullptr) return;
+  process_->Kill();
+  process_.reset();
+}
+
+bool WorkerArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
+  if (process_ == nullptr) return false;
+  const WorkerOp op = slot == ArchiveSlot::Game ? WorkerOp::OpenGameArchive : WorkerOp::OpenBaseArchive;
+  ReplyHead head;
+  if (!SendRequest(*process_, {op, 0, nativePath}) || !ReceiveReplyHead(*process_, head) ||
+      head.byteCount != 0) {
+    Abandon();
+    return false;
+  }
+  return head.status == kDone;
+}
+
+ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) {
+  if (process_ == nullptr) return ExtractOutcome::NoData;
+  ReplyHead head;
+  if (!SendRequest(*process_, {WorkerOp::ReadWholeFile, 0, name}) || !ReceiveReplyHead(*process_, head)) {
+    Abandon();
+    return ExtractOutcome::ReadFailed;
+  }
+  const auto outcome = static_cast<ExtractOutcome>(head.status);
+  const bool carriesBytes = outcome == ExtractOutcome::Read;
+  const bool knownOutcome = head.status <= static_cast<std::uint8_t>(ExtractOutcome::ReadFailed);
+  const bool sizeFits =
+      carriesBytes ? head.byteCount > 0 && head.byteCount <= kLargestFile : head.byteCount == 0;
+  if (!knownOutcome || !sizeFits) {
+    Abandon();
+    return ExtractOutcome::ReadFailed;
+  }
+  if (!carriesBytes) return outcome;
+  try {
+    buffer.resize(head.byteCount);
+  } catch (const std::bad_alloc&) {
+    if (!DiscardBytes(*process_, head.byteCount)) Abandon();
+    return ExtractOutcome::TooLarge;
+  } catch (const std::length_error&) {
+    if (!DiscardBytes(*process_, head.byteCount)) Abandon();
+    return ExtractOutcome::TooLarge;
+  }
+  if (!process_->Read(buffer.data(), head.byteCount)) {
+    Abandon();
+    return ExtractOutcome::ReadFailed;
+  }
+  return ExtractOutcome::Read;
+}
+
+bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) {
+  if (process_ == nullptr) return false;
+  ReplyHead head;
+  if (!SendRequest(*process_, {WorkerOp::ReadExactFile, size, name}) || !ReceiveReplyHead(*process_, head)) {
+    Abandon();
+    return false;
+  }
+  const bool read = head.status == kDone;
+  if (head.status > kDone || head.byteCount != (read ? size : 0)) {
+    Abandon();
+    return false;
+  }
+  if (read && !process_->Read(destination, size)) {
+    Abandon();
+    return false;
+  }
+  return read;
+}
+
+std::unique_ptr<ArchiveCalls> StartArchiveCalls() {
+  if (!WorkerProcessesAvailable()) return std::make_unique<StormArchives>();
+  auto worker = std::make_unique<WorkerArchives>();
+  if (!worker->Started()) return nullptr;
+  return worker;
+}
+
+}  // namespace gvde

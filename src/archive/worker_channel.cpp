@@ -1,0 +1,96 @@
+#include "archive/worker_channel.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace gvde {
+namespace {
+
+constexpr std::size_t kRequestHeadSize = 9;
+constexpr std::size_t kReplyHeadSize = 5;
+
+void PutU32(std::uint8_t* out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t GetU32(const std::uint8_t* in) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | in[i];
+  return value;
+}
+
+bool Allocate(std::vector<std::uint8_t>& message, std::size_t size) {
+  try {
+    message.resize(size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool IsKnownOp(std::uint8_t op) {
+  return op >= static_cast<std::uint8_t>(WorkerOp::OpenGameArchive) &&
+         op <= static_cast<std::uint8_t>(WorkerOp::Exit);
+}
+
+}  // namespace
+
+bool SendRequest(ByteLink& link, const WorkerRequest& request) {
+  if (request.text.size() > kLongestRequestText) return false;
+  // One write per message: each costs a system call on both sides.
+  std::vector<std::uint8_t> message;
+  if (!Allocate(message, kRequestHeadSize + request.text.size())) return false;
+  message[0] = static_cast<std::uint8_t>(request.op);
+  PutU32(message.data() + 1, request.size);
+  PutU32(message.data() + 5, static_cast<std::uint32_t>(request.text.size()));
+  std::copy(request.text.begin(), request.text.end(), message.begin() + kRequestHeadSize);
+  return link.Write(message.data(), message.size());
+}
+
+bool ReceiveRequest(ByteLink& link, WorkerRequest& request) {
+  std::array<std::uint8_t, kRequestHeadSize> head{};
+  if (!link.Read(head.data(), head.size()) || !IsKnownOp(head[0])) return false;
+  const std::uint32_t textLength = GetU32(head.data() + 5);
+  if (textLength > kLongestRequestText) return false;
+  request.op = static_cast<WorkerOp>(head[0]);
+  request.size = GetU32(head.data() + 1);
+  try {
+    request.text.assign(textLength, '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return link.Read(reinterpret_cast<std::uint8_t*>(request.text.data()), textLength);
+}
+
+bool SendReply(ByteLink& link, std::uint8_t status, std::span<const std::uint8_t> bytes) {
+  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+  std::vector<std::uint8_t> message;
+  if (!Allocate(message, kReplyHeadSize + bytes.size())) return false;
+  message[0] = status;
+  PutU32(message.data() + 1, static_cast<std::uint32_t>(bytes.size()));
+  std::copy(bytes.begin(), bytes.end(), message.begin() + kReplyHeadSize);
+  return link.Write(message.data(), message.size());
+}
+
+bool ReceiveReplyHead(ByteLink& link, ReplyHead& head) {
+  std::array<std::uint8_t, kReplyHeadSize> bytes{};
+  if (!link.Read(bytes.data(), bytes.size())) return false;
+  head.status = bytes[0];
+  head.byteCount = GetU32(bytes.data() + 1);
+  return true;
+}
+
+bool DiscardBytes(ByteLink& link, std::uint32_t count) {
+  std::array<std::uint8_t, 65536> scratch{};
+  while (count > 0) {
+    const std::uint32_t piece = count < scratch.size() ? count : static_cast<std::uint32_t>(scratch.size());
+    if (!link.Read(scratch.data(), piece)) return false;
+    count -= piece;
+  }
+  return true;
+}
+
+}  // namespace gvde

@@ -1,0 +1,348 @@
+#ifdef _WIN32
+
+// Keep <windows.h> from defining min and max macros that break the standard headers.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "archive/archive_worker.h"
+#include "archive/worker_process.h"
+
+namespace gvde {
+
+// The worker is this program started again with kArchiveWorkerFlag. Its standard input and
+// output are the client end of a named pipe, which the parent serves with overlapped I/O so that
+// every wait has a limit. A job object ends the worker when the parent goes away.
+namespace {
+
+constexpr DWORD kPipeBufferSize = 65536;
+constexpr DWORD kTransferSize = 65536;
+constexpr DWORD kEndWait = 10000;
+
+// Pipe transfers go through memory that Windows allocated: in a winelib program, Wine refuses
+// to read a pipe into the C library's heap (ERROR_INVALID_USER_BUFFER).
+class TransferBuffer {
+ public:
+  TransferBuffer()
+      : bytes_(static_cast<std::uint8_t*>(
+            VirtualAlloc(nullptr, kTransferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+  TransferBuffer(const TransferBuffer&) = delete;
+  TransferBuffer& operator=(const TransferBuffer&) = delete;
+  ~TransferBuffer() {
+    if (bytes_ != nullptr) VirtualFree(bytes_, 0, MEM_RELEASE);
+  }
+  std::uint8_t* Get() const { return bytes_; }
+
+ private:
+  std::uint8_t* bytes_;
+};
+
+}  // namespace
+
+struct WorkerProcess::Handles {
+  HANDLE pipe = INVALID_HANDLE_VALUE;
+  HANDLE event = nullptr;
+  HANDLE process = nullptr;
+  HANDLE job = nullptr;
+  TransferBuffer buffer;
+};
+
+namespace {
+
+std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
+std::atomic<bool> workerEntryPresent{false};
+std::atomic<unsigned> pipeCount{0};
+
+DWORD WaitMilliseconds() {
+  return static_cast<DWORD>(std::clamp<long long>(waitLimitMilliseconds.load(), 0, INFINITE - 1));
+}
+
+void CloseIfOpen(HANDLE& handle) {
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  handle = nullptr;
+}
+
+// Wide texts are kept as WCHAR vectors: in a winelib build WCHAR is a 16-bit wchar_t that the
+// C++ library's own std::wstring code does not share.
+using WideText = std::vector<WCHAR>;
+
+void AppendAscii(WideText& text, const char* ascii) {
+  for (; *ascii != '\0'; ++ascii) text.push_back(static_cast<WCHAR>(static_cast<unsigned char>(*ascii)));
+}
+
+// A winelib program's module name is that of its launcher script, which Wine would run as a
+// Unix program without the pipe; Wine starts the program itself from the ".so" beside it.
+WideText WithWinelibSuffix(WideText path) {
+#ifdef __WINE__
+  WideText library = path;
+  AppendAscii(library, ".so");
+  library.push_back(0);
+  if (GetFileAttributesW(library.data()) != INVALID_FILE_ATTRIBUTES) {
+    library.pop_back();
+    return library;
+  }
+#endif
+  return path;
+}
+
+// This program's path, without the terminating zero; empty when it cannot be had.
+WideText ProgramPath() {
+  WideText path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return WithWinelibSuffix(path);
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+// "PROGRAM" --archive-worker, zero-terminated, as CreateProcessW may change it in place.
+WideText WorkerCommandLine(const WideText& program) {
+  WideText line;
+  AppendAscii(line, "\"");
+  line.insert(line.end(), program.begin(), program.end());
+  AppendAscii(line, "\" ");
+  AppendAscii(line, kArchiveWorkerFlag);
+  line.push_back(0);
+  return line;
+}
+
+std::string UniquePipeName() {
+  return "\\\\.\\pipe\\gvde-archive-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++pipeCount) + "-" + std::to_string(GetTickCount64());
+}
+
+HANDLE CreateServerEnd(const std::string& name) {
+  DWORD mode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT;
+#ifdef PIPE_REJECT_REMOTE_CLIENTS
+  mode |= PIPE_REJECT_REMOTE_CLIENTS;
+#endif
+  return CreateNamedPipeA(name.c_str(),
+                          PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE, mode, 1,
+                          kPipeBufferSize, kPipeBufferSize, 0, nullptr);
+}
+
+// The worker's end, which it inherits; opening it connects the pipe.
+HANDLE CreateClientEnd(const std::string& name) {
+  SECURITY_ATTRIBUTES inheritable{};
+  inheritable.nLength = sizeof inheritable;
+  inheritable.bInheritHandle = TRUE;
+  return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr);
+}
+
+// True when the command line ends with a space and kArchiveWorkerFlag.
+bool EndsWithWorkerFlag(const WCHAR* line) {
+  WideText tail;
+  AppendAscii(tail, " ");
+  AppendAscii(tail, kArchiveWorkerFlag);
+  std::size_t length = 0;
+  while (line[length] != 0) ++length;
+  if (length < tail.size()) return false;
+  return std::equal(tail.begin(), tail.end(), line + (length - tail.size()));
+}
+
+// A job that kills its processes when its last handle closes; null where that is not offered.
+HANDLE CreateKillOnCloseJob() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
+// Completes one overlapped ReadFile or WriteFile within the wait limit. After a timeout the
+// transfer is cancelled, and its end awaited, before the buffer goes back to the caller.
+bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred) {
+  if (!started && GetLastError() != ERROR_IO_PENDING) return false;
+  if (WaitForSingleObject(overlapped.hEvent, WaitMilliseconds()) != WAIT_OBJECT_0) {
+    CancelIoEx(pipe, &overlapped);
+    GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
+    return false;
+  }
+  return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) && transferred > 0;
+}
+
+// The worker's end: plain synchronous reads and writes on its standard handles.
+class HandleLink final : public ByteLink {
+ public:
+  HandleLink(HANDLE input, HANDLE output) : input_(input), output_(output) {}
+  bool Usable() const { return buffer_.Get() != nullptr; }
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+      std::memcpy(buffer_.Get(), data, piece);
+      DWORD written = 0;
+      if (!WriteFile(output_, buffer_.Get(), piece, &written, nullptr) || written != piece) return false;
+      data += piece;
+      size -= piece;
+    }
+    return true;
+  }
+  bool Read(std::uint8_t* data, std::size_t size) override {
+    while (size > 0) {
+      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+      DWORD received = 0;
+      if (!ReadFile(input_, buffer_.Get(), piece, &received, nullptr) || received == 0) return false;
+      std::memcpy(data, buffer_.Get(), received);
+      data += received;
+      size -= received;
+    }
+    return true;
+  }
+
+ private:
+  HANDLE input_;
+  HANDLE output_;
+  TransferBuffer buffer_;
+};
+
+LONG WINAPI EndWorkerOnCrash(EXCEPTION_POINTERS*) {
+  TerminateProcess(GetCurrentProcess(), 3);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+bool IsUsable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+}  // namespace
+
+std::chrono::milliseconds WorkerWaitLimit() {
+  return std::chrono::milliseconds(waitLimitMilliseconds.load());
+}
+
+void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimitMilliseconds.store(limit.count()); }
+
+bool WorkerProcessesAvailable() { return workerEntryPresent.load(); }
+
+bool IsArchiveWorkerInvocation() {
+  workerEntryPresent.store(true);
+  const WCHAR* line = GetCommandLineW();
+  return line != nullptr && EndsWithWorkerFlag(line);
+}
+
+int RunArchiveWorker() {
+  // A crash in the library ends the worker at once and quietly: no error box, no debugger. The
+  // parent sees the pipe break.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  SetUnhandledExceptionFilter(EndWorkerOnCrash);
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!IsUsable(input) || !IsUsable(output)) return 1;
+  HandleLink link(input, output);
+  return link.Usable() ? ServeArchiveRequests(link) : 1;
+}
+
+WorkerProcess::WorkerProcess() : handles_(std::make_unique<Handles>()) {}
+
+WorkerProcess::~WorkerProcess() { Kill(); }
+
+bool WorkerProcess::Start() {
+  Kill();
+  const WideText program = ProgramPath();
+  if (program.empty()) return false;
+  const std::string name = UniquePipeName();
+  handles_->pipe = CreateServerEnd(name);
+  handles_->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!IsUsable(handles_->pipe) || handles_->event == nullptr || handles_->buffer.Get() == nullptr) {
+    Kill();
+    return false;
+  }
+  HANDLE client = CreateClientEnd(name);
+  if (!IsUsable(client)) {
+    Kill();
+    return false;
+  }
+  WideText commandLine = WorkerCommandLine(program);
+  WideText programPath = program;
+  programPath.push_back(0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = client;
+  startup.hStdOutput = client;
+  startup.hStdError = nullptr;
+  PROCESS_INFORMATION started{};
+  const BOOL created =
+      CreateProcessW(programPath.data(), commandLine.data(), nullptr, nullptr, TRUE,
+                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+  CloseHandle(client);  // the worker holds its own copy now
+  if (!created) {
+    Kill();
+    return false;
+  }
+  handles_->process = started.hProcess;
+  handles_->job = CreateKillOnCloseJob();
+  if (handles_->job != nullptr && !AssignProcessToJobObject(handles_->job, started.hProcess)) {
+    CloseIfOpen(handles_->job);
+  }
+  ResumeThread(started.hThread);
+  CloseHandle(started.hThread);
+  return true;
+}
+
+bool WorkerProcess::Write(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    if (!IsUsable(handles_->pipe)) return false;
+    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+    std::memcpy(handles_->buffer.Get(), data, piece);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = handles_->event;
+    DWORD written = 0;
+    const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+    if (!CompleteTransfer(handles_->pipe, overlapped, started, written) || written > piece) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool WorkerProcess::Read(std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    if (!IsUsable(handles_->pipe)) return false;
+    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = handles_->event;
+    DWORD received = 0;
+    const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+    if (!CompleteTransfer(handles_->pipe, overlapped, started, received) || received > piece) return false;
+    std::memcpy(data, handles_->buffer.Get(), received);
+    data += received;
+    size -= received;
+  }
+  return true;
+}
+
+void WorkerProcess::Finish() {
+  if (handles_->process != nullptr) WaitForSingleObject(handles_->process, WaitMilliseconds());
+  Kill();
+}
+
+void WorkerProcess::Kill() {
+  if (handles_->process != nullptr) {
+    TerminateProcess(handles_->process, 1);  // fails harmlessly once the worker has ended
+    WaitForSingleObject(handles_->process, kEndWait);
+  }
+  CloseIfOpen(handles_->process);
+  CloseIfOpen(handles_->job);
+  CloseIfOpen(handles_->pipe);
+  CloseIfOpen(handles_->event);
+}
+
+}  // namespace gvde
+
+#endif

@@ -1,0 +1,148 @@
+#include "archive/archive_header_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "testkit/mpq_builder.h"
+#include "testkit/mpq_damage.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testkit::Overwrite;
+using testkit::U16Bytes;
+using testkit::U32Bytes;
+
+Bytes ReadBytes(const std::string& path) {
+  const std::string text = testkit::ReadFileText(path);
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes Pattern(std::size_t size) {
+  Bytes data(size);
+  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>((i * 7 + i / 13) & 0xFF);
+  return data;
+}
+
+// A format-1 archive as the demo game's archives are made: header at 0, tables at the end.
+class ArchiveHeaderCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string path = dir_.File("base.mpq");
+    ASSERT_TRUE(testkit::BuildMpq(
+        path, {{"levels\\l1data\\l1.pal", Pattern(768)}, {"data\\inv\\objcurs.cel", Pattern(20000)}}));
+    archive_ = ReadBytes(path);
+    ASSERT_GT(archive_.size(), 1024u);
+  }
+
+  testkit::TempDir dir_;
+  Bytes archive_;
+};
+
+struct Damage {
+  const char* what;
+  std::function<void(Bytes&)> apply;
+  bool accepted;
+};
+
+TEST_F(ArchiveHeaderCheckTest, HeaderValuesTheLibraryCannotTakeAreRefused) {
+  const auto fileSize = static_cast<std::uint32_t>(archive_.size());
+  const std::uint32_t blockBytes = 16u * archive_[28];  // few entries: one byte holds the count
+  const std::vector<Damage> damages = {
+      {"as built", [](Bytes&) {}, true},
+      {"format and sector shift 0xFFFF (the library divides by zero)",
+       [](Bytes& f) {
+         Overwrite(f, 12, {0xFF, 0xFF, 0xFF, 0xFF});
+       },
+       false},
+      {"sector shift 0xFFFF", [](Bytes& f) { Overwrite(f, 14, U16Bytes(0xFFFF)); }, false},
+      {"sector shift 23: 512 << 23 is 0 in 32 bits", [](Bytes& f) { Overwrite(f, 14, U16Bytes(23)); }, false},
+      {"sector shift 32", [](Bytes& f) { Overwrite(f, 14, U16Bytes(32)); }, false},
+      {"sector shift 22: sectors of 2 GiB", [](Bytes& f) { Overwrite(f, 14, U16Bytes(22)); }, true},
+      {"format version 4", [](Bytes& f) { Overwrite(f, 12, U16Bytes(4)); }, false},
+      {"format version 0xFFFF", [](Bytes& f) { Overwrite(f, 12, U16Bytes(0xFFFF)); }, false},
+      {"header size 31: no header", [](Bytes& f) { Overwrite(f, 4, U32Bytes(31)); }, false},
+      {"no signature", [](Bytes& f) { Overwrite(f, 3, {0x1C}); }, false},
+      {"hash table of 0x0FFFFFFF entries", [](Bytes& f) { Overwrite(f, 24, U32Bytes(0x0FFFFFFF)); }, false},
+      {"hash table of 0x10000000 entries (16 bytes each: 0 in 32 bits)",
+       [](Bytes& f) { Overwrite(f, 24, U32Bytes(0x10000000)); }, false},
+      {"block table of 0xFFFFFFFF entries", [](Bytes& f) { Overwrite(f, 28, U32Bytes(0xFFFFFFFF)); }, false},
+      {"hash table of 0 entries", [](Bytes& f) { Overwrite(f, 24, U32Bytes(0)); }, true},
+      {"hash table past the end", [=](Bytes& f) { Overwrite(f, 16, U32Bytes(fileSize)); }, false},
+      {"block table ending at the last byte",
+       [=](Bytes& f) { Overwrite(f, 20, U32Bytes(fileSize - blockBytes)); }, true},
+      {"block table ending a byte late",
+       [=](Bytes& f) { Overwrite(f, 20, U32Bytes(fileSize - blockBytes + 1)); }, false},
+      {"block table position 0x7FFFFFFF", [](Bytes& f) { Overwrite(f, 20, U32Bytes(0x7FFFFFFF)); }, false},
+      {"cut in the header", [](Bytes& f) { f.resize(24); }, false},
+      {"cut after the signature", [](Bytes& f) { f.resize(4); }, false},
+      {"empty", [](Bytes& f) { f.clear(); }, false},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    Bytes file = archive_;
+    damage.apply(file);
+    EXPECT_EQ(ProbeArchiveHeader(file), damage.accepted);
+  }
+}
+
+TEST_F(ArchiveHeaderCheckTest, HeaderIsSearchedAt512ByteStepsAndThroughUserData) {
+  Bytes at512(512, 0xEE);
+  at512.insert(at512.end(), archive_.begin(), archive_.end());
+  EXPECT_TRUE(ProbeArchiveHeader(at512));
+
+  Bytes at256(256, 0xEE);
+  at256.insert(at256.end(), archive_.begin(), archive_.end());
+  EXPECT_FALSE(ProbeArchiveHeader(at256));
+
+  // 0x310 is no 512-byte step: only the user data leads there.
+  const Bytes behindUserData = testkit::WithUserData(archive_, 0x310);
+  EXPECT_TRUE(ProbeArchiveHeader(behindUserData));
+
+  Bytes badUserData = behindUserData;
+  Overwrite(badUserData, 4, U32Bytes(0x311));  // user data larger than its header offset
+  EXPECT_FALSE(ProbeArchiveHeader(badUserData));
+
+  Bytes damagedBehindUserData = behindUserData;
+  Overwrite(damagedBehindUserData, 0x310 + 12, {0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_FALSE(ProbeArchiveHeader(damagedBehindUserData));
+}
+
+TEST_F(ArchiveHeaderCheckTest, ArchivesOfEveryFormatVersionAreAccepted) {
+  for (int format = 0; format <= 3; ++format) {
+    SCOPED_TRACE(format);
+    const std::string path = dir_.File("v" + std::to_string(format) + ".mpq");
+    ASSERT_TRUE(testkit::BuildMpqOfFormat(path, format, "data\\file.bin", Pattern(5000)));
+    const Bytes file = ReadBytes(path);
+    ASSERT_GE(file.size(), 0xD0u);
+    EXPECT_EQ(file[12], format);
+    EXPECT_TRUE(ProbeArchiveHeader(file));
+    EXPECT_TRUE(ProbeArchiveFile(path));
+
+    Bytes crashing = file;
+    Overwrite(crashing, 14, U16Bytes(0xFFFF));
+    EXPECT_FALSE(ProbeArchiveHeader(crashing));
+  }
+}
+
+TEST_F(ArchiveHeaderCheckTest, FileCheckReadsTheSameAsTheMemoryCheck) {
+  const std::string good = dir_.File("good.mpq");
+  const std::string bad = dir_.File("bad.mpq");
+  ASSERT_TRUE(testkit::BuildMpq(good, {{"a", Pattern(10)}}));
+  ASSERT_TRUE(testkit::BuildMpq(bad, {{"a", Pattern(10)}}));
+  ASSERT_TRUE(testkit::PatchFile(bad, 12, {0xFF, 0xFF, 0xFF, 0xFF}));
+
+  EXPECT_TRUE(ProbeArchiveFile(good));
+  EXPECT_FALSE(ProbeArchiveFile(bad));
+  EXPECT_FALSE(ProbeArchiveFile(dir_.File("missing.mpq")));
+  EXPECT_FALSE(ProbeArchiveFile(dir_.path()));
+}
+
+}  // namespace
+}  // namespace gvde

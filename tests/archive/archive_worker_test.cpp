@@ -1,0 +1,176 @@
+// The worker process seen from outside: it exists while archives are open, it is reaped on
+// every way out, and its death or silence fails calls instead of the program.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive/game_archives.h"
+#include "archive/worker_process.h"
+#include "testkit/mpq_builder.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testkit::MpqFile;
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// Every process whose parent is this one, zombies included.
+std::vector<pid_t> ChildProcesses() {
+  std::vector<pid_t> children;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry->path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const std::size_t nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos) continue;
+    std::istringstream fields(line.substr(nameEnd + 1));
+    char state = 0;
+    long parent = 0;
+    if (fields >> state >> parent && parent == static_cast<long>(getpid())) {
+      children.push_back(static_cast<pid_t>(std::stol(name)));
+    }
+  }
+  return children;
+}
+
+class ShorterWaitLimit {
+ public:
+  explicit ShorterWaitLimit(std::chrono::milliseconds limit) { SetWorkerWaitLimit(limit); }
+  ~ShorterWaitLimit() { SetWorkerWaitLimit(kWorkerWaitLimit); }
+};
+
+class ArchiveWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ChildProcesses().empty());
+    ASSERT_TRUE(testkit::BuildMpq(dir_.File("gvdata.mor"), {{"g", Text("game"), MpqFile::Storage::Plain}}));
+    ASSERT_TRUE(
+        testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"b", Text("base!"), MpqFile::Storage::Compressed}}));
+  }
+
+  // The single worker of `archives_`, after opening it.
+  pid_t OpenWithWorker() {
+    EXPECT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
+    const std::vector<pid_t> children = ChildProcesses();
+    EXPECT_EQ(children.size(), 1u);
+    return children.empty() ? -1 : children.front();
+  }
+
+  void ExpectReadsWork() {
+    Bytes buffer;
+    EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 5);
+    EXPECT_EQ(buffer, Text("base!"));
+    Bytes exact(4, 0);
+    EXPECT_TRUE(archives_.ReadFileExact(exact.data(), 4, "g"));
+    EXPECT_EQ(exact, Text("game"));
+  }
+
+  testkit::TempDir dir_;
+  GameArchives archives_;
+};
+
+TEST_F(ArchiveWorkerTest, WorkerLivesWhileArchivesAreOpenAndIsReapedOnClose) {
+  ASSERT_GT(OpenWithWorker(), 0);
+  ExpectReadsWork();
+  archives_.CloseArchives();
+  EXPECT_TRUE(ChildProcesses().empty());
+  archives_.CloseArchives();
+
+  {
+    GameArchives scoped;
+    ASSERT_TRUE(scoped.OpenArchives(dir_.WithSeparator()));
+    EXPECT_EQ(ChildProcesses().size(), 1u);
+  }
+  EXPECT_TRUE(ChildProcesses().empty());
+
+  // Opening again replaces the worker instead of adding one.
+  ASSERT_GT(OpenWithWorker(), 0);
+  ASSERT_GT(OpenWithWorker(), 0);
+}
+
+TEST_F(ArchiveWorkerTest, ArchiveMissingBeforeTheLibraryIsAskedStartsNoWorker) {
+  std::filesystem::remove(dir_.File("gvdata.mor"));
+  EXPECT_FALSE(archives_.OpenArchives(dir_.WithSeparator()));
+  EXPECT_TRUE(ChildProcesses().empty());
+}
+
+TEST_F(ArchiveWorkerTest, KilledWorkerFailsTheCallsUntilTheArchivesAreOpenedAgain) {
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  ExpectReadsWork();
+  ASSERT_EQ(kill(worker, SIGKILL), 0);
+
+  // The call that finds the worker dead is a failed read: the buffer is emptied.
+  Bytes buffer = {1, 2, 3};
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_TRUE(ChildProcesses().empty());
+
+  // Later calls find no archive.
+  Bytes after = {4};
+  EXPECT_EQ(archives_.ExtractFile(after, "b"), 0);
+  EXPECT_EQ(after, (Bytes{4}));
+  Bytes exact(4, 0xAA);
+  EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, "g"));
+  EXPECT_EQ(exact, Bytes(4, 0xAA));
+
+  ASSERT_GT(OpenWithWorker(), 0);
+  ExpectReadsWork();
+}
+
+TEST_F(ArchiveWorkerTest, KilledWorkerFailsAnExactRead) {
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  ASSERT_EQ(kill(worker, SIGKILL), 0);
+  Bytes exact(4, 0);
+  EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, "g"));
+  EXPECT_TRUE(ChildProcesses().empty());
+}
+
+TEST_F(ArchiveWorkerTest, SilentWorkerFailsTheCallAfterTheWaitLimit) {
+  const ShorterWaitLimit limit(std::chrono::milliseconds(300));
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  ASSERT_EQ(kill(worker, SIGSTOP), 0);
+
+  const auto start = std::chrono::steady_clock::now();
+  Bytes buffer = {1};
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(300));
+  EXPECT_LT(waited, std::chrono::seconds(10));
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_TRUE(ChildProcesses().empty());
+
+  ASSERT_GT(OpenWithWorker(), 0);
+  ExpectReadsWork();
+}
+
+TEST_F(ArchiveWorkerTest, SilentWorkerIsKilledWhenClosing) {
+  const ShorterWaitLimit limit(std::chrono::milliseconds(300));
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  ASSERT_EQ(kill(worker, SIGSTOP), 0);
+  const auto start = std::chrono::steady_clock::now();
+  archives_.CloseArchives();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(ChildProcesses().empty());
+}
+
+}  // namespace
+}  // namespace gvde

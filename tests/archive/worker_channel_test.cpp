@@ -1,0 +1,137 @@
+#include "archive/worker_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/archive_worker.h"
+#include "testkit/mpq_builder.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Reads come from `input`, writes go to `output`.
+class MemoryLink final : public ByteLink {
+ public:
+  explicit MemoryLink(Bytes input = {}) : input_(std::move(input)) {}
+  bool Write(const std::uint8_t* data, std::size_t size) override {
+    output.insert(output.end(), data, data + size);
+    return true;
+  }
+  bool Read(std::uint8_t* data, std::size_t size) override {
+    if (size > input_.size() - position_) return false;
+    for (std::size_t i = 0; i < size; ++i) data[i] = input_[position_ + i];
+    position_ += size;
+    return true;
+  }
+  Bytes output;
+
+ private:
+  Bytes input_;
+  std::size_t position_ = 0;
+};
+
+Bytes RequestBytes(const WorkerRequest& request) {
+  MemoryLink link;
+  EXPECT_TRUE(SendRequest(link, request));
+  return link.output;
+}
+
+Bytes Concat(const std::vector<Bytes>& parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(WorkerChannelTest, RequestsAndRepliesHaveTheirByteLayout) {
+  EXPECT_EQ(RequestBytes({WorkerOp::ReadExactFile, 768, "a\\b"}),
+            (Bytes{4, 0x00, 0x03, 0x00, 0x00, 3, 0, 0, 0, 'a', '\\', 'b'}));
+  EXPECT_EQ(RequestBytes({WorkerOp::Exit, 0, ""}), (Bytes{5, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+  MemoryLink link;
+  const Bytes payload = {9, 8, 7};
+  ASSERT_TRUE(SendReply(link, 1, payload));
+  EXPECT_EQ(link.output, (Bytes{1, 3, 0, 0, 0, 9, 8, 7}));
+}
+
+TEST(WorkerChannelTest, RequestReadsBackAndMalformedOnesAreRefused) {
+  const WorkerRequest sent{WorkerOp::OpenBaseArchive, 0x01020304, "/game/kelddat.mpq"};
+  MemoryLink link(RequestBytes(sent));
+  WorkerRequest received;
+  ASSERT_TRUE(ReceiveRequest(link, received));
+  EXPECT_EQ(received.op, WorkerOp::OpenBaseArchive);
+  EXPECT_EQ(received.size, 0x01020304u);
+  EXPECT_EQ(received.text, "/game/kelddat.mpq");
+
+  const std::vector<std::pair<const char*, Bytes>> malformed = {
+      {"operation 0", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"operation 6", {6, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"text longer than allowed", {3, 0, 0, 0, 0, 0x01, 0x00, 0x10, 0x00}},
+      {"text cut short", {3, 0, 0, 0, 0, 4, 0, 0, 0, 'a', 'b'}},
+      {"head cut short", {3, 0, 0}},
+      {"nothing", {}},
+  };
+  for (const auto& [what, bytes] : malformed) {
+    SCOPED_TRACE(what);
+    MemoryLink broken(bytes);
+    EXPECT_FALSE(ReceiveRequest(broken, received));
+  }
+}
+
+TEST(WorkerChannelTest, DiscardKeepsTheStreamInStep) {
+  Bytes stream(70000, 0xAB);
+  stream.push_back(0x42);
+  MemoryLink link(stream);
+  ASSERT_TRUE(DiscardBytes(link, 70000));
+  std::uint8_t next = 0;
+  ASSERT_TRUE(link.Read(&next, 1));
+  EXPECT_EQ(next, 0x42);
+  EXPECT_FALSE(DiscardBytes(link, 1));
+}
+
+// The worker's loop run in this process over scripted requests.
+TEST(WorkerChannelTest, WorkerAnswersEachRequestAndEndsOnExit) {
+  testkit::TempDir dir;
+  ASSERT_TRUE(testkit::BuildMpq(dir.File("game.mpq"), {{"g", {'G', 'V'}}, {"empty", {}}}));
+  ASSERT_TRUE(testkit::BuildMpq(dir.File("base.mpq"), {{"b", {'K'}}}));
+  // clang-format off
+  const Bytes script = Concat({
+      RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("game.mpq")}),
+      RequestBytes({WorkerOp::OpenBaseArchive, 0, dir.File("base.mpq")}),
+      RequestBytes({WorkerOp::ReadWholeFile, 0, "g"}),
+      RequestBytes({WorkerOp::ReadWholeFile, 0, "b"}),
+      RequestBytes({WorkerOp::ReadWholeFile, 0, "missing"}),
+      RequestBytes({WorkerOp::ReadWholeFile, 0, "empty"}),
+      RequestBytes({WorkerOp::ReadExactFile, 2, "g"}),
+      RequestBytes({WorkerOp::ReadExactFile, 3, "g"}),
+      RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("base.mpq")}),  // slot already taken
+      RequestBytes({WorkerOp::Exit, 0, ""}),
+      RequestBytes({WorkerOp::ReadWholeFile, 0, "g"}),  // never read
+  });
+  // clang-format on
+  MemoryLink link(script);
+  EXPECT_EQ(ServeArchiveRequests(link), 0);
+  EXPECT_EQ(link.output, (Bytes{1, 0, 0, 0, 0,            // game archive open
+                                1, 0, 0, 0, 0,            // base archive open
+                                0, 2, 0, 0, 0, 'G', 'V',  // read
+                                0, 1, 0, 0, 0, 'K',       // read from the base archive
+                                1, 0, 0, 0, 0,            // no data
+                                1, 0, 0, 0, 0,            // no data: empty
+                                1, 2, 0, 0, 0, 'G', 'V',  // exact read
+                                0, 0, 0, 0, 0,            // wrong size
+                                0, 0, 0, 0, 0}));         // not opened twice
+}
+
+TEST(WorkerChannelTest, WorkerEndsWithStatusOneWhenTheStreamEnds) {
+  MemoryLink link(RequestBytes({WorkerOp::ReadWholeFile, 0, "x"}));
+  EXPECT_EQ(ServeArchiveRequests(link), 1);
+  EXPECT_EQ(link.output, (Bytes{1, 0, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace gvde
