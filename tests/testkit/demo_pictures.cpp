@@ -55,7 +55,6 @@ std::uint8_t Shade(std::uint32_t ramp, std::uint32_t level) {
   return static_cast<std::uint8_t>(ramp * 16 + std::min<std::uint32_t>(level, 15));
 }
 
-constexpr std::uint8_t kSteel = 12 * 16;
 constexpr std::uint8_t kWood = 8 * 16;
 constexpr std::uint8_t kGold = 13 * 16;
 

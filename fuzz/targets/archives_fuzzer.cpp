@@ -1,0 +1,114 @@
+// Damaged archives through the project's archive layer: the input is the game archive
+// "gvdata.mor", next to an intact "kelddat.mpq"; files are read from both. A crash or hang of
+// the archive library inside the layer's worker process is contained by design; only this
+// process failing counts.
+#include <pthread.h>
+#include <sanitizer/common_interface_defs.h>
+#include <signal.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "archive/game_archives.h"
+#include "fuzz_support.h"
+#include "platform/file_system.h"
+#include "testkit/mpq_builder.h"
+
+#if __has_include("archive/archive_header_check.h")
+#include "archive/archive_header_check.h"
+#define GVDE_FUZZ_HEADER_CHECK 1
+#endif
+#if __has_include("archive/worker_process.h")
+#include "archive/worker_process.h"
+#define GVDE_FUZZ_WORKER 1
+#endif
+
+namespace {
+
+using Storage = gvde::testkit::MpqFile::Storage;
+
+// Names the seed archives hold (one per storage method), one only the base archive holds,
+// and one that neither holds.
+constexpr std::array<const char*, 10> kNames = {
+    "levels\\l1data\\l1.pal", "data\\plain.bin",    "data\\compressed.bin", "data\\encrypted.bin",
+    "data\\fixedkey.bin",     "data\\imploded.bin", "data\\bzip2.bin",      "data\\single.bin",
+    "base\\only.bin",         "absent.bin"};
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+// A forked worker dies of the library's crashes as a plain process would: without this, the
+// fuzzer's and the sanitizers' handlers, inherited through fork, would report the contained
+// crash as a finding of its own.
+void PlainCrashesInChild() {
+  __sanitizer_set_death_callback(nullptr);
+  for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+// The game folder with its intact base archive, written once per process.
+const std::string& GameDir() {
+  static const std::string dir = [] {
+    pthread_atfork(nullptr, nullptr, PlainCrashesInChild);
+#ifdef GVDE_FUZZ_WORKER
+    // A hung worker must be given up well within the fuzzer's own time limit per input.
+    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(2000));
+#endif
+    const std::string game = gvde::fuzz::ScratchDir() + "/game/";
+    Require(gvde::MakeDirectory(game));
+    const std::vector<gvde::testkit::MpqFile> files = {
+        {"levels\\l1data\\l1.pal", std::vector<std::uint8_t>(768, 0x33), Storage::Plain},
+        {"base\\only.bin", std::vector<std::uint8_t>(1000, 0x44), Storage::Compressed},
+    };
+    Require(gvde::testkit::BuildMpq(game + "kelddat.mpq", files));
+    return game;
+  }();
+  return dir;
+}
+
+#ifdef GVDE_FUZZ_HEADER_CHECK
+// Whether the archive layer refuses the archive before the library sees it; the check on the
+// bytes and the check on the file must agree.
+bool Refused(std::span<const std::uint8_t> archive) {
+  const bool accepted = gvde::ProbeArchiveHeader(archive);
+  Require(accepted == gvde::ProbeArchiveFile(GameDir() + "gvdata.mor"));
+  return !accepted;
+}
+#endif
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string& game = GameDir();
+  const std::span<const std::uint8_t> archive(data, size);
+  Require(gvde::fuzz::WriteBytes(game + "gvdata.mor", archive));
+  gvde::GameArchives archives;
+#ifdef GVDE_FUZZ_HEADER_CHECK
+  if (Refused(archive)) {
+    Require(!archives.OpenArchives(game));
+    return 0;
+  }
+#endif
+  if (!archives.OpenArchives(game)) return 0;
+  for (const char* name : kNames) {
+    std::vector<std::uint8_t> buffer;
+    const std::int32_t extracted = archives.ExtractFile(buffer, name);
+    if (extracted > 0) Require(buffer.size() == static_cast<std::size_t>(extracted));
+    std::vector<std::uint8_t> exact(extracted > 0 ? static_cast<std::size_t>(extracted) : 768);
+    (void)archives.ReadFileExact(exact.data(), static_cast<std::uint32_t>(exact.size()), name);
+  }
+  std::array<std::uint8_t, 768> palette{};
+  (void)archives.ReadFileExact(palette.data(), 768, "levels\\l1data\\l1.pal");
+  archives.CloseArchives();
+  return 0;
+}
