@@ -110,14 +110,19 @@ bool CountPixels(std::span<const std::uint8_t> runs, std::uint64_t& count) {
 void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table, std::vector<std::uint8_t>& pixels) {
   std::size_t out = 0;
   std::size_t position = 0;
+  // Whole runs at a time rather than a test of the run kind per pixel.
   while (position < runs.size()) {
     const MonsterRun run = ClassifyRun(runs[position]);
-    for (std::size_t k = 0; k < run.pixels; ++k) {
-      std::uint8_t value = 255;
-      if (run.kind == MonsterRun::Kind::Fill) value = table[runs[position + 1]];
-      if (run.kind == MonsterRun::Kind::Literal) value = table[runs[position + 1 + k]];
-      pixels[out++] = value;
+    std::uint8_t* at = pixels.data() + out;
+    if (run.kind == MonsterRun::Kind::Transparent) {
+      std::fill_n(at, run.pixels, std::uint8_t{255});
+    } else if (run.kind == MonsterRun::Kind::Fill) {
+      std::fill_n(at, run.pixels, table[runs[position + 1]]);
+    } else {
+      const std::uint8_t* literal = runs.data() + position + 1;
+      for (std::size_t k = 0; k < run.pixels; ++k) at[k] = table[literal[k]];
     }
+    out += run.pixels;
     position += run.bytes;
   }
 }

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <exception>
+#include <limits>
+#include <memory>
 
 #include "platform/file_system.h"
 
@@ -62,8 +63,67 @@ void BuildFilteredRows(std::uint32_t width, std::uint32_t height, const std::vec
   for (std::size_t y = 0; y < h; ++y) {
     const std::uint8_t* in = pixels.data() + (h - 1 - y) * w;
     *out++ = 0;
-    for (std::size_t x = 0; x < w; ++x) *out++ = static_cast<std::uint8_t>(255 - in[x]);
+    // 255 - p is ~p, taken eight pixels per step.
+    std::size_t x = 0;
+    for (; x + 8 <= w; x += 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, in + x, 8);
+      eight = ~eight;
+      std::memcpy(out + x, &eight, 8);
+    }
+    for (; x < w; ++x) out[x] = static_cast<std::uint8_t>(255 - in[x]);
+    out += w;
   }
+}
+
+// zlib's compress at the default level on a stream kept for the thread and reset per
+// picture: compress would set up and free about 270 KB of zlib state for every picture, which
+// the allocator returns to the system and faults in again each time. deflateReset is
+// equivalent to deflateEnd plus deflateInit, so the bytes are the same.
+class Deflater {
+ public:
+  Deflater() { ready_ = deflateInit(&stream_, Z_DEFAULT_COMPRESSION) == Z_OK; }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+  ~Deflater() {
+    if (ready_) deflateEnd(&stream_);
+  }
+
+  // The steps of compress(destination, destinationLength, source, sourceLength).
+  int Compress(Bytef* destination, uLongf* destinationLength, const Bytef* source, uLong sourceLength) {
+    if (!ready_) return Z_MEM_ERROR;
+    int result = deflateReset(&stream_);
+    if (result != Z_OK) return result;
+    constexpr uLong kMaxPiece = static_cast<uInt>(-1);
+    uLong left = *destinationLength;
+    *destinationLength = 0;
+    stream_.next_out = destination;
+    stream_.avail_out = 0;
+    stream_.next_in = const_cast<Bytef*>(source);
+    stream_.avail_in = 0;
+    do {
+      if (stream_.avail_out == 0) {
+        stream_.avail_out = static_cast<uInt>(std::min(left, kMaxPiece));
+        left -= stream_.avail_out;
+      }
+      if (stream_.avail_in == 0) {
+        stream_.avail_in = static_cast<uInt>(std::min(sourceLength, kMaxPiece));
+        sourceLength -= stream_.avail_in;
+      }
+      result = deflate(&stream_, sourceLength != 0 ? Z_NO_FLUSH : Z_FINISH);
+    } while (result == Z_OK);
+    *destinationLength = stream_.total_out;
+    return result == Z_STREAM_END ? Z_OK : result;
+  }
+
+ private:
+  z_stream stream_{};
+  bool ready_ = false;
+};
+
+Deflater& ThreadDeflater() {
+  thread_local Deflater deflater;
+  return deflater;
 }
 
 }  // namespace
@@ -124,30 +184,32 @@ bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::s
   StoreCrc(h + kIhdrTypeOffset, 17, h + kIhdrCrcOffset);
 
   std::vector<std::uint8_t> rows;
-  std::vector<std::uint8_t> idat;
+  // Not zero-filled: compress writes every byte that goes to the file.
+  std::unique_ptr<std::uint8_t[]> idat;
   uLongf compressedLength = 0;
   try {
     BuildFilteredRows(width, height, pixels, rows);
     const uLong source = static_cast<uLong>(rowsLength);
     compressedLength = static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(source)));
-    idat.resize(4 + static_cast<std::size_t>(compressedLength));
+    idat.reset(new std::uint8_t[4 + static_cast<std::size_t>(compressedLength)]);
   } catch (const std::exception&) {
     return false;
   }
-  PutText(idat.data(), "IDAT");
-  if (compress(idat.data() + 4, &compressedLength, rows.data(), static_cast<uLong>(rowsLength)) != Z_OK) {
+  PutText(idat.get(), "IDAT");
+  if (ThreadDeflater().Compress(idat.get() + 4, &compressedLength, rows.data(), static_cast<uLong>(rowsLength)) !=
+      Z_OK) {
     return false;
   }
   rows = {};
   if (compressedLength > 0x7FFFFFFFU) return false;  // a PNG chunk length has 31 bits
   const auto idatLength = static_cast<std::uint32_t>(compressedLength);
-  StoreCrc(idat.data(), 4 + static_cast<std::size_t>(idatLength), PngTrailer.data());
+  StoreCrc(idat.get(), 4 + static_cast<std::size_t>(idatLength), PngTrailer.data());
 
   OutputFile file;
   if (!file.Create(path)) return false;
   PutBigEndian(h + kIdatLengthOffset, idatLength);
   file.Write(PngHeader.data(), PngHeader.size());
-  file.Write(idat.data(), 4 + static_cast<std::size_t>(idatLength));
+  file.Write(idat.get(), 4 + static_cast<std::size_t>(idatLength));
   file.Write(PngTrailer.data(), PngTrailer.size());
   return file.Close();
 }
