@@ -4,12 +4,30 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 
+#ifdef __WINE__
+#include <sys/stat.h>
+#else
+#include <filesystem>
+#endif
+
 namespace gvde {
 namespace {
+
+// Only plain files: opening a named pipe would wait for a writer forever.
+bool IsRegularFile(const std::string& path) {
+#ifdef __WINE__
+  // The C++ library's filesystem headers switch to their Windows path layout when _WIN32 is
+  // defined, as in a winelib build, while the compiled library is the Unix one.
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#else
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+#endif
+}
 
 constexpr std::uint32_t kArchiveId = 0x1A51504D;   // "MPQ\x1A"
 constexpr std::uint32_t kUserDataId = 0x1B51504D;  // "MPQ\x1B"
@@ -50,9 +68,7 @@ class SpanBytes final : public ArchiveBytes {
 class FileBytes final : public ArchiveBytes {
  public:
   explicit FileBytes(const std::string& path) {
-    // Only plain files: opening a named pipe would wait for a writer forever.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return;
+    if (!IsRegularFile(path)) return;
     file_.open(path, std::ios::binary);
     if (!file_) return;
     file_.seekg(0, std::ios::end);
