@@ -48,32 +48,32 @@ class TableTest : public ::testing::Test {
 };
 
 TEST_F(TableTest, ItemFieldsAreDecodedFromTheirOffsets) {
-  ItemSpec spec;
-  spec.dropKind = 2;
-  spec.itemClass = 3;
-  spec.equipLocation = 7;
-  spec.picture = 41;
-  spec.itemType = 13;
-  spec.uniqueId = 200;
-  spec.name = "Amulet";
-  spec.magicName = "Charm";
-  spec.level = 0x01020304;
-  spec.durability = -5;
-  spec.minDamage = 6;
-  spec.maxDamage = 7;
-  spec.minArmor = 8;
-  spec.maxArmor = 9;
-  spec.reqStr = 250;
-  spec.reqMag = 11;
-  spec.reqDex = 12;
-  spec.reqVit = 13;
-  spec.specialEffect = 14;
-  spec.magicCode = -15;
-  spec.spell = 16;
-  spec.consumed = 17;
-  spec.price = 0x7FFFFFFF;
+  ItemSpec source;
+  source.dropKind = 2;
+  source.itemClass = 3;
+  source.equipLocation = 7;
+  source.picture = 41;
+  source.itemType = 13;
+  source.uniqueId = 200;
+  source.name = "Amulet";
+  source.magicName = "Charm";
+  source.level = 0x01020304;
+  source.durability = -5;
+  source.minDamage = 6;
+  source.maxDamage = 7;
+  source.minArmor = 8;
+  source.maxArmor = 9;
+  source.reqStr = 250;
+  source.reqMag = 11;
+  source.reqDex = 12;
+  source.reqVit = 13;
+  source.specialEffect = 14;
+  source.magicCode = -15;
+  source.spell = 16;
+  source.consumed = 17;
+  source.price = 0x7FFFFFFF;
 
-  const PreparedItems prepared = Items({spec});
+  const PreparedItems prepared = Items({source});
 
   ASSERT_EQ(prepared.records.size(), 1u);
   const ItemRecord& item = prepared.records[0];
@@ -125,13 +125,13 @@ TEST_F(TableTest, GoldAlwaysUsesPictureFour) {
 }
 
 TEST_F(TableTest, UntranslatableTextsGiveEmptyNameAndAbsentMagicName) {
-  ItemSpec spec;
-  spec.name = std::nullopt;
-  spec.magicName = std::nullopt;
+  ItemSpec source;
+  source.name = std::nullopt;
+  source.magicName = std::nullopt;
   ItemSpec emptyMagicName;
   emptyMagicName.magicName = "";
 
-  const PreparedItems prepared = Items({spec, emptyMagicName});
+  const PreparedItems prepared = Items({source, emptyMagicName});
 
   ASSERT_EQ(prepared.records.size(), 2u);
   EXPECT_EQ(prepared.records[0].name, "");
@@ -140,20 +140,20 @@ TEST_F(TableTest, UntranslatableTextsGiveEmptyNameAndAbsentMagicName) {
 }
 
 TEST_F(TableTest, MaxItemLevelComparesUnsigned) {
-  std::vector<ItemSpec> specs(3);
-  specs[0].level = 5;
-  specs[1].level = 0x80000000;
-  specs[2].level = 3;
+  std::vector<ItemSpec> sources(3);
+  sources[0].level = 5;
+  sources[1].level = 0x80000000;
+  sources[2].level = 3;
 
-  EXPECT_EQ(Items(specs).MaxItemLevel, 0x80000000u);
+  EXPECT_EQ(Items(sources).MaxItemLevel, 0x80000000u);
 }
 
 TEST_F(TableTest, ItemTableRunningToTheEndOfTheFileEndsThere) {
   std::vector<std::uint8_t> table;
   for (const char* name : {"First", "Second"}) {
-    ItemSpec spec;
-    spec.name = name;
-    const std::vector<std::uint8_t> record = testkit::EncodeItemRecord(spec, pe_);
+    ItemSpec source;
+    source.name = name;
+    const std::vector<std::uint8_t> record = testkit::EncodeItemRecord(source, pe_);
     table.insert(table.end(), record.begin(), record.end());
   }
   // Pad so that the table's last byte is the file's last byte (no terminator record).
@@ -173,15 +173,15 @@ TEST_F(TableTest, ItemTableRunningToTheEndOfTheFileEndsThere) {
 }
 
 TEST_F(TableTest, UniqueFieldsAndEffectEntriesAreDecoded) {
-  UniqueSpec spec;
-  spec.name = "Gladius";
-  spec.uniqueId = 201;
-  spec.level = 250;
-  spec.effectCount = 9;
-  spec.price = -100;
-  spec.effects = {{1, -2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {93, -16, 17}};
+  UniqueSpec source;
+  source.name = "Gladius";
+  source.uniqueId = 201;
+  source.level = 250;
+  source.effectCount = 9;
+  source.price = -100;
+  source.effects = {{1, -2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}, {13, 14, 15}, {93, -16, 17}};
 
-  const PreparedUniques prepared = Uniques({spec});
+  const PreparedUniques prepared = Uniques({source});
 
   ASSERT_EQ(prepared.records.size(), 1u);
   const UniqueRecord& unique = prepared.records[0];
@@ -191,25 +191,25 @@ TEST_F(TableTest, UniqueFieldsAndEffectEntriesAreDecoded) {
   EXPECT_EQ(unique.effectCount, 9);
   EXPECT_EQ(unique.price, -100);
   for (std::size_t k = 0; k < 6; ++k) {
-    EXPECT_EQ(unique.effects[k].code, spec.effects[k].code) << k;
-    EXPECT_EQ(unique.effects[k].param1, spec.effects[k].param1) << k;
-    EXPECT_EQ(unique.effects[k].param2, spec.effects[k].param2) << k;
+    EXPECT_EQ(unique.effects[k].code, source.effects[k].code) << k;
+    EXPECT_EQ(unique.effects[k].param1, source.effects[k].param1) << k;
+    EXPECT_EQ(unique.effects[k].param2, source.effects[k].param2) << k;
   }
   EXPECT_EQ(prepared.MaxUniqueLevel, 250u);
   EXPECT_EQ(prepared.MaxUniqueId, 201u);
 }
 
 TEST_F(TableTest, UniqueMaximaAndUntranslatableName) {
-  std::vector<UniqueSpec> specs(3);
-  specs[0].level = 4;
-  specs[0].uniqueId = 30;
-  specs[1].level = 9;
-  specs[1].uniqueId = 2;
-  specs[1].name = std::nullopt;
-  specs[2].level = 1;
-  specs[2].uniqueId = 7;
+  std::vector<UniqueSpec> sources(3);
+  sources[0].level = 4;
+  sources[0].uniqueId = 30;
+  sources[1].level = 9;
+  sources[1].uniqueId = 2;
+  sources[1].name = std::nullopt;
+  sources[2].level = 1;
+  sources[2].uniqueId = 7;
 
-  const PreparedUniques prepared = Uniques(specs);
+  const PreparedUniques prepared = Uniques(sources);
 
   ASSERT_EQ(prepared.records.size(), 3u);
   EXPECT_EQ(prepared.records[1].name, "");
