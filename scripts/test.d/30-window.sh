@@ -6,4 +6,4 @@ cd "$(dirname "$0")/../.."
 bash scripts/check_mingw.sh
 cmake --preset winelib
 cmake --build --preset winelib -j2
-bash tests/gui/run_gui_tests.sh --wine-build build/winelib --native-build build/default
+bash tests/gui/run_gui_tests.sh --wine-build "$PWD/build/winelib" --native-build "$PWD/build/default"
