@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "testkit/demo_pictures.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::fuzz {
@@ -11,6 +12,18 @@ namespace gvde::fuzz {
 const std::string& ScratchDir() {
   static const testkit::TempDir dir;
   return dir.path();
+}
+
+PngWriter& Writer() {
+  static PngWriter png;
+  static const bool ready = [] {
+    const std::vector<std::uint8_t> palette = testkit::DemoPalette();
+    std::copy(palette.begin(), palette.end(), png.PngPalette());
+    png.PreparePalette();
+    return true;
+  }();
+  (void)ready;
+  return png;
 }
 
 bool WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "archive/file_source.h"
+#include "image/png_writer.h"
 
 namespace gvde::fuzz {
 
 // A fresh directory for this process (no trailing separator), removed at exit.
 const std::string& ScratchDir();
+
+// One PNG writer per process, holding the demo palette, prepared once.
+PngWriter& Writer();
 
 // Writes the bytes to `path`, replacing the file; false on failure.
 bool WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes);

@@ -20,18 +20,6 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-gvde::PngWriter& Writer() {
-  static gvde::PngWriter png;
-  static const bool ready = [] {
-    const std::vector<std::uint8_t> palette = gvde::testkit::DemoPalette();
-    std::copy(palette.begin(), palette.end(), png.PngPalette());
-    png.PreparePalette();
-    return true;
-  }();
-  (void)ready;
-  return png;
-}
-
 void DecodeFrames(std::span<const std::uint8_t> file) {
   const std::uint32_t count = WordAt(file, 0);
   std::vector<std::uint32_t> indexes = {count - 2,  count - 1,  count,      count + 1,  0x3FFFFFFE,
@@ -72,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> input(data, size);
   DecodeFrames(input);
   DecodeRuns(input);
-  const std::uint32_t written = gvde::WriteItemImages(Writer(), prefix, 0, 0, input);
+  const std::uint32_t written = gvde::WriteItemImages(gvde::fuzz::Writer(), prefix, 0, 0, input);
   Require(written == WordAt(input, 0));
   return 0;
 }

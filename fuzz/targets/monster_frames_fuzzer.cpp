@@ -28,18 +28,6 @@ constexpr char kSpriteFile[] = "Monsters\\Fuzz\\Fuzza.anm";
 constexpr char kOwnTableName[] = "Monsters\\Fuzz\\Own.TRN";
 constexpr char kBossTableName[] = "Boss";
 
-gvde::PngWriter& Writer() {
-  static gvde::PngWriter png;
-  static const bool ready = [] {
-    const std::vector<std::uint8_t> palette = gvde::testkit::DemoPalette();
-    std::copy(palette.begin(), palette.end(), png.PngPalette());
-    png.PreparePalette();
-    return true;
-  }();
-  (void)ready;
-  return png;
-}
-
 std::vector<std::uint8_t> ToVector(std::span<const std::uint8_t> bytes) {
   return {bytes.begin(), bytes.end()};
 }
@@ -67,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.files[kSpriteFile] = ToVector(input.Rest());
 
   std::remove(pngPath.c_str());
-  if (!gvde::WriteMonsterImage(files, Writer(), kSpriteName, ownTable, bossTable, frameWidth, pngPath))
+  if (!gvde::WriteMonsterImage(files, gvde::fuzz::Writer(), kSpriteName, ownTable, bossTable, frameWidth, pngPath))
     return 0;
   // A written picture is a whole PNG of the asked width.
   const std::optional<gvde::testkit::DecodedPng> png = gvde::testkit::DecodePngFile(pngPath);
