@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/file_source.h"
+#include "image/file_source.h"
 #include "image/png_writer.h"
 
 namespace gvde::fuzz {

@@ -9,16 +9,15 @@
 #include <vector>
 
 #include "archive/archive_calls.h"
-#include "archive/file_source.h"
 
 namespace gvde {
 
-class GameArchives final : public FileSource {
+class GameArchives final {
  public:
   GameArchives() = default;
   GameArchives(const GameArchives&) = delete;
   GameArchives& operator=(const GameArchives&) = delete;
-  ~GameArchives() override;
+  ~GameArchives();
 
   // Opens gameDir + "gvdata.mor", then gameDir + "kelddat.mpq"; true when both are open.
   // An archive whose header the library cannot safely read is not opened.
@@ -26,8 +25,11 @@ class GameArchives final : public FileSource {
   // Closes whatever is open; harmless when nothing is.
   void CloseArchives();
 
-  std::int32_t ExtractFile(std::vector<std::uint8_t>& buffer, const std::string& name) override;
-  bool ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name) override;
+  // The file's size (> 0) with `buffer` holding it; 0 when it is in neither archive, its read
+  // failed or it is empty; -1 when it is too large or no buffer of its size can be had.
+  std::int32_t ExtractFile(std::vector<std::uint8_t>& buffer, const std::string& name);
+  // True when the file exists, is exactly `size` bytes long and was read into `destination`.
+  bool ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name);
 
  private:
   // The library calls with the archives opened so far; null while none is.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "game/item_records.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "image/sprites.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 

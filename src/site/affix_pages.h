@@ -1,16 +1,16 @@
-// Prefix and suffix pages data/p<N>.htm, data/s<N>.htm and their effect, level and
-// item-class lists (pe/pl/po, se/sl/so). The kind comes from run.AffixPass (0 prefixes, 1 suffixes).
+// The prefix and suffix categories: pages data/p<N>.htm, data/s<N>.htm and their effect,
+// level and item-class lists (pe/pl/po, se/sl/so).
 #pragma once
 
-#include "site/page_file.h"
-#include "site/run_state.h"
+#include <cstdint>
+
+#include "game/game_data.h"
+#include "site/record_pages.h"
+#include "site/run.h"
 
 namespace gvde {
 
-// Writes the pages of the affix run of kind run.AffixPass. False when the run must end.
-bool WriteAffixPages(RunState& run);
-
-// The affix CategoryListHook for kind run.AffixPass.
-bool WriteAffixLists(RunState& run, PageFile& categoryPage);
+void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t number);
+Category AffixCategory(const Run& run, AffixKind kind);
 
 }  // namespace gvde

@@ -8,21 +8,16 @@
 #include <vector>
 
 #include "image/sprites.h"
+#include "site/archive_files.h"
 #include "site/category_lists.h"
 #include "site/monster_pages.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 
 namespace {
 
 constexpr std::uint16_t kResistanceBits = 0x3F;
-
-// The record of monster `number`, or nullptr when the number names no monster.
-const MonsterRecord* FindMonster(const RunState& run, std::int32_t number) {
-  if (number < 0 || static_cast<std::uint32_t>(number) >= run.monsters.size()) return nullptr;
-  return &run.monsters[static_cast<std::uint32_t>(number)];
-}
 
 bool HasReferenceMonster(std::uint32_t b, const BossRecord& boss) {
   return boss.packTrigger == 1 && b != 1 && boss.packValue != boss.baseMonster;
@@ -57,20 +52,61 @@ std::string_view ComparisonNote(const BossRecord& boss, const MonsterRecord* ref
   return {};
 }
 
-void WriteTechnicalInfo(const RunState& run, PageFile& page, const BossRecord& boss) {
+void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
+  const auto& aiTypeNames = context.config.AiTypeNames;
   page << "Color translation: " << boss.colorTranslation.value_or(std::string())
        << "<br>AI type: " << boss.aiType << " (";
-  page << (boss.aiType < run.config.AiTypeNames.size() ? std::string_view(run.config.AiTypeNames[boss.aiType])
-                                                       : "ERROR!");
+  page << (boss.aiType < aiTypeNames.size() ? std::string_view(aiTypeNames[boss.aiType]) : "ERROR!");
   page << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
        << "<br>Pack value: " << boss.packValue << "<br>Special sound: " << boss.specialSound;
 }
 
-void WriteBossPage(const RunState& run, PageFile& page, std::uint32_t b, const BossRecord& boss,
-                   const MonsterRecord* reference) {
+// The monster whose looks and resistances a boss takes.
+const MonsterRecord* ReferenceMonster(const GameData& game, std::uint32_t b) {
+  const BossRecord& boss = game.bosses[b];
+  return game.Monster(HasReferenceMonster(b, boss) ? boss.packValue : boss.baseMonster);
+}
+
+// A failed picture asks whether to stop; Yes ends the run. A boss whose base or reference
+// monster lies outside the table has no picture: it fails without reading anything.
+Step WriteBossPicture(Run& run, std::uint32_t b) {
+  const BossRecord& boss = run.game.bosses[b];
+  const MonsterRecord* reference = ReferenceMonster(run.game, b);
+  const animfiledescr* group =
+      run.game.Monster(boss.baseMonster) && reference ? run.game.GroupOf(*reference) : nullptr;
+  ArchiveFiles files(run.archives);
+  const bool written =
+      group != nullptr &&
+      WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
+                        boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
+                        run.folder.DataFile("b" + NumToStr(b) + ".png"));
+  if (written || !run.host.AskExit(PictureQuestion("boss", b))) return Step::Next();
+  return Step::Stop();
+}
+
+Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+  ValueLists levels;
+  for (std::uint32_t b = 0; b < game.bosses.size(); ++b) {
+    const BossRecord& boss = game.bosses[b];
+    if (boss.dungeonLevel <= game.maxDungeonLevel) levels[boss.dungeonLevel].push_back({boss.name, b});
+  }
+  const ValueSection section{
+      "bd", "b", [](std::uint32_t level) { return level == 0 ? std::string("Special") : "DLvl " + NumToStr(level); },
+      [](std::uint32_t level) {
+        return level == 0 ? std::string("Special bosses") : "Bosses of Dungeon Level " + NumToStr(level);
+      }};
+  return WriteValueSection(folder, categoryPage, section, levels);
+}
+
+}  // namespace
+
+void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) {
+  const GameData& game = context.game;
+  const BossRecord& boss = game.bosses[b];
+  const MonsterRecord* reference = ReferenceMonster(game, b);
   page << kPageHead << "<h3>" << b << ": " << boss.name << "</h3><img src=\"b" << b
        << ".png\"><p>Boss of monsters #";
-  WriteMonsterReference(page, boss.baseMonster, FindMonster(run, boss.baseMonster));
+  WriteMonsterReference(page, boss.baseMonster, game.Monster(boss.baseMonster));
   page << ", ";
   WriteDungeonLevelLink(page, boss);
   if (HasReferenceMonster(b, boss)) {
@@ -81,73 +117,18 @@ void WriteBossPage(const RunState& run, PageFile& page, std::uint32_t b, const B
        << "</p><p>";
   const bool wroteResistances = WriteResistanceList(page, boss.resistances);
   page << ComparisonNote(boss, reference);
-  if (run.TechnicalInfo) {
+  if (context.technicalInfo) {
     if (wroteResistances) page << "</p><p>";
-    WriteTechnicalInfo(run, page, boss);
+    WriteTechnicalInfo(context, page, boss);
   }
   page << "</p></body></html>";
 }
 
-// False when the run must end (the user answered Yes). A boss whose base or reference
-// monster lies outside the table has no picture: it fails without reading anything.
-bool WriteBossPicture(RunState& run, std::uint32_t b, const BossRecord& boss,
-                      const MonsterRecord* reference) {
-  const animfiledescr* group = nullptr;
-  if (FindMonster(run, boss.baseMonster) && reference &&
-      reference->animationGroup < run.AnimationGroups.size()) {
-    group = &run.AnimationGroups[reference->animationGroup];
-  }
-  const bool written =
-      group != nullptr &&
-      WriteMonsterImage(run.archives, run.png, group->animationFile, reference->EffectiveColorTranslation(),
-                        boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
-                        run.DataFile("b" + NumToStr(b) + ".png"));
-  if (written) return true;
-  if (!run.host.AskExit("Cannot write an image for boss #" + NumToStr(b) + ". Exit?")) return true;
-  run.AnimationGroups.clear();
-  ReleaseAfterExit(run);
-  return false;
-}
-
-}  // namespace
-
-bool WriteBossPages(RunState& run) {
-  for (std::uint32_t b = 0; b < run.bosses.size(); ++b) {
-    const BossRecord& boss = run.bosses[b];
-    const MonsterRecord* reference =
-        FindMonster(run, HasReferenceMonster(b, boss) ? boss.packValue : boss.baseMonster);
-    PageFile page;
-    if (!page.Create(run.DataFile("b" + NumToStr(b) + ".htm"))) return RunError(run, "Cannot write to file");
-    run.CountName(boss.name);
-    WriteBossPage(run, page, b, boss, reference);
-    if (!page.Close()) return RunError(run, "Cannot write to file");
-    if (!WriteBossPicture(run, b, boss, reference)) return false;
-  }
-  return true;
-}
-
-bool WriteBossLists(RunState& run, PageFile& categoryPage) {
-  std::map<std::uint32_t, std::vector<NamedRecord>> levels;
-  for (std::uint32_t b = 0; b < run.bosses.size(); ++b) {
-    const BossRecord& boss = run.bosses[b];
-    if (boss.dungeonLevel <= run.MaxDungeonLevel) levels[boss.dungeonLevel].push_back({boss.name, b});
-  }
-  bool first = true;
-  for (auto& [level, entries] : levels) {
-    if (!first) categoryPage << "<br>";
-    first = false;
-    categoryPage << "<a href=\"bd" << level << ".htm\" target=\"nav\">";
-    if (level == 0) {
-      categoryPage << "Special";
-    } else {
-      categoryPage << "DLvl " << level;
-    }
-    categoryPage << "</a>";
-    const std::string title =
-        level == 0 ? std::string("Special bosses") : "Bosses of Dungeon Level " + NumToStr(level);
-    if (!WriteSortedListPage(run, "bd" + NumToStr(level) + ".htm", title, entries, "b")) return false;
-  }
-  return true;
+Category BossCategory(Run& run) {
+  return {"b", "Bosses", NamesOf(run.game.bosses),
+          [context = run.Pages()](PageFile& page, std::uint32_t b) { WriteBossPage(page, context, b); },
+          [&run](std::uint32_t b) { return WriteBossPicture(run, b); },
+          [&run](PageFile& categoryPage) { return WriteBossLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

@@ -1,16 +1,15 @@
-// Boss pages and pictures data/b<b>.htm/.png and the dungeon-level lists bd<L>.
+// The boss category: pages and pictures data/b<N>.htm/.png and the dungeon-level lists bd<L>.
 #pragma once
 
-#include "site/page_file.h"
-#include "site/run_state.h"
+#include <cstdint>
+
+#include "site/record_pages.h"
+#include "site/run.h"
 
 namespace gvde {
 
-// Writes every page of the category (and pictures where it has them). False when the run
-// must end: an error was reported through RunError, or the user answered Yes to "... Exit?".
-bool WriteBossPages(RunState& run);
-
-// The category's CategoryListHook: its own links into the open category page and its lists.
-bool WriteBossLists(RunState& run, PageFile& categoryPage);
+void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t number);
+// The page, then the picture; a failed picture asks whether to stop the run.
+Category BossCategory(Run& run);
 
 }  // namespace gvde

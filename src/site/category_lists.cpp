@@ -28,7 +28,7 @@ std::string_view ByteText(std::size_t c) {
 std::string SlotText(std::size_t c) { return NumToStr(static_cast<std::uint32_t>(c)); }
 
 void WriteCategoryHead(PageFile& page, std::string_view prefix, std::string_view title,
-                       const std::array<std::uint32_t, kSlots>& counts) {
+                       const FirstCharCount& counts) {
   page << kPageHead << title << "<br><a href=\"" << prefix
        << "a.htm\" target=\"nav\">All (alphabetic)</a><br><a href=\"" << prefix
        << "n.htm\" target=\"nav\">All (numeric)</a><hr>";
@@ -74,42 +74,26 @@ std::string FileName(std::string_view prefix, std::string_view rest) {
   return name;
 }
 
-// The numeric list of the whole category, then its alphabetic list.
-bool WriteAllLists(RunState& run, PageFile& numeric, std::string_view prefix, std::string_view title,
-                   std::vector<NamedRecord>& entries) {
-  WriteNumericBody(numeric, entries, prefix);
-  numeric << "</body></html>";
-  if (!numeric.Close()) return RunError(run, "Cannot write to file");
-
-  PageFile alphabetic;
-  if (!alphabetic.Create(run.DataFile(FileName(prefix, "a.htm")))) return RunError(run, "Cannot write to file");
-  alphabetic << kPageHead << title;
-  SortByName(entries);
-  WriteSortedBody(alphabetic, entries, prefix);
-  alphabetic << "</body></html>";
-  if (!alphabetic.Close()) return RunError(run, "Cannot write to file");
-  return true;
-}
-
-bool WriteFirstByteList(RunState& run, std::size_t c, std::string_view prefix, std::string_view title,
-                        std::vector<NamedRecord>& entries) {
-  PageFile page;
+// The list of slot c: for slot 0 the numeric list of the whole category, followed by its
+// alphabetic list; else the names beginning with byte c.
+Step WriteFirstByteList(const SiteFolder& folder, std::size_t c, std::string_view prefix, std::string_view title,
+                        std::uint32_t counted, std::vector<NamedRecord>& entries) {
   const std::string fileName = c == 0 ? FileName(prefix, "n.htm") : FileName(prefix, "c" + SlotText(c) + ".htm");
-  if (!page.Create(run.DataFile(fileName))) return RunError(run, "Cannot write to file");
-  page << kPageHead << title;
-  if (c > 0) page << " (" << ByteText(c) << ")";
-
-  if (entries.size() != run.FirstCharCount[c]) {
-    static_cast<void>(page.Close());  // the count message is the one reported
-    return RunError(run, "Something is wrong...");
-  }
-  if (c == 0) return WriteAllLists(run, page, prefix, title, entries);
-
-  SortByName(entries);
-  WriteSortedBody(page, entries, prefix);
-  page << "</body></html>";
-  if (!page.Close()) return RunError(run, "Cannot write to file");
-  return true;
+  Step written = folder.WritePage(fileName, [&](PageFile& page) {
+    page << kPageHead << title;
+    if (c > 0) page << " (" << ByteText(c) << ")";
+    if (entries.size() != counted) return Step::Fail(std::string(kCountsDisagree));
+    if (c == 0) {
+      WriteNumericBody(page, entries, prefix);
+    } else {
+      SortByName(entries);
+      WriteSortedBody(page, entries, prefix);
+    }
+    page << "</body></html>";
+    return Step::Next();
+  });
+  if (!written || c != 0) return written;
+  return WriteSortedListPage(folder, FileName(prefix, "a.htm"), title, entries, prefix);
 }
 
 }  // namespace
@@ -131,44 +115,56 @@ void SortByName(std::vector<NamedRecord>& entries) {
   });
 }
 
-bool WriteCategoryLists(RunState& run, std::string_view prefix, std::string_view title,
-                        const std::vector<std::string_view>& names, const CategoryListHook& hook) {
-  PageFile page;
-  if (!page.Create(run.DataFile(FileName(prefix, ".htm")))) return RunError(run, "Cannot write to file");
-  WriteCategoryHead(page, prefix, title, run.FirstCharCount);
-  if (hook) {
-    page << "<hr>";
-    if (!hook(page)) {
-      static_cast<void>(page.Close());  // the hook has reported already
-      return false;
+Step WriteCategoryLists(const SiteFolder& folder, std::string_view prefix, std::string_view title,
+                        const std::vector<std::string_view>& names, const FirstCharCount& counts,
+                        const CategoryListHook& hook) {
+  Step written = folder.WritePage(FileName(prefix, ".htm"), [&](PageFile& page) {
+    WriteCategoryHead(page, prefix, title, counts);
+    if (hook) {
+      page << "<hr>";
+      if (Step hooked = hook(page); !hooked) return hooked;
     }
-  }
-  page << "</body></html>";
-  if (!page.Close()) return RunError(run, "Cannot write to file");
+    page << "</body></html>";
+    return Step::Next();
+  });
+  if (!written) return written;
 
   FirstByteGroups groups;
   try {
     groups = GroupByFirstByte(names);
   } catch (const std::bad_alloc&) {
-    return RunError(run, "Not enough memory");
+    return Step::Fail(std::string(kNotEnoughMemory));
   }
   for (std::size_t c = 0; c < kSlots; ++c) {
-    if (run.FirstCharCount[c] == 0) continue;
-    if (!WriteFirstByteList(run, c, prefix, title, groups[c])) return false;
+    if (counts[c] == 0) continue;
+    if (Step listed = WriteFirstByteList(folder, c, prefix, title, counts[c], groups[c]); !listed) return listed;
   }
-  return true;
+  return Step::Next();
 }
 
-bool WriteSortedListPage(RunState& run, const std::string& fileName, std::string_view title,
+Step WriteSortedListPage(const SiteFolder& folder, const std::string& fileName, std::string_view title,
                          std::vector<NamedRecord>& entries, std::string_view recordPrefix) {
-  PageFile page;
-  if (!page.Create(run.DataFile(fileName))) return RunError(run, "Cannot write to file");
-  page << kPageHead << title;
-  SortByName(entries);
-  WriteSortedBody(page, entries, recordPrefix);
-  page << "</body></html>";
-  if (!page.Close()) return RunError(run, "Cannot write to file");
-  return true;
+  return folder.WritePage(fileName, [&](PageFile& page) {
+    page << kPageHead << title;
+    SortByName(entries);
+    WriteSortedBody(page, entries, recordPrefix);
+    page << "</body></html>";
+    return Step::Next();
+  });
+}
+
+Step WriteValueSection(const SiteFolder& folder, PageFile& categoryPage, const ValueSection& section,
+                       ValueLists& lists) {
+  bool first = true;
+  for (auto& [value, entries] : lists) {
+    if (!first) categoryPage << "<br>";
+    first = false;
+    const std::string fileName = std::string(section.filePrefix) + NumToStr(value) + ".htm";
+    categoryPage << "<a href=\"" << fileName << "\" target=\"nav\">" << section.linkText(value) << "</a>";
+    Step listed = WriteSortedListPage(folder, fileName, section.title(value), entries, section.recordPrefix);
+    if (!listed) return listed;
+  }
+  return Step::Next();
 }
 
 }  // namespace gvde

@@ -10,28 +10,11 @@
 
 #include "game/item_records.h"
 #include "site/category_lists.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 
 namespace {
-
-// Unique indexes in table order for each of the 256 unique IDs, built once per pass.
-using UniquesById = std::array<std::vector<std::uint32_t>, 256>;
-
-UniquesById IndexUniquesById(const std::vector<UniqueRecord>& uniques) {
-  UniquesById byId;
-  for (std::size_t u = 0; u < uniques.size(); ++u) {
-    byId[uniques[u].uniqueId].push_back(static_cast<std::uint32_t>(u));
-  }
-  return byId;
-}
-
-// SpellName needs an image; a run without one (never the case in a real run) reads nothing.
-const executable& ImageOf(const RunState& run) {
-  static const executable kNoImage;
-  return run.image ? *run.image : kNoImage;
-}
 
 void WriteHead(PageFile& page, std::uint32_t index, const ItemRecord& item) {
   page << kPageHead << "<h3>" << index << ": " << item.name << ", <a href=\"il" << item.level
@@ -87,12 +70,25 @@ void WriteTechnicalLines(PageFile& page, const ItemRecord& item) {
   if (item.magicCode != 0) page << "<p>Magic code: " << item.magicCode << "</p>";
 }
 
-bool WriteItemPage(RunState& run, std::uint32_t index, const ItemRecord& item, const UniquesById& uniquesById) {
-  PageFile page;
-  if (!page.Create(run.DataFile("i" + NumToStr(index) + ".htm"))) return RunError(run, "Cannot write to file");
-  run.CountName(item.name);
+// The level section of the category page and the level list pages data/il<L>.htm.
+Step WriteItemLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+  ValueLists byLevel;
+  try {
+    for (std::uint32_t n = 0; n < game.items.size(); ++n) byLevel[game.items[n].level].push_back({game.items[n].name, n});
+  } catch (const std::bad_alloc&) {
+    return Step::Fail(std::string(kNotEnoughMemory));
+  }
+  const ValueSection levels{"il", "i", [](std::uint32_t level) { return "Level " + NumToStr(level); },
+                            [](std::uint32_t level) { return "Item Level " + NumToStr(level); }};
+  return WriteValueSection(folder, categoryPage, levels, byLevel);
+}
 
-  WriteHead(page, index, item);
+}  // namespace
+
+void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t number) {
+  const GameData& game = context.game;
+  const ItemRecord& item = game.items[number];
+  WriteHead(page, number, item);
   WriteKindLine(page, item);
   WriteStatistics(page, item);
   WriteRequirements(page, item);
@@ -100,56 +96,17 @@ bool WriteItemPage(RunState& run, std::uint32_t index, const ItemRecord& item, c
   page << "<p>Price: " << item.price << "</p>\r\n";
   if (item.spell != 0) {
     const std::uint32_t code = static_cast<std::uint32_t>(item.spell);
-    page << "<p>Spell: " << SpellName(ImageOf(run), run.config.addresses.SpellTable, code) << "</p>\r\n";
+    page << "<p>Spell: " << SpellName(game.Image(), context.config.addresses.SpellTable, code) << "</p>\r\n";
   }
-  WriteUniquesList(page, uniquesById[item.uniqueId], run.uniques);
-  if (run.TechnicalInfo) WriteTechnicalLines(page, item);
+  WriteUniquesList(page, game.uniquesById[item.uniqueId], game.uniques);
+  if (context.technicalInfo) WriteTechnicalLines(page, item);
   page << "</body></html>";
-
-  if (!page.Close()) return RunError(run, "Cannot write to file");
-  return true;
 }
 
-// Only the levels that occur, ascending; each group in table order before sorting.
-using LevelGroups = std::map<std::uint32_t, std::vector<NamedRecord>>;
-
-LevelGroups GroupByLevel(const std::vector<ItemRecord>& items) {
-  LevelGroups byLevel;
-  for (std::size_t n = 0; n < items.size(); ++n) {
-    byLevel[items[n].level].push_back({items[n].name, static_cast<std::uint32_t>(n)});
-  }
-  return byLevel;
-}
-
-}  // namespace
-
-bool WriteItemPages(RunState& run) {
-  const UniquesById uniquesById = IndexUniquesById(run.uniques);
-  for (std::size_t n = 0; n < run.items.size(); ++n) {
-    if (!WriteItemPage(run, static_cast<std::uint32_t>(n), run.items[n], uniquesById)) return false;
-  }
-  return true;
-}
-
-bool ItemListCallback(RunState& run, PageFile& categoryPage) {
-  LevelGroups byLevel;
-  try {
-    byLevel = GroupByLevel(run.items);
-  } catch (const std::bad_alloc&) {
-    return RunError(run, "Not enough memory");
-  }
-
-  bool first = true;
-  for (auto& [level, entries] : byLevel) {
-    if (!first) categoryPage << "<br>";
-    first = false;
-    categoryPage << "<a href=\"il" << level << ".htm\" target=\"nav\">Level " << level << "</a>";
-    if (!WriteSortedListPage(run, "il" + NumToStr(level) + ".htm", "Item Level " + NumToStr(level), entries,
-                             "i")) {
-      return false;
-    }
-  }
-  return true;
+Category ItemCategory(const Run& run) {
+  return {"i", "Items", NamesOf(run.game.items),
+          [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteItemPage(page, context, n); }, {},
+          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

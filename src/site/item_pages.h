@@ -1,16 +1,14 @@
-// Item pages data/i<N>.htm and the item level lists data/il<L>.htm.
+// The item category: pages data/i<N>.htm and the item level lists data/il<L>.htm.
 #pragma once
 
-#include "site/page_file.h"
-#include "site/run_state.h"
+#include <cstdint>
+
+#include "site/record_pages.h"
+#include "site/run.h"
 
 namespace gvde {
 
-// Writes every page of the category (and pictures where it has them). False when the run
-// must end: an error was reported through RunError, or the user answered Yes to "... Exit?".
-bool WriteItemPages(RunState& run);
-
-// The category's CategoryListHook: its own links into the open category page and its lists.
-bool ItemListCallback(RunState& run, PageFile& categoryPage);
+void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t number);
+Category ItemCategory(const Run& run);
 
 }  // namespace gvde

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "image/sprites.h"
+#include "site/archive_files.h"
 #include "site/category_lists.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 
@@ -32,22 +33,6 @@ constexpr std::array<ResistanceText, 6> kResistanceTexts = {{
 
 constexpr std::uint16_t kResistanceBits = 0x3F;
 constexpr std::uint32_t kMonsterClassCount = 3;
-
-// Boss numbers per monster number, in boss table order; built once per pass.
-std::vector<std::vector<std::uint32_t>> BossesByMonster(const RunState& run) {
-  std::vector<std::vector<std::uint32_t>> index(run.monsters.size());
-  for (std::uint32_t b = 0; b < run.bosses.size(); ++b) {
-    const std::int32_t base = run.bosses[b].baseMonster;
-    if (base >= 0 && static_cast<std::uint32_t>(base) < index.size()) {
-      index[static_cast<std::uint32_t>(base)].push_back(b);
-    }
-  }
-  return index;
-}
-
-const animfiledescr* GroupOf(const RunState& run, const MonsterRecord& m) {
-  return m.animationGroup < run.AnimationGroups.size() ? &run.AnimationGroups[m.animationGroup] : nullptr;
-}
 
 void WriteDungeonLevels(PageFile& page, const MonsterRecord& m) {
   for (std::uint32_t level = m.FirstDungeonLevel(); level <= m.LastDungeonLevel(); ++level) {
@@ -73,26 +58,27 @@ void WriteResistances(PageFile& page, const MonsterRecord& m) {
 }
 
 // True when at least one boss was listed.
-bool WriteBosses(const RunState& run, PageFile& page, const std::vector<std::uint32_t>& bossNumbers) {
+bool WriteBosses(const GameData& game, PageFile& page, const std::vector<std::uint32_t>& bossNumbers) {
   if (bossNumbers.empty()) return false;
   page << "Bosses:";
   for (const std::uint32_t b : bossNumbers) {
-    page << "<br><a href=\"b" << b << ".htm\" target=\"out\">" << run.bosses[b].name << "</a>";
+    page << "<br><a href=\"b" << b << ".htm\" target=\"out\">" << game.bosses[b].name << "</a>";
   }
   return true;
 }
 
-void WriteTechnicalInfo(const RunState& run, PageFile& page, const MonsterRecord& m) {
+void WriteTechnicalInfo(const PageContext& context, PageFile& page, const MonsterRecord& m) {
+  const auto& aiTypeNames = context.config.AiTypeNames;
   const std::uint32_t t = m.AiType();
   page << "AI type: " << t << " (";
-  page << (t < run.config.AiTypeNames.size() ? std::string_view(run.config.AiTypeNames[t]) : "ERROR!");
+  page << (t < aiTypeNames.size() ? std::string_view(aiTypeNames[t]) : "ERROR!");
   page << "), subtype " << m.aiSubtype << ", IQ=" << m.Iq();
   for (std::uint32_t i = 0; i < 6; ++i) {
     page << "<br>" << AnimationName(i) << " slowdown is " << m.frameDelays[i] << ", with " << m.frameCounts[i]
          << " frames used";
   }
   page << "<br>Animation size: " << m.animationSize << "<br>Seeding size: " << m.seedingSize;
-  const animfiledescr* group = GroupOf(run, m);
+  const animfiledescr* group = context.game.GroupOf(m);
   page << "<br>Animation: " << (group ? group->animationFile : std::string()) << " (<a href=\"mg"
        << m.animationGroup << ".htm\" target=\"nav\">" << (group ? group->firstMonsterName : std::string())
        << "</a>)";
@@ -102,122 +88,90 @@ void WriteTechnicalInfo(const RunState& run, PageFile& page, const MonsterRecord
   page << "<br>Drop type: " << m.dropType << "<br>Selection outline: " << m.selectionOutline;
 }
 
-void WriteMonsterPage(const RunState& run, PageFile& page, std::uint32_t n, const MonsterRecord& m,
-                      const std::vector<std::uint32_t>& bossNumbers) {
-  page << kPageHead << "<h3>" << n << ": " << m.name << " (<a href=\"mb" << m.monsterClass
-       << ".htm\" target=\"nav\">" << MonsterClassName(m.monsterClass) << "</a>, <a href=\"ml"
-       << m.monsterLevel << ".htm\" target=\"nav\">level " << m.monsterLevel << "</a>)</h3><a href=\"mg"
-       << m.animationGroup << ".htm\" target=\"nav\"><img src=\"m" << n
-       << ".png\"></a><p>May appear on dungeon level: ";
-  WriteDungeonLevels(page, m);
-  page << "</p><p>Base HP: " << m.minHitPoints << "-" << m.maxHitPoints << "</p><p>" << m.experience
-       << " XP</p>";
-  WriteAttacks(page, m);
-  page << "<p>Armor: " << m.armor << "</p><p>";
-  WriteResistances(page, m);
-  const bool listedBosses = WriteBosses(run, page, bossNumbers);
-  if (run.TechnicalInfo) {
-    if (listedBosses) page << "</p><p>";
-    WriteTechnicalInfo(run, page, m);
-  }
-  page << "</p></body></html>";
-}
-
-// False when the run must end (the user answered Yes).
-bool WriteMonsterPicture(RunState& run, std::uint32_t n, const MonsterRecord& m) {
-  const animfiledescr* group = GroupOf(run, m);
-  const bool written = group != nullptr && WriteMonsterImage(run.archives, run.png, group->animationFile,
+// A picture that cannot be made asks whether to stop; Yes ends the run.
+Step WriteMonsterPicture(Run& run, std::uint32_t n) {
+  const MonsterRecord& m = run.game.monsters[n];
+  const animfiledescr* group = run.game.GroupOf(m);
+  ArchiveFiles files(run.archives);
+  const bool written = group != nullptr && WriteMonsterImage(files, run.png, group->animationFile,
                                                              m.EffectiveColorTranslation(), std::nullopt,
                                                              static_cast<std::uint32_t>(m.animationSize),
-                                                             run.DataFile("m" + NumToStr(n) + ".png"));
-  if (written) return true;
-  if (!run.host.AskExit("Cannot write an image for monster #" + NumToStr(n) + ". Exit?")) return true;
-  ReleaseAfterExit(run);
-  return false;
+                                                             run.folder.DataFile("m" + NumToStr(n) + ".png"));
+  if (written || !run.host.AskExit(PictureQuestion("monster", n))) return Step::Next();
+  return Step::Stop();
 }
 
-using LevelLists = std::map<std::uint32_t, std::vector<NamedRecord>>;
+std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }
 
-// One link into the category page and its list page; `first` tracks the section's "<br>" rule.
-bool WriteLevelSection(RunState& run, PageFile& categoryPage, LevelLists& lists, std::string_view filePrefix,
-                       std::string_view linkText, std::string_view title) {
-  bool first = true;
-  for (auto& [level, entries] : lists) {
-    if (!first) categoryPage << "<br>";
-    first = false;
-    const std::string fileName = std::string(filePrefix) + NumToStr(level) + ".htm";
-    categoryPage << "<a href=\"" << fileName << "\" target=\"nav\">" << linkText << level << "</a>";
-    const std::string pageTitle = std::string(title) + NumToStr(level);
-    if (!WriteSortedListPage(run, fileName, pageTitle, entries, "m")) return false;
-  }
-  return true;
-}
-
-bool WriteClassLists(RunState& run, PageFile& categoryPage) {
-  std::array<std::vector<NamedRecord>, kMonsterClassCount> classes;
-  for (std::uint32_t n = 0; n < run.monsters.size(); ++n) {
-    const MonsterRecord& m = run.monsters[n];
+Step WriteClassLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+  ValueLists classes;
+  for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
+    const MonsterRecord& m = game.monsters[n];
     if (m.monsterClass < kMonsterClassCount) classes[m.monsterClass].push_back({m.name, n});
   }
-  bool first = true;
-  for (std::uint32_t c = 0; c < kMonsterClassCount; ++c) {
-    if (classes[c].empty()) continue;
-    if (!first) categoryPage << "<br>";
-    first = false;
-    categoryPage << "<a href=\"mb" << c << ".htm\" target=\"nav\">" << MonsterClassName(c) << "</a>";
-    if (!WriteSortedListPage(run, "mb" + NumToStr(c) + ".htm", MonsterClassName(c), classes[c], "m")) {
-      return false;
-    }
-  }
-  return true;
+  const auto className = [](std::uint32_t c) { return std::string(MonsterClassName(c)); };
+  return WriteValueSection(folder, categoryPage, {"mb", "m", className, className}, classes);
 }
 
-bool WriteGroupLists(RunState& run, PageFile& categoryPage) {
+// Links sorted by group name, each after a "<br>"; a page for every group, even one without
+// members.
+Step WriteGroupLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   categoryPage << "<hr>Graphics:";
   std::vector<NamedRecord> groups;
-  groups.reserve(run.AnimationGroups.size());
-  for (std::uint32_t g = 0; g < run.AnimationGroups.size(); ++g) {
-    groups.push_back({run.AnimationGroups[g].firstMonsterName, g});
+  groups.reserve(game.animationGroups.size());
+  for (std::uint32_t g = 0; g < game.animationGroups.size(); ++g) {
+    groups.push_back({game.animationGroups[g].firstMonsterName, g});
   }
   SortByName(groups);
   for (const NamedRecord& group : groups) {
     categoryPage << "<br><a href=\"mg" << group.number << ".htm\" target=\"nav\">" << group.name << "</a>";
   }
 
-  std::vector<std::vector<NamedRecord>> members(run.AnimationGroups.size());
-  for (std::uint32_t n = 0; n < run.monsters.size(); ++n) {
-    const MonsterRecord& m = run.monsters[n];
+  std::vector<std::vector<NamedRecord>> members(game.animationGroups.size());
+  for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
+    const MonsterRecord& m = game.monsters[n];
     if (m.animationGroup < members.size()) members[m.animationGroup].push_back({m.name, n});
   }
   for (std::uint32_t g = 0; g < members.size(); ++g) {
-    // The group pages are written even for a group without members, as the loop over groups does.
-    const std::string title = "Looking like<br>" + run.AnimationGroups[g].firstMonsterName;
-    if (!WriteSortedListPage(run, "mg" + NumToStr(g) + ".htm", title, members[g], "m")) return false;
+    const std::string title = "Looking like<br>" + game.animationGroups[g].firstMonsterName;
+    Step listed = WriteSortedListPage(folder, "mg" + NumToStr(g) + ".htm", title, members[g], "m");
+    if (!listed) return listed;
   }
-  return true;
+  return Step::Next();
 }
 
-bool WriteDungeonLevelLists(RunState& run, PageFile& categoryPage) {
+Step WriteDungeonLevelLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   categoryPage << "<hr>";
   // A monster covers at most 128 levels, so filling every covered level stays linear.
-  LevelLists lists;
-  for (std::uint32_t n = 0; n < run.monsters.size(); ++n) {
-    const MonsterRecord& m = run.monsters[n];
+  ValueLists lists;
+  for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
+    const MonsterRecord& m = game.monsters[n];
     for (std::uint32_t level = m.FirstDungeonLevel(); level <= m.LastDungeonLevel(); ++level) {
-      if (level <= run.MaxDungeonLevel) lists[level].push_back({m.name, n});
+      if (level <= game.maxDungeonLevel) lists[level].push_back({m.name, n});
     }
   }
-  return WriteLevelSection(run, categoryPage, lists, "md", "DLvl ", "Monsters of Dungeon Level ");
+  const ValueSection section{"md", "m", [](std::uint32_t level) { return LevelText("DLvl ", level); },
+                             [](std::uint32_t level) { return LevelText("Monsters of Dungeon Level ", level); }};
+  return WriteValueSection(folder, categoryPage, section, lists);
 }
 
-bool WriteMonsterLevelLists(RunState& run, PageFile& categoryPage) {
+Step WriteMonsterLevelLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   categoryPage << "<hr>";
-  LevelLists lists;
-  for (std::uint32_t n = 0; n < run.monsters.size(); ++n) {
-    const MonsterRecord& m = run.monsters[n];
-    if (m.monsterLevel <= run.MaxMonsterLevel) lists[m.monsterLevel].push_back({m.name, n});
+  ValueLists lists;
+  for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
+    const MonsterRecord& m = game.monsters[n];
+    if (m.monsterLevel <= game.maxMonsterLevel) lists[m.monsterLevel].push_back({m.name, n});
   }
-  return WriteLevelSection(run, categoryPage, lists, "ml", "MLvl ", "Monster Level ");
+  const ValueSection section{"ml", "m", [](std::uint32_t level) { return LevelText("MLvl ", level); },
+                             [](std::uint32_t level) { return LevelText("Monster Level ", level); }};
+  return WriteValueSection(folder, categoryPage, section, lists);
+}
+
+Step WriteMonsterLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+  for (const auto write : {WriteClassLists, WriteGroupLists, WriteDungeonLevelLists, WriteMonsterLevelLists}) {
+    if (Step listed = write(folder, game, categoryPage); !listed) return listed;
+  }
+  return Step::Next();
 }
 
 }  // namespace
@@ -233,23 +187,32 @@ bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
   return wroteAny;
 }
 
-bool WriteMonsterPages(RunState& run) {
-  const std::vector<std::vector<std::uint32_t>> bossesOf = BossesByMonster(run);
-  for (std::uint32_t n = 0; n < run.monsters.size(); ++n) {
-    const MonsterRecord& m = run.monsters[n];
-    PageFile page;
-    if (!page.Create(run.DataFile("m" + NumToStr(n) + ".htm"))) return RunError(run, "Cannot write to file");
-    run.CountName(m.name);
-    WriteMonsterPage(run, page, n, m, bossesOf[n]);
-    if (!page.Close()) return RunError(run, "Cannot write to file");
-    if (!WriteMonsterPicture(run, n, m)) return false;
+void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t n) {
+  const MonsterRecord& m = context.game.monsters[n];
+  page << kPageHead << "<h3>" << n << ": " << m.name << " (<a href=\"mb" << m.monsterClass
+       << ".htm\" target=\"nav\">" << MonsterClassName(m.monsterClass) << "</a>, <a href=\"ml"
+       << m.monsterLevel << ".htm\" target=\"nav\">level " << m.monsterLevel << "</a>)</h3><a href=\"mg"
+       << m.animationGroup << ".htm\" target=\"nav\"><img src=\"m" << n
+       << ".png\"></a><p>May appear on dungeon level: ";
+  WriteDungeonLevels(page, m);
+  page << "</p><p>Base HP: " << m.minHitPoints << "-" << m.maxHitPoints << "</p><p>" << m.experience
+       << " XP</p>";
+  WriteAttacks(page, m);
+  page << "<p>Armor: " << m.armor << "</p><p>";
+  WriteResistances(page, m);
+  const bool listedBosses = WriteBosses(context.game, page, context.game.bossesByMonster[n]);
+  if (context.technicalInfo) {
+    if (listedBosses) page << "</p><p>";
+    WriteTechnicalInfo(context, page, m);
   }
-  return true;
+  page << "</p></body></html>";
 }
 
-bool WriteMonsterLists(RunState& run, PageFile& categoryPage) {
-  return WriteClassLists(run, categoryPage) && WriteGroupLists(run, categoryPage) &&
-         WriteDungeonLevelLists(run, categoryPage) && WriteMonsterLevelLists(run, categoryPage);
+Category MonsterCategory(Run& run) {
+  return {"m", "Monsters", NamesOf(run.game.monsters),
+          [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteMonsterPage(page, context, n); },
+          [&run](std::uint32_t n) { return WriteMonsterPicture(run, n); },
+          [&run](PageFile& categoryPage) { return WriteMonsterLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

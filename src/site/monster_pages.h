@@ -1,21 +1,18 @@
-// Monster pages and pictures data/m<N>.htm/.png and the lists mb, mg, md, ml.
+// The monster category: pages and pictures data/m<N>.htm/.png and the lists mb, mg, md, ml.
 #pragma once
 
-#include "site/page_file.h"
-#include "site/run_state.h"
+#include <cstdint>
+
+#include "site/record_pages.h"
+#include "site/run.h"
 
 namespace gvde {
 
-// Writes every page of the category (and pictures where it has them). False when the run
-// must end: an error was reported through RunError, or the user answered Yes to "... Exit?".
-bool WriteMonsterPages(RunState& run);
+void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t number);
+// The page, then the picture; a failed picture asks whether to stop the run.
+Category MonsterCategory(Run& run);
 
-// The category's CategoryListHook: its own links into the open category page and its lists.
-bool WriteMonsterLists(RunState& run, PageFile& categoryPage);
-
-}  // namespace gvde
-
-namespace gvde {
 // Writes the resistance entries of `flags`; true when it wrote at least one.
 bool WriteResistanceList(PageFile& page, std::uint16_t flags);
+
 }  // namespace gvde

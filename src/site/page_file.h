@@ -1,12 +1,16 @@
-// One output page: created anew, written piece by piece, closed with one verdict.
+// Output pages: a file created anew and written piece by piece, and the output folder that
+// names them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/file_system.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
+#include "site/run_messages.h"
+#include "site/step.h"
 
 namespace gvde {
 
@@ -32,11 +36,37 @@ class PageFile {
   OutputFile file_;
 };
 
-// OutputDir + "data" + separator + fileName: the platform's form of "data\<fileName>".
-std::string DataPath(const std::string& outputDir, std::string_view fileName);
-
 // The head every page of the data folder starts with.
 inline constexpr std::string_view kPageHead =
     "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\" media=\"all\"></head><body>";
+
+// The output folder as the user gave it: paths are plain concatenations, and the site's
+// literal "data\" becomes the platform's separator.
+class SiteFolder {
+ public:
+  SiteFolder() = default;
+  explicit SiteFolder(std::string outputDir) : outputDir_(std::move(outputDir)) {}
+
+  const std::string& OutputDir() const { return outputDir_; }
+  // OutputDir + "data" + separator + fileName.
+  std::string DataFile(std::string_view fileName) const;
+
+  // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
+  // or written whole fails the step with kCannotWriteToFile; a failure of `fill` itself is
+  // passed on after the file is closed.
+  template <typename Fill>
+  Step WritePage(std::string_view fileName, Fill&& fill) const {
+    PageFile page;
+    if (!page.Create(DataFile(fileName))) return Step::Fail(std::string(kCannotWriteToFile));
+    Step filled = fill(page);
+    const bool closed = page.Close();
+    if (!filled) return filled;
+    if (!closed) return Step::Fail(std::string(kCannotWriteToFile));
+    return Step::Next();
+  }
+
+ private:
+  std::string outputDir_;
+};
 
 }  // namespace gvde

@@ -34,34 +34,21 @@ constexpr std::string_view kStyleLines[] = {
 
 }  // namespace
 
-bool WriteIndexPage(RunState& run) {
+Step WriteIndexPage(Run& run) {
   PageFile page;
-  if (!page.Create(run.OutputDir + "index.htm")) {
-    run.image.reset();
-    run.host.ShowError("Cannot write index.htm");
-    return false;
-  }
-  page << kIndexHead << run.image->ReadString(run.config.addresses.Title) << kIndexTail;
-  run.image.reset();
-  if (!page.Close()) {
-    run.host.ShowError("Cannot write index.htm");
-    return false;
-  }
-  return true;
+  const bool created = page.Create(run.folder.OutputDir() + "index.htm");
+  if (created) page << kIndexHead << run.game.Image().ReadString(run.config.addresses.Title) << kIndexTail;
+  run.game.image.reset();
+  if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex));
+  return Step::Next();
 }
 
-bool WriteStyleSheet(RunState& run) {
+Step WriteStyleSheet(const SiteFolder& folder) {
   PageFile sheet;
-  if (!sheet.Create(run.DataFile("style.css"))) {
-    run.host.ShowError("Cannot write style.css");
-    return false;
-  }
+  if (!sheet.Create(folder.DataFile("style.css"))) return Step::Fail(std::string(kCannotWriteStyleSheet));
   for (std::string_view line : kStyleLines) sheet << line << "\r\n";
-  if (!sheet.Close()) {
-    run.host.ShowError("Cannot write style.css");
-    return false;
-  }
-  return true;
+  if (!sheet.Close()) return Step::Fail(std::string(kCannotWriteStyleSheet));
+  return Step::Next();
 }
 
 }  // namespace gvde

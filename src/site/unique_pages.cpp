@@ -11,30 +11,11 @@
 #include "effects/effect_descriptions.h"
 #include "game/item_records.h"
 #include "site/category_lists.h"
-#include "site/num_to_str.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 
 namespace {
-
-// The base item index for each of the 256 unique IDs, built once per pass: the same first
-// match in table order as FindBaseItem.
-using BaseById = std::array<std::optional<std::uint32_t>, 256>;
-
-BaseById IndexBaseItems(const std::vector<ItemRecord>& items) {
-  BaseById baseById;
-  for (std::size_t n = 0; n < items.size(); ++n) {
-    std::optional<std::uint32_t>& base = baseById[items[n].uniqueId];
-    if (!base) base = static_cast<std::uint32_t>(n);
-  }
-  return baseById;
-}
-
-// Effect texts need an image; a run without one (never the case in a real run) reads nothing.
-const executable& ImageOf(const RunState& run) {
-  static const executable kNoImage;
-  return run.image ? *run.image : kNoImage;
-}
 
 void WriteHead(PageFile& page, std::uint32_t index, const UniqueRecord& unique) {
   page << kPageHead << "<h3>" << index << ": " << unique.name << ", <a href=\"ul" << unique.level
@@ -62,75 +43,48 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
   }
 }
 
-bool WriteUniquePage(RunState& run, std::uint32_t index, const UniqueRecord& unique, const BaseById& baseById) {
-  PageFile page;
-  if (!page.Create(run.DataFile("u" + NumToStr(index) + ".htm"))) return RunError(run, "Cannot write to file");
-  run.CountName(unique.name);
-
-  WriteHead(page, index, unique);
-  WriteBaseLine(page, unique, baseById[unique.uniqueId], run.items);
-  const std::uint32_t sellingPrice = static_cast<std::uint32_t>(unique.price) >> 5;
-  page << "<p>Price: " << unique.price << " (sold for " << sellingPrice << ")</p>";
-  const EffectContext context{run.config.EffectNames, ImageOf(run), run.config.addresses.SpellTable};
-  WriteEffects(page, unique, context);
-  if (run.TechnicalInfo) {
-    page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId
-         << "</a></p>\r\n";
-  }
-  page << "</body></html>";
-
-  if (!page.Close()) return RunError(run, "Cannot write to file");
-  return true;
-}
-
-// Only the values that occur, ascending; each group in table order before sorting.
-using Groups = std::map<std::uint32_t, std::vector<NamedRecord>>;
-
-// One family of lists: a link per value that occurs (ascending, "<br>" between links) and
-// the value's sorted list file.
-bool WriteGroupLists(RunState& run, PageFile& categoryPage, Groups& groups, const std::string& filePrefix,
-                     const std::string& linkText, const std::string& listTitle) {
-  bool first = true;
-  for (auto& [value, entries] : groups) {
-    if (!first) categoryPage << "<br>";
-    first = false;
-    categoryPage << "<a href=\"" << filePrefix << value << ".htm\" target=\"nav\">" << linkText << value
-                 << "</a>";
-    if (!WriteSortedListPage(run, filePrefix + NumToStr(value) + ".htm", listTitle + NumToStr(value), entries,
-                             "u")) {
-      return false;
+// The level section and the unique ID section of the category page, with their list pages.
+Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+  ValueLists byLevel;
+  ValueLists byId;
+  try {
+    for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
+      const UniqueRecord& unique = game.uniques[u];
+      byLevel[unique.level].push_back({unique.name, u});
+      byId[unique.uniqueId].push_back({unique.name, u});
     }
+  } catch (const std::bad_alloc&) {
+    return Step::Fail(std::string(kNotEnoughMemory));
   }
-  return true;
+  const ValueSection levels{"ul", "u", [](std::uint32_t level) { return "Level " + NumToStr(level); },
+                            [](std::uint32_t level) { return "Unique Level " + NumToStr(level); }};
+  const auto idText = [](std::uint32_t id) { return "Unique ID " + NumToStr(id); };
+  if (Step listed = WriteValueSection(folder, categoryPage, levels, byLevel); !listed) return listed;
+  categoryPage << "<hr>";
+  return WriteValueSection(folder, categoryPage, {"ui", "u", idText, idText}, byId);
 }
 
 }  // namespace
 
-bool WriteUniquePages(RunState& run) {
-  const BaseById baseById = IndexBaseItems(run.items);
-  for (std::size_t u = 0; u < run.uniques.size(); ++u) {
-    if (!WriteUniquePage(run, static_cast<std::uint32_t>(u), run.uniques[u], baseById)) return false;
+void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t number) {
+  const GameData& game = context.game;
+  const UniqueRecord& unique = game.uniques[number];
+  WriteHead(page, number, unique);
+  WriteBaseLine(page, unique, game.baseItemById[unique.uniqueId], game.items);
+  const std::uint32_t sellingPrice = static_cast<std::uint32_t>(unique.price) >> 5;
+  page << "<p>Price: " << unique.price << " (sold for " << sellingPrice << ")</p>";
+  WriteEffects(page, unique, {context.config.EffectNames, game.Image(), context.config.addresses.SpellTable});
+  if (context.technicalInfo) {
+    page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId
+         << "</a></p>\r\n";
   }
-  return true;
+  page << "</body></html>";
 }
 
-bool UniqueListCallback(RunState& run, PageFile& categoryPage) {
-  Groups byLevel;
-  Groups byId;
-  try {
-    for (std::size_t u = 0; u < run.uniques.size(); ++u) {
-      const UniqueRecord& unique = run.uniques[u];
-      const NamedRecord entry{unique.name, static_cast<std::uint32_t>(u)};
-      byLevel[unique.level].push_back(entry);
-      byId[unique.uniqueId].push_back(entry);
-    }
-  } catch (const std::bad_alloc&) {
-    return RunError(run, "Not enough memory");
-  }
-
-  if (!WriteGroupLists(run, categoryPage, byLevel, "ul", "Level ", "Unique Level ")) return false;
-  categoryPage << "<hr>";
-  return WriteGroupLists(run, categoryPage, byId, "ui", "Unique ID ", "Unique ID ");
+Category UniqueCategory(const Run& run) {
+  return {"u", "Uniques", NamesOf(run.game.uniques),
+          [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteUniquePage(page, context, n); }, {},
+          [&run](PageFile& categoryPage) { return WriteUniqueLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

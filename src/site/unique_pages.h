@@ -1,16 +1,15 @@
-// Unique item pages data/u<U>.htm, the unique level lists ul<L> and unique-ID lists ui<K>.
+// The unique category: pages data/u<N>.htm, the unique level lists data/ul<L>.htm and the
+// unique ID lists data/ui<I>.htm.
 #pragma once
 
-#include "site/page_file.h"
-#include "site/run_state.h"
+#include <cstdint>
+
+#include "site/record_pages.h"
+#include "site/run.h"
 
 namespace gvde {
 
-// Writes every page of the category (and pictures where it has them). False when the run
-// must end: an error was reported through RunError, or the user answered Yes to "... Exit?".
-bool WriteUniquePages(RunState& run);
-
-// The category's CategoryListHook: its own links into the open category page and its lists.
-bool UniqueListCallback(RunState& run, PageFile& categoryPage);
+void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t number);
+Category UniqueCategory(const Run& run);
 
 }  // namespace gvde

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "mini_game.h"
-#include "site/page_file.h"
+#include "testkit/expected_page.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
@@ -16,7 +16,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using testkit::PeSection;
 
-const std::string kHead(kPageHead);
+const std::string& kHead = testkit::kExpectedPageHead;
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 

@@ -10,25 +10,20 @@
 
 #include "effects/effect_descriptions.h"
 #include "site/run_config.h"
-#include "site/run_state.h"
-#include "testkit/recording_host.h"
-#include "testkit/temp_dir.h"
+#include "site_fixture.h"
 
 namespace gvde {
 namespace {
 
-const std::string kHead =
-    R"(<html><head><link rel="stylesheet" type="text/css" href="style.css" media="all"></head><body>)";
+const std::string& kHead = testkit::kExpectedPageHead;
 
-class AffixPagesTest : public ::testing::Test {
+class AffixPagesTest : public testkit::SiteTest {
  protected:
-  AffixPagesTest() : run_(config_, host_) {
+  AffixPagesTest() {
     InitEffectFormatters();
     config_.EffectNames[0] = "accuracy";
     config_.EffectNames[93] = "Last effect";
-    dir_.MakeSubdir("data");
-    run_.OutputDir = dir_.WithSeparator();
-    run_.image = std::make_unique<executable>();
+    run_.game.image = std::make_unique<executable>();
   }
 
   // "+10...20% to accuracy", for Bow and Weapon, one price, group A, sold in shops.
@@ -53,18 +48,13 @@ class AffixPagesTest : public ::testing::Test {
     a.itemClasses = classes;
     return a;
   }
-  std::string Data(const std::string& name) const { return testkit::ReadFileText(dir_.File("data/" + name)); }
-  bool DataExists(const std::string& name) const { return testkit::FileExists(dir_.File("data/" + name)); }
   std::string PrefixPage(const AffixRecord& affix) {
-    run_.prefixes = {affix};
-    EXPECT_TRUE(WriteAffixPages(run_));
+    run_.game.prefixes = {affix};
+    EXPECT_TRUE(WritePages(AffixCategory(run_, kind_)));
     return Data("p0.htm");
   }
 
-  testkit::TempDir dir_;
-  Configuration config_;
-  testkit::RecordingHost host_;
-  RunState run_;
+  AffixKind kind_ = AffixKind::Prefix;
 };
 
 TEST_F(AffixPagesTest, PrefixPage) {
@@ -74,12 +64,12 @@ TEST_F(AffixPagesTest, PrefixPage) {
           R"(<h3>0: Sunlit, <a href="pl3.htm" target="nav">Level 3</a></h3><p>+10...20% to accuracy</p>)"
           R"(<p>May appear on <a href="po1.htm" target="nav">Bow</a>, <a href="po3.htm" target="nav">Weapon</a>)"
           "</p><p>Price: 100</p><p>Multiplier: 2</p><p>Group A</p></body></html>");
-  EXPECT_EQ(run_.FirstCharCount[0], 1u);
-  EXPECT_EQ(run_.FirstCharCount['S'], 1u);
+  EXPECT_EQ(counts_[0], 1u);
+  EXPECT_EQ(counts_['S'], 1u);
 }
 
 TEST_F(AffixPagesTest, SuffixesAreNumberedFromZeroWithTheirOwnLetter) {
-  run_.prefixes = {Sunlit(), Sunlit()};
+  run_.game.prefixes = {Sunlit(), Sunlit()};
   AffixRecord suffix = Sunlit();
   suffix.name = "of Fog";
   suffix.itemClasses = 0xEEEEEEEE;  // no class bit set
@@ -87,9 +77,9 @@ TEST_F(AffixPagesTest, SuffixesAreNumberedFromZeroWithTheirOwnLetter) {
   suffix.maxPrice = 200;
   suffix.group = 0x10;
   suffix.inShops = 0;
-  run_.suffixes = {suffix};
-  run_.AffixPass = 1;
-  ASSERT_TRUE(WriteAffixPages(run_));
+  run_.game.suffixes = {suffix};
+  kind_ = AffixKind::Suffix;
+  ASSERT_TRUE(WritePages(AffixCategory(run_, kind_)));
   EXPECT_EQ(
       Data("s0.htm"),
       kHead + R"(<h3>0: of Fog, <a href="sl3.htm" target="nav">Level 3</a></h3><p>+10...20% to accuracy</p>)"
@@ -139,21 +129,13 @@ TEST_F(AffixPagesTest, PiecesThatDependOnValues) {
 }
 
 TEST_F(AffixPagesTest, PageThatCannotBeCreatedEndsTheRun) {
-  run_.OutputDir = dir_.File("missing") + "/";
-  run_.prefixes = {Sunlit()};
-  EXPECT_FALSE(WriteAffixPages(run_));
-  EXPECT_EQ(host_.Errors(), (std::vector<std::string>{"Cannot write to file"}));
+  LoseOutputFolder();
+  run_.game.prefixes = {Sunlit()};
+  EXPECT_EQ(testkit::FailureOf(WritePages(AffixCategory(run_, kind_))), "Cannot write to file");
 }
 
 class AffixListsTest : public AffixPagesTest {
  protected:
-  std::string CallLists(bool expectedResult) {
-    PageFile category;
-    EXPECT_TRUE(category.Create(dir_.File("category.htm")));
-    EXPECT_EQ(WriteAffixLists(run_, category), expectedResult);
-    EXPECT_TRUE(category.Close());
-    return testkit::ReadFileText(dir_.File("category.htm"));
-  }
   static std::string Entry(const std::string& letter, int number, const std::string& name) {
     return "<br><a href=\"" + letter + std::to_string(number) + ".htm\" target=\"out\">" + name + "</a>";
   }
@@ -163,13 +145,13 @@ class AffixListsTest : public AffixPagesTest {
 };
 
 TEST_F(AffixListsTest, EffectLevelAndClassSections) {
-  run_.prefixes = {
+  run_.game.prefixes = {
       Named("Sunlit", 0, 3, 0x1010), Named("Dusty", 0, 0, 0x1), Named("Rusted", 93, 0xFFFFFFFF, 0x100000),
       Named("Odd", 94, 3, 0),  // no effect list beyond code 93
   };
-  run_.MaxAffixLevel = 0xFFFFFFFF;
+  run_.game.maxAffixLevel = 0xFFFFFFFF;
   EXPECT_EQ(
-      CallLists(true),
+      WriteLists(AffixCategory(run_, kind_)),
       R"(<a href="pe0.htm" target="nav">accuracy</a><br><a href="pe93.htm" target="nav">Last effect</a>)"
       R"(<hr><a href="pl0.htm" target="nav">Level 0</a><br><a href="pl3.htm" target="nav">Level 3</a>)"
       R"(<br><a href="pl-1.htm" target="nav">Level -1</a>)"
@@ -189,11 +171,11 @@ TEST_F(AffixListsTest, EffectLevelAndClassSections) {
 }
 
 TEST_F(AffixListsTest, SuffixListsUseTheSuffixRun) {
-  run_.prefixes = {Named("Sunlit", 0, 1, 0x1)};
-  run_.suffixes = {Named("of Oak", 93, 2, 0x10000)};
-  run_.MaxAffixLevel = 2;
-  run_.AffixPass = 1;
-  EXPECT_EQ(CallLists(true),
+  run_.game.prefixes = {Named("Sunlit", 0, 1, 0x1)};
+  run_.game.suffixes = {Named("of Oak", 93, 2, 0x10000)};
+  run_.game.maxAffixLevel = 2;
+  kind_ = AffixKind::Suffix;
+  EXPECT_EQ(WriteLists(AffixCategory(run_, kind_)),
             R"(<a href="se93.htm" target="nav">Last effect</a><hr><a href="sl2.htm" target="nav">)"
             R"(Level 2</a><hr><a href="so4.htm" target="nav">Shield</a>)");
   EXPECT_EQ(Data("so4.htm"), ListPage("Suffixes for Shield", Entry("s", 0, "of Oak")));
@@ -201,7 +183,7 @@ TEST_F(AffixListsTest, SuffixListsUseTheSuffixRun) {
   EXPECT_FALSE(DataExists("sl1.htm"));
 }
 
-TEST_F(AffixListsTest, EmptyRunWritesOnlyTheSeparators) { EXPECT_EQ(CallLists(true), "<hr><hr>"); }
+TEST_F(AffixListsTest, EmptyRunWritesOnlyTheSeparators) { EXPECT_EQ(WriteLists(AffixCategory(run_, kind_)), "<hr><hr>"); }
 
 }  // namespace
 }  // namespace gvde

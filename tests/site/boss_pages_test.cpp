@@ -8,29 +8,23 @@
 #include <vector>
 
 #include "image/sprites.h"
+#include "site/archive_files.h"
 #include "site/run_config.h"
-#include "site/run_state.h"
+#include "site_fixture.h"
 #include "testkit/mpq_builder.h"
-#include "testkit/recording_host.h"
 #include "testkit/sprite_encoders.h"
-#include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-const std::string kHead =
-    R"(<html><head><link rel="stylesheet" type="text/css" href="style.css" media="all"></head><body>)";
+const std::string& kHead = testkit::kExpectedPageHead;
 
-class BossPagesTest : public ::testing::Test {
+class BossPagesTest : public testkit::SiteTest {
  protected:
-  BossPagesTest() : run_(config_, host_) {
-    dir_.MakeSubdir("data");
-    run_.OutputDir = dir_.WithSeparator();
-    run_.AnimationGroups = {{"monsters\\imp\\imp%c.spr", "Pale Imp"},
+  BossPagesTest() {
+    run_.game.animationGroups = {{"monsters\\imp\\imp%c.spr", "Pale Imp"},
                             {"monsters\\thornback\\thornback%c.spr", "Thornback"}};
-    run_.AnimationGroupCount = 2;
-    run_.monsters = {Monster("Pale Imp", 1, 0x01, 0x09, 0), Monster("Thornback", 3, 0x02, 0x12, 1)};
-    run_.MonsterCount = 2;
+    run_.game.monsters = {Monster("Pale Imp", 1, 0x01, 0x09, 0), Monster("Thornback", 3, 0x02, 0x12, 1)};
   }
 
   static MonsterRecord Monster(const char* name, std::uint16_t level, std::uint16_t resistances,
@@ -54,19 +48,13 @@ class BossPagesTest : public ::testing::Test {
     b.resistances = 0x01;
     return b;
   }
-  std::string Data(const std::string& name) const { return testkit::ReadFileText(dir_.File("data/" + name)); }
-  bool DataExists(const std::string& name) const { return testkit::FileExists(dir_.File("data/" + name)); }
   // Writes `bosses` and returns the page of boss `number`.
   std::string Page(const std::vector<BossRecord>& bosses, std::uint32_t number = 0) {
-    run_.bosses = bosses;
-    EXPECT_TRUE(WriteBossPages(run_));
+    run_.game.bosses = bosses;
+    EXPECT_TRUE(WritePages(BossCategory(run_)));
     return Data("b" + std::to_string(number) + ".htm");
   }
 
-  testkit::TempDir dir_;
-  Configuration config_;
-  testkit::RecordingHost host_;
-  RunState run_;
 };
 
 const std::string kAbbotBase =
@@ -77,12 +65,12 @@ TEST_F(BossPagesTest, PageOfABossWithoutReferenceMonster) {
   EXPECT_EQ(Page({Abbot()}), kHead + R"(<h3>0: Abbot</h3><img src="b0.png">)" + kAbbotBase +
                                  "</p><p>HP: 100</p><p>Damage: 4-8</p><p><i>Magic resistant</i>"
                                  " (same as base in Horror/Purgatory difficulties)</p></body></html>");
-  EXPECT_EQ(run_.FirstCharCount[0], 1u);
-  EXPECT_EQ(run_.FirstCharCount['A'], 1u);
+  EXPECT_EQ(counts_[0], 1u);
+  EXPECT_EQ(counts_['A'], 1u);
 }
 
 TEST_F(BossPagesTest, PageOfABossWithReferenceMonsterAndTechnicalInformation) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   config_.AiTypeNames[5] = "Imp AI";
   BossRecord b = Abbot();
   b.packTrigger = 1;
@@ -120,8 +108,8 @@ TEST_F(BossPagesTest, ComparisonNotes) {
       {0x00, 0x01, 0x09, "Damage: 4-8</p><p></p></body></html>"},
   };
   for (const Case& c : cases) {
-    run_.monsters[0].resistances = c.referenceFlags;
-    run_.monsters[0].doomResistances = c.referenceDoomFlags;
+    run_.game.monsters[0].resistances = c.referenceFlags;
+    run_.game.monsters[0].doomResistances = c.referenceDoomFlags;
     BossRecord b = Abbot();
     b.resistances = c.bossFlags;
     const std::string page = Page({b});
@@ -139,8 +127,8 @@ TEST_F(BossPagesTest, WhenTheReferenceMonsterIsTheBaseMonster) {
   BossRecord otherTrigger = Abbot();
   otherTrigger.packTrigger = 2;
   otherTrigger.packValue = 1;
-  run_.bosses = {samePack, secondBoss, otherTrigger};
-  ASSERT_TRUE(WriteBossPages(run_));
+  run_.game.bosses = {samePack, secondBoss, otherTrigger};
+  ASSERT_TRUE(WritePages(BossCategory(run_)));
   for (const char* file : {"b0.htm", "b1.htm", "b2.htm"}) {
     const std::string page = Data(file);
     EXPECT_EQ(page.find("Based on"), std::string::npos) << file;
@@ -150,7 +138,7 @@ TEST_F(BossPagesTest, WhenTheReferenceMonsterIsTheBaseMonster) {
 }
 
 TEST_F(BossPagesTest, SpecialLevelAndTechnicalLineWithoutResistances) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   BossRecord b = Abbot();
   b.dungeonLevel = 0;
   b.resistances = 0;
@@ -173,8 +161,8 @@ TEST_F(BossPagesTest, MonsterNumbersOutsideTheTable) {
   badReference.packTrigger = 1;
   badReference.packValue = 99;
   badReference.resistances = 0;
-  run_.bosses = {badBase, Abbot(), badReference};
-  ASSERT_TRUE(WriteBossPages(run_));
+  run_.game.bosses = {badBase, Abbot(), badReference};
+  ASSERT_TRUE(WritePages(BossCategory(run_)));
   EXPECT_NE(
       Data("b0.htm").find(
           R"(#2 (<a href="m2.htm" target="out">ERROR!</a>, <a href="ml0.htm" target="nav">level 0</a>), )"
@@ -194,23 +182,21 @@ TEST_F(BossPagesTest, MonsterNumbersOutsideTheTable) {
   EXPECT_TRUE(host_.Errors().empty());
 }
 
-TEST_F(BossPagesTest, YesToThePictureQuestionEndsTheRunAndReleasesTheGroups) {
+TEST_F(BossPagesTest, YesToThePictureQuestionEndsTheRun) {
   host_.SetAskExitAnswer(true);
-  run_.image = std::make_unique<executable>();
-  run_.bosses = {Abbot(), Abbot()};
-  EXPECT_FALSE(WriteBossPages(run_));
+  run_.game.bosses = {Abbot(), Abbot()};
+  const Step step = WritePages(BossCategory(run_));
+  EXPECT_FALSE(step);
+  EXPECT_FALSE(step.Failed()) << "a Yes stops the run without a message";
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for boss #0. Exit?"}));
   EXPECT_TRUE(DataExists("b0.htm"));
   EXPECT_FALSE(DataExists("b1.htm"));
-  EXPECT_TRUE(run_.AnimationGroups.empty());
-  EXPECT_EQ(run_.image, nullptr);
 }
 
 TEST_F(BossPagesTest, PageThatCannotBeCreatedEndsTheRun) {
-  run_.OutputDir = dir_.File("missing") + "/";
-  run_.bosses = {Abbot()};
-  EXPECT_FALSE(WriteBossPages(run_));
-  EXPECT_EQ(host_.Errors(), (std::vector<std::string>{"Cannot write to file"}));
+  LoseOutputFolder();
+  run_.game.bosses = {Abbot()};
+  EXPECT_EQ(testkit::FailureOf(WritePages(BossCategory(run_))), "Cannot write to file");
 }
 
 // With real archives: the picture comes from the reference monster's sprite, frame width and
@@ -229,17 +215,18 @@ TEST_F(BossPagesTest, PictureUsesTheReferenceMonster) {
                                                           {"CF\\MD\\Gold.trn", goldTable}}));
   ASSERT_TRUE(testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
   ASSERT_TRUE(run_.archives.OpenArchives(dir_.WithSeparator()));
-  run_.monsters[1].hasColorTranslation = 1;
-  run_.monsters[1].colorTranslationFile = "monsters\\thornback\\red.trn";
+  run_.game.monsters[1].hasColorTranslation = 1;
+  run_.game.monsters[1].colorTranslationFile = "monsters\\thornback\\red.trn";
 
   BossRecord b = Abbot();
   b.packTrigger = 1;
   b.packValue = 1;
   b.colorTranslation = "Gold";
-  run_.bosses = {b, b};  // boss 1 uses the base monster, whose sprite is missing
-  ASSERT_TRUE(WriteBossPages(run_));
+  run_.game.bosses = {b, b};  // boss 1 uses the base monster, whose sprite is missing
+  ASSERT_TRUE(WritePages(BossCategory(run_)));
 
-  ASSERT_TRUE(WriteMonsterImage(run_.archives, run_.png, "monsters\\thornback\\thornback%c.spr",
+  ArchiveFiles files(run_.archives);
+  ASSERT_TRUE(WriteMonsterImage(files, run_.png, "monsters\\thornback\\thornback%c.spr",
                                 std::string("monsters\\thornback\\red.trn"), std::string("Gold"), 2,
                                 dir_.File("expected.png")));
   EXPECT_EQ(Data("b0.png"), testkit::ReadFileText(dir_.File("expected.png")));
@@ -249,13 +236,6 @@ TEST_F(BossPagesTest, PictureUsesTheReferenceMonster) {
 
 class BossListsTest : public BossPagesTest {
  protected:
-  std::string CallLists(bool expectedResult) {
-    PageFile category;
-    EXPECT_TRUE(category.Create(dir_.File("category.htm")));
-    EXPECT_EQ(WriteBossLists(run_, category), expectedResult);
-    EXPECT_TRUE(category.Close());
-    return testkit::ReadFileText(dir_.File("category.htm"));
-  }
   static BossRecord AtLevel(const char* name, std::uint16_t level) {
     BossRecord b;
     b.name = name;
@@ -268,10 +248,10 @@ class BossListsTest : public BossPagesTest {
 };
 
 TEST_F(BossListsTest, SpecialFirstThenTheLevelsThatOccur) {
-  run_.bosses = {AtLevel("Zed", 3), AtLevel("Abe", 0), AtLevel("Cat", 3), AtLevel("Dan", 1),
+  run_.game.bosses = {AtLevel("Zed", 3), AtLevel("Abe", 0), AtLevel("Cat", 3), AtLevel("Dan", 1),
                  AtLevel("Bob", 0)};
-  run_.MaxDungeonLevel = 16;
-  EXPECT_EQ(CallLists(true),
+  run_.game.maxDungeonLevel = 16;
+  EXPECT_EQ(WriteLists(BossCategory(run_)),
             R"(<a href="bd0.htm" target="nav">Special</a><br><a href="bd1.htm" target="nav">DLvl 1</a>)"
             R"(<br><a href="bd3.htm" target="nav">DLvl 3</a>)");
   EXPECT_EQ(Data("bd0.htm"), kHead + "Special bosses" + Entry(1, "Abe") + Entry(4, "Bob") + "</body></html>");
@@ -282,17 +262,17 @@ TEST_F(BossListsTest, SpecialFirstThenTheLevelsThatOccur) {
 }
 
 TEST_F(BossListsTest, FirstLevelLinkHasNoBreakWithoutSpecialBosses) {
-  run_.bosses = {AtLevel("Zed", 32)};
-  run_.MaxDungeonLevel = 32;
-  EXPECT_EQ(CallLists(true), R"(<a href="bd32.htm" target="nav">DLvl 32</a>)");
+  run_.game.bosses = {AtLevel("Zed", 32)};
+  run_.game.maxDungeonLevel = 32;
+  EXPECT_EQ(WriteLists(BossCategory(run_)), R"(<a href="bd32.htm" target="nav">DLvl 32</a>)");
 }
 
 TEST_F(BossListsTest, ListThatCannotBeCreatedFails) {
-  run_.bosses = {AtLevel("Zed", 3)};
-  run_.MaxDungeonLevel = 3;
+  run_.game.bosses = {AtLevel("Zed", 3)};
+  run_.game.maxDungeonLevel = 3;
   dir_.MakeSubdir("data/bd3.htm");
-  EXPECT_EQ(CallLists(false), R"(<a href="bd3.htm" target="nav">DLvl 3</a>)");
-  EXPECT_EQ(host_.Errors(), (std::vector<std::string>{"Cannot write to file"}));
+  EXPECT_EQ(WriteLists(BossCategory(run_), false), R"(<a href="bd3.htm" target="nav">DLvl 3</a>)");
+  EXPECT_EQ(listsFailure_, "Cannot write to file");
 }
 
 }  // namespace

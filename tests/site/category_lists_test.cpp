@@ -10,8 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "testkit/recording_host.h"
-#include "testkit/temp_dir.h"
+#include "site_fixture.h"
 
 namespace gvde {
 namespace {
@@ -19,7 +18,7 @@ namespace {
 using testkit::FileExists;
 using testkit::ReadFileText;
 
-const std::string kHead(kPageHead);
+const std::string& kHead = testkit::kExpectedPageHead;
 
 std::string Link(const std::string& prefix, unsigned number, const std::string& text) {
   return "<br><a href=\"" + prefix + std::to_string(number) + ".htm\" target=\"out\">" + text + "</a>";
@@ -35,23 +34,21 @@ std::string CharLink(const std::string& prefix, unsigned c) {
          std::string(1, static_cast<char>(c)) + "&nbsp;</a>";
 }
 
-class CategoryListsTest : public ::testing::Test {
+class CategoryListsTest : public testkit::SiteTest {
  protected:
-  CategoryListsTest() : run(config, host) {
-    dir.MakeSubdir("data");
-    run.OutputDir = dir.WithSeparator();
-  }
-
-  // Counts the names the way the record page writers do.
+  // Counts the names the way the record page loop does.
   void Count(const std::vector<std::string_view>& names) {
-    for (std::string_view name : names) run.CountName(std::string(name));
+    for (std::string_view name : names) counts_.Count(name);
   }
 
-  std::string Data(const std::string& name) const { return ReadFileText(dir.File("data/" + name)); }
+  Step Write(std::string_view prefix, std::string_view title, const std::vector<std::string_view>& names,
+             const CategoryListHook& hook) {
+    return WriteCategoryLists(run_.folder, prefix, title, names, counts_, hook);
+  }
 
   std::set<std::string> DataFiles() const {
     std::set<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.File("data"))) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.File("data"))) {
       files.insert(entry.path().filename().string());
     }
     return files;
@@ -61,16 +58,12 @@ class CategoryListsTest : public ::testing::Test {
   CategoryListHook MarkingHook() {
     return [this](PageFile& page) {
       ++hookCalls;
-      hookSawNumericList = FileExists(dir.File("data/in.htm"));
+      hookSawNumericList = FileExists(dir_.File("data/in.htm"));
       page << "HOOK";
-      return true;
+      return Step::Next();
     };
   }
 
-  Configuration config;
-  testkit::RecordingHost host;
-  testkit::TempDir dir;
-  RunState run;
   int hookCalls = 0;
   bool hookSawNumericList = false;
 };
@@ -78,9 +71,9 @@ class CategoryListsTest : public ::testing::Test {
 TEST_F(CategoryListsTest, BoneAxeBladeExample) {
   const std::vector<std::string_view> names = {"Bone", "Axe", "Blade"};
   Count(names);
-  ASSERT_TRUE(WriteCategoryLists(run, "i", "Items", names, MarkingHook()));
+  ASSERT_TRUE(Write("i", "Items", names, MarkingHook()));
 
-  EXPECT_TRUE(host.calls().empty());
+  EXPECT_TRUE(host_.calls().empty());
   EXPECT_EQ(hookCalls, 1);
   EXPECT_FALSE(hookSawNumericList);
   EXPECT_EQ(DataFiles(), (std::set<std::string>{"i.htm", "in.htm", "ia.htm", "ic65.htm", "ic66.htm"}));
@@ -107,14 +100,14 @@ TEST_F(CategoryListsTest, BoneAxeBladeExample) {
 TEST_F(CategoryListsTest, WithoutHookThereIsNoSecondRule) {
   const std::vector<std::string_view> names = {"Axe"};
   Count(names);
-  ASSERT_TRUE(WriteCategoryLists(run, "u", "Uniques", names, nullptr));
+  ASSERT_TRUE(Write("u", "Uniques", names, nullptr));
   EXPECT_EQ(Data("u.htm"), CategoryTop("u", "Uniques") + CharLink("u", 65) + "</body></html>");
 }
 
 TEST_F(CategoryListsTest, SortsByBytesThenNumber) {
   const std::vector<std::string_view> names = {"axe", "Axes", "Axe", "\xC9p\xE9" "e", "Axe", "Zed", "A"};
   Count(names);
-  ASSERT_TRUE(WriteCategoryLists(run, "m", "Monsters", names, MarkingHook()));
+  ASSERT_TRUE(Write("m", "Monsters", names, MarkingHook()));
   EXPECT_EQ(Data("ma.htm"), kHead + "Monsters" + Link("m", 6, "A") + Link("m", 2, "Axe") + Link("m", 4, "Axe") +
                                 Link("m", 1, "Axes") + Link("m", 5, "Zed") + Link("m", 0, "axe") +
                                 Link("m", 3, "\xC9p\xE9" "e") + "</body></html>");
@@ -129,17 +122,17 @@ TEST_F(CategoryListsTest, SortsByBytesThenNumber) {
 }
 
 TEST_F(CategoryListsTest, EmptyCategoryWritesOnlyItsPage) {
-  ASSERT_TRUE(WriteCategoryLists(run, "b", "Bosses", {}, MarkingHook()));
+  ASSERT_TRUE(Write("b", "Bosses", {}, MarkingHook()));
   EXPECT_EQ(DataFiles(), (std::set<std::string>{"b.htm"}));
   EXPECT_EQ(Data("b.htm"), CategoryTop("b", "Bosses") + "<hr>HOOK</body></html>");
   EXPECT_EQ(hookCalls, 1);
-  EXPECT_TRUE(host.calls().empty());
+  EXPECT_TRUE(host_.calls().empty());
 }
 
 TEST_F(CategoryListsTest, MarkupCharactersAreNotEscaped) {
   const std::vector<std::string_view> names = {"<b>old", "&amp"};
   Count(names);
-  ASSERT_TRUE(WriteCategoryLists(run, "p", "Prefixes", names, nullptr));
+  ASSERT_TRUE(Write("p", "Prefixes", names, nullptr));
   EXPECT_EQ(Data("p.htm"), CategoryTop("p", "Prefixes") +
                                "<a href=\"pc38.htm\" target=\"nav\">&nbsp;&&nbsp;</a><br>"
                                "<a href=\"pc60.htm\" target=\"nav\">&nbsp;<&nbsp;</a></body></html>");
@@ -151,8 +144,8 @@ TEST_F(CategoryListsTest, MarkupCharactersAreNotEscaped) {
 TEST_F(CategoryListsTest, EmptyNameIsListedButHasNoCharacterPage) {
   const std::vector<std::string_view> names = {"b", "", "a"};
   Count(names);
-  ASSERT_TRUE(WriteCategoryLists(run, "s", "Suffixes", names, nullptr));
-  EXPECT_TRUE(host.calls().empty());
+  ASSERT_TRUE(Write("s", "Suffixes", names, nullptr));
+  EXPECT_TRUE(host_.calls().empty());
   EXPECT_EQ(DataFiles(), (std::set<std::string>{"s.htm", "sn.htm", "sa.htm", "sc97.htm", "sc98.htm"}));
   EXPECT_EQ(Data("sn.htm"),
             kHead + "Suffixes" + Link("s", 0, "0: b") + Link("s", 1, "1: ") + Link("s", 2, "2: a") + "</body></html>");
@@ -165,50 +158,45 @@ TEST_F(CategoryListsTest, FailingHookLeavesCategoryPageOpenEnded) {
   Count(names);
   const CategoryListHook failing = [this](PageFile& page) {
     page << "PART";
-    return RunError(run, "Hook failed");
+    return Step::Fail("Hook failed");
   };
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, failing));
-  EXPECT_EQ(host.Errors(), std::vector<std::string>{"Hook failed"});
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, failing)), "Hook failed");
   EXPECT_EQ(DataFiles(), (std::set<std::string>{"i.htm"}));
   EXPECT_EQ(Data("i.htm"), CategoryTop("i", "Items") + CharLink("i", 65) + "<hr>PART");
 }
 
 TEST_F(CategoryListsTest, MissingDataFolderGivesOneError) {
-  std::filesystem::remove(dir.File("data"));
+  std::filesystem::remove(dir_.File("data"));
   const std::vector<std::string_view> names = {"Axe"};
   Count(names);
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, MarkingHook()));
-  EXPECT_EQ(host.calls(), (std::vector<testkit::HostCall>{{testkit::HostCall::kShowError, "Cannot write to file"}}));
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, MarkingHook())), "Cannot write to file");
   EXPECT_EQ(hookCalls, 0);
 }
 
 TEST_F(CategoryListsTest, UncreatableCharacterPageStopsAfterEarlierFiles) {
   const std::vector<std::string_view> names = {"Bone", "Axe", "Blade"};
   Count(names);
-  std::filesystem::create_directory(dir.File("data/ic65.htm"));
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, MarkingHook()));
-  EXPECT_EQ(host.Errors(), std::vector<std::string>{"Cannot write to file"});
-  EXPECT_TRUE(FileExists(dir.File("data/in.htm")));
-  EXPECT_TRUE(FileExists(dir.File("data/ia.htm")));
-  EXPECT_FALSE(FileExists(dir.File("data/ic66.htm")));
+  std::filesystem::create_directory(dir_.File("data/ic65.htm"));
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, MarkingHook())), "Cannot write to file");
+  EXPECT_TRUE(FileExists(dir_.File("data/in.htm")));
+  EXPECT_TRUE(FileExists(dir_.File("data/ia.htm")));
+  EXPECT_FALSE(FileExists(dir_.File("data/ic66.htm")));
 }
 
 TEST_F(CategoryListsTest, UncreatableAlphabeticListStopsAfterNumericList) {
   const std::vector<std::string_view> names = {"Bone"};
   Count(names);
-  std::filesystem::create_directory(dir.File("data/ia.htm"));
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, nullptr));
-  EXPECT_EQ(host.Errors(), std::vector<std::string>{"Cannot write to file"});
+  std::filesystem::create_directory(dir_.File("data/ia.htm"));
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, nullptr)), "Cannot write to file");
   EXPECT_EQ(Data("in.htm"), kHead + "Items" + Link("i", 0, "0: Bone") + "</body></html>");
-  EXPECT_FALSE(FileExists(dir.File("data/ic66.htm")));
+  EXPECT_FALSE(FileExists(dir_.File("data/ic66.htm")));
 }
 
 TEST_F(CategoryListsTest, CountThatDoesNotMatchStops) {
   const std::vector<std::string_view> names = {"Bone", "Axe"};
   Count(names);
-  ++run.FirstCharCount[0];
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, nullptr));
-  EXPECT_EQ(host.Errors(), std::vector<std::string>{"Something is wrong..."});
+  ++counts_[0];
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, nullptr)), "Something is wrong...");
   EXPECT_EQ(Data("in.htm"), kHead + "Items");
   EXPECT_EQ(DataFiles(), (std::set<std::string>{"i.htm", "in.htm"}));
 }
@@ -216,9 +204,8 @@ TEST_F(CategoryListsTest, CountThatDoesNotMatchStops) {
 TEST_F(CategoryListsTest, CharacterCountThatDoesNotMatchStops) {
   const std::vector<std::string_view> names = {"Bone", "Axe"};
   Count(names);
-  run.FirstCharCount['B'] = 2;
-  EXPECT_FALSE(WriteCategoryLists(run, "i", "Items", names, nullptr));
-  EXPECT_EQ(host.Errors(), std::vector<std::string>{"Something is wrong..."});
+  counts_['B'] = 2;
+  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, nullptr)), "Something is wrong...");
   EXPECT_EQ(Data("ic66.htm"), kHead + "Items (B)");
   EXPECT_EQ(Data("ic65.htm"), kHead + "Items (A)" + Link("i", 1, "Axe") + "</body></html>");
 }
@@ -269,24 +256,23 @@ TEST(SortByNameTest, MatchesExchangeSort) {
 
 TEST_F(CategoryListsTest, SortedListPage) {
   std::vector<NamedRecord> entries = {{"Bone", 7}, {"Axe", 12}, {"Axe", 3}};
-  ASSERT_TRUE(WriteSortedListPage(run, "il5.htm", "Items<br>Level 5", entries, "i"));
+  ASSERT_TRUE(WriteSortedListPage(run_.folder, "il5.htm", "Items<br>Level 5", entries, "i"));
   EXPECT_EQ(Data("il5.htm"), kHead + "Items<br>Level 5" + Link("i", 3, "Axe") + Link("i", 12, "Axe") +
                                  Link("i", 7, "Bone") + "</body></html>");
   EXPECT_EQ(entries[0].number, 3u);
-  EXPECT_TRUE(host.calls().empty());
+  EXPECT_TRUE(host_.calls().empty());
 }
 
 TEST_F(CategoryListsTest, SortedListPageWithoutEntries) {
   std::vector<NamedRecord> entries;
-  ASSERT_TRUE(WriteSortedListPage(run, "x.htm", "T", entries, "u"));
+  ASSERT_TRUE(WriteSortedListPage(run_.folder, "x.htm", "T", entries, "u"));
   EXPECT_EQ(Data("x.htm"), kHead + "T</body></html>");
 }
 
 TEST_F(CategoryListsTest, SortedListPageThatCannotBeCreated) {
-  std::filesystem::remove(dir.File("data"));
+  std::filesystem::remove(dir_.File("data"));
   std::vector<NamedRecord> entries = {{"Axe", 1}};
-  EXPECT_FALSE(WriteSortedListPage(run, "il1.htm", "Items", entries, "i"));
-  EXPECT_EQ(host.calls(), (std::vector<testkit::HostCall>{{testkit::HostCall::kShowError, "Cannot write to file"}}));
+  EXPECT_EQ(testkit::FailureOf(WriteSortedListPage(run_.folder, "il1.htm", "Items", entries, "i")), "Cannot write to file");
 }
 
 }  // namespace

@@ -8,27 +8,16 @@
 #include <vector>
 
 #include "site/run_config.h"
-#include "site/run_state.h"
 #include "testkit/game_tables.h"
-#include "testkit/recording_host.h"
-#include "testkit/temp_dir.h"
+#include "site_fixture.h"
 
 namespace gvde {
 namespace {
 
-const std::string kHead =
-    R"(<html><head><link rel="stylesheet" type="text/css" href="style.css" media="all"></head><body>)";
+const std::string& kHead = testkit::kExpectedPageHead;
 
-class ItemPagesTest : public ::testing::Test {
+class ItemPagesTest : public testkit::SiteTest {
  protected:
-  ItemPagesTest() : run_(config_, host_) {
-    dir_.MakeSubdir("data");
-    run_.OutputDir = dir_.WithSeparator();
-  }
-
-  std::string Data(const std::string& name) const { return testkit::ReadFileText(dir_.File("data/" + name)); }
-  bool DataExists(const std::string& name) const { return testkit::FileExists(dir_.File("data/" + name)); }
-
   // A club with nothing optional: uniqueId 9 matches no unique of the tests.
   static ItemRecord PlainItem() {
     ItemRecord item;
@@ -52,24 +41,10 @@ class ItemPagesTest : public ::testing::Test {
   }
 
   std::string WriteOne(const ItemRecord& item) {
-    run_.items = {item};
-    EXPECT_TRUE(WriteItemPages(run_));
+    run_.game.items = {item};
+    EXPECT_TRUE(WritePages(ItemCategory(run_)));
     return Data("i0.htm");
   }
-
-  // Calls the callback with a category page of its own and returns what it wrote there.
-  std::string CallListCallback(bool expectedResult) {
-    PageFile category;
-    EXPECT_TRUE(category.Create(dir_.File("category.htm")));
-    EXPECT_EQ(ItemListCallback(run_, category), expectedResult);
-    EXPECT_TRUE(category.Close());
-    return testkit::ReadFileText(dir_.File("category.htm"));
-  }
-
-  testkit::TempDir dir_;
-  Configuration config_;
-  testkit::RecordingHost host_;
-  RunState run_;
 };
 
 // Every optional line present; the spell name comes from a spell table in a real image.
@@ -78,7 +53,7 @@ class FullItemPageTest : public ItemPagesTest {
   FullItemPageTest() {
     testkit::PeBuilder pe;
     config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing"});
-    run_.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
+    run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
 
     ItemRecord item;
     item.dropKind = 2;
@@ -102,15 +77,15 @@ class FullItemPageTest : public ItemPagesTest {
     item.spell = 2;
     item.consumed = 1;
     item.price = 120;
-    run_.items = {PlainItem(), item};
+    run_.game.items = {PlainItem(), item};
 
-    run_.uniques.resize(3);
-    run_.uniques[0].name = "Cleaver";
-    run_.uniques[0].uniqueId = 5;
-    run_.uniques[1].name = "Other";
-    run_.uniques[1].uniqueId = 6;
-    run_.uniques[2].name = "Renderer";
-    run_.uniques[2].uniqueId = 5;
+    run_.game.uniques.resize(3);
+    run_.game.uniques[0].name = "Cleaver";
+    run_.game.uniques[0].uniqueId = 5;
+    run_.game.uniques[1].name = "Other";
+    run_.game.uniques[1].uniqueId = 6;
+    run_.game.uniques[2].name = "Renderer";
+    run_.game.uniques[2].uniqueId = 5;
   }
 
   const std::string kBody =
@@ -123,23 +98,23 @@ class FullItemPageTest : public ItemPagesTest {
 };
 
 TEST_F(FullItemPageTest, WithoutTechnicalInformation) {
-  ASSERT_TRUE(WriteItemPages(run_));
+  ASSERT_TRUE(WritePages(ItemCategory(run_)));
   EXPECT_EQ(Data("i1.htm"), kBody + "</body></html>");
   EXPECT_TRUE(host_.calls().empty());
 }
 
 TEST_F(FullItemPageTest, WithTechnicalInformation) {
-  run_.TechnicalInfo = true;
-  ASSERT_TRUE(WriteItemPages(run_));
+  run_.technicalInfo = true;
+  ASSERT_TRUE(WritePages(ItemCategory(run_)));
   EXPECT_EQ(Data("i1.htm"),
             kBody + "<p>Unique ID: 5</p><p>Special effect: 7</p><p>Magic code: 9</p></body></html>");
 }
 
 TEST_F(FullItemPageTest, CountsEveryPageAndFirstByte) {
-  ASSERT_TRUE(WriteItemPages(run_));
-  EXPECT_EQ(run_.FirstCharCount[0], 2u);
-  EXPECT_EQ(run_.FirstCharCount['C'], 1u);
-  EXPECT_EQ(run_.FirstCharCount['G'], 1u);
+  ASSERT_TRUE(WritePages(ItemCategory(run_)));
+  EXPECT_EQ(counts_[0], 2u);
+  EXPECT_EQ(counts_['C'], 1u);
+  EXPECT_EQ(counts_['G'], 1u);
   EXPECT_TRUE(DataExists("i0.htm"));
 }
 
@@ -148,7 +123,7 @@ TEST_F(ItemPagesTest, PlainItemHasOnlyHeadKindPriceAndClose) {
 }
 
 TEST_F(ItemPagesTest, TechnicalInformationWithoutMagicCode) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   ItemRecord item = PlainItem();
   item.specialEffect = -3;
   EXPECT_EQ(WriteOne(item), PlainPage("", "<p>Unique ID: 9</p><p>Special effect: -3</p>"));
@@ -190,7 +165,7 @@ TEST_F(ItemPagesTest, OptionalLinesBeforeThePrice) {
 TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
   testkit::PeBuilder pe;
   config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt"});
-  run_.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
+  run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
   for (const std::int32_t spell : {53, -1}) {
     ItemRecord item = PlainItem();
     item.spell = spell;
@@ -222,19 +197,17 @@ TEST_F(ItemPagesTest, UnsignedLevelAndNegativeNumbersPrintSigned) {
 TEST_F(ItemPagesTest, EmptyNameCountsAsPageOnly) {
   ItemRecord item = PlainItem();
   item.name = "";
-  run_.items = {item, PlainItem()};
-  ASSERT_TRUE(WriteItemPages(run_));
-  EXPECT_EQ(run_.FirstCharCount[0], 2u);
-  EXPECT_EQ(run_.FirstCharCount['C'], 1u);
+  run_.game.items = {item, PlainItem()};
+  ASSERT_TRUE(WritePages(ItemCategory(run_)));
+  EXPECT_EQ(counts_[0], 2u);
+  EXPECT_EQ(counts_['C'], 1u);
 }
 
 TEST_F(ItemPagesTest, UncreatablePageStopsTheRun) {
-  RunState run(config_, host_);
-  run.OutputDir = dir_.File("missing") + "/";
-  run.items = {PlainItem(), PlainItem()};
-  EXPECT_FALSE(WriteItemPages(run));
-  EXPECT_EQ(host_.Errors(), std::vector<std::string>{"Cannot write to file"});
-  EXPECT_EQ(run.FirstCharCount[0], 0u);
+  LoseOutputFolder();
+  run_.game.items = {PlainItem(), PlainItem()};
+  EXPECT_EQ(testkit::FailureOf(WritePages(ItemCategory(run_))), "Cannot write to file");
+  EXPECT_EQ(counts_[0], 0u);
 }
 
 TEST_F(ItemPagesTest, LevelListsForTheLevelsThatOccur) {
@@ -244,10 +217,10 @@ TEST_F(ItemPagesTest, LevelListsForTheLevelsThatOccur) {
     ItemRecord item;
     item.name = name;
     item.level = level;
-    run_.items.push_back(item);
+    run_.game.items.push_back(item);
   }
 
-  EXPECT_EQ(CallListCallback(true),
+  EXPECT_EQ(WriteLists(ItemCategory(run_)),
             R"(<a href="il0.htm" target="nav">Level 0</a><br><a href="il2.htm" target="nav">Level 2</a>)"
             R"(<br><a href="il-1.htm" target="nav">Level -1</a>)");
   EXPECT_EQ(Data("il0.htm"), kHead + R"(Item Level 0<br><a href="i2.htm" target="out">axe</a></body></html>)");
@@ -259,16 +232,16 @@ TEST_F(ItemPagesTest, LevelListsForTheLevelsThatOccur) {
   EXPECT_TRUE(host_.calls().empty());
 }
 
-TEST_F(ItemPagesTest, NoItemsNoLevelLinks) { EXPECT_EQ(CallListCallback(true), ""); }
+TEST_F(ItemPagesTest, NoItemsNoLevelLinks) { EXPECT_EQ(WriteLists(ItemCategory(run_)), ""); }
 
 TEST_F(ItemPagesTest, LinkIsWrittenBeforeItsListFileFails) {
-  run_.OutputDir = dir_.File("missing") + "/";
+  LoseOutputFolder();
   ItemRecord item = PlainItem();
-  run_.items = {item, item};
-  run_.items[1].level = 2;
+  run_.game.items = {item, item};
+  run_.game.items[1].level = 2;
 
-  EXPECT_EQ(CallListCallback(false), R"(<a href="il1.htm" target="nav">Level 1</a>)");
-  EXPECT_EQ(host_.Errors(), std::vector<std::string>{"Cannot write to file"});
+  EXPECT_EQ(WriteLists(ItemCategory(run_), false), R"(<a href="il1.htm" target="nav">Level 1</a>)");
+  EXPECT_EQ(listsFailure_, "Cannot write to file");
 }
 
 }  // namespace

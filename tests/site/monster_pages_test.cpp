@@ -8,30 +8,23 @@
 #include <vector>
 
 #include "image/sprites.h"
+#include "site/archive_files.h"
 #include "site/run_config.h"
-#include "site/run_state.h"
+#include "site_fixture.h"
 #include "testkit/mpq_builder.h"
-#include "testkit/recording_host.h"
 #include "testkit/sprite_encoders.h"
-#include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-const std::string kHead =
-    R"(<html><head><link rel="stylesheet" type="text/css" href="style.css" media="all"></head><body>)";
+const std::string& kHead = testkit::kExpectedPageHead;
 
-class MonsterPagesTest : public ::testing::Test {
+class MonsterPagesTest : public testkit::SiteTest {
  protected:
-  MonsterPagesTest() : run_(config_, host_) {
-    dir_.MakeSubdir("data");
-    run_.OutputDir = dir_.WithSeparator();
-    run_.AnimationGroups = {{"monsters\\mudwalker\\mudwalker%c.spr", "Mudwalker"}};
-    run_.AnimationGroupCount = 1;
+  MonsterPagesTest() {
+    run_.game.animationGroups = {{"monsters\\mudwalker\\mudwalker%c.spr", "Mudwalker"}};
   }
 
-  std::string Data(const std::string& name) const { return testkit::ReadFileText(dir_.File("data/" + name)); }
-  bool DataExists(const std::string& name) const { return testkit::FileExists(dir_.File("data/" + name)); }
 
   static MonsterRecord Mudwalker() {
     MonsterRecord m;
@@ -72,26 +65,22 @@ class MonsterPagesTest : public ::testing::Test {
   }
 
   std::string WriteOne(const MonsterRecord& m) {
-    run_.monsters = {m};
-    EXPECT_TRUE(WriteMonsterPages(run_));
+    run_.game.monsters = {m};
+    EXPECT_TRUE(WritePages(MonsterCategory(run_)));
     return Data("m0.htm");
   }
 
-  testkit::TempDir dir_;
-  Configuration config_;
-  testkit::RecordingHost host_;
-  RunState run_;
 };
 
 TEST_F(MonsterPagesTest, PlainMonsterEndsAfterTheArmorLine) {
   EXPECT_EQ(WriteOne(Mudwalker()), MudwalkerStart() + "</p></body></html>");
-  EXPECT_EQ(run_.FirstCharCount[0], 1u);
-  EXPECT_EQ(run_.FirstCharCount['M'], 1u);
+  EXPECT_EQ(counts_[0], 1u);
+  EXPECT_EQ(counts_['M'], 1u);
 }
 
 TEST_F(MonsterPagesTest, FullPageWithTechnicalInformation) {
   config_.AiTypeNames[5] = "Mudwalker AI";
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   MonsterRecord m = Mudwalker();
   m.secondAttackEnabled = 0;
   m.minDamage2 = 3;
@@ -113,10 +102,10 @@ TEST_F(MonsterPagesTest, FullPageWithTechnicalInformation) {
   m.colorTranslationFile = "Monsters\\Mudwalker\\Blue.TRN";
   m.dropType = 1;
   m.selectionOutline = 2;
-  run_.monsters = {m, Mudwalker()};
-  run_.bosses = {Boss(1, "Elsewhere"), Boss(0, "Krell"), Boss(2, "Nowhere"), Boss(0, "Murgo")};
+  run_.game.monsters = {m, Mudwalker()};
+  run_.game.bosses = {Boss(1, "Elsewhere"), Boss(0, "Krell"), Boss(2, "Nowhere"), Boss(0, "Murgo")};
 
-  ASSERT_TRUE(WriteMonsterPages(run_));
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
 
   const std::string expected =
       MudwalkerStart(
@@ -138,9 +127,9 @@ TEST_F(MonsterPagesTest, FullPageWithTechnicalInformation) {
 }
 
 TEST_F(MonsterPagesTest, BossesWithoutTechnicalInformation) {
-  run_.monsters = {Mudwalker()};
-  run_.bosses = {Boss(0, "Krell"), Boss(-1, "Nobody")};
-  ASSERT_TRUE(WriteMonsterPages(run_));
+  run_.game.monsters = {Mudwalker()};
+  run_.game.bosses = {Boss(0, "Krell"), Boss(-1, "Nobody")};
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
   EXPECT_EQ(Data("m0.htm"),
             MudwalkerStart() + R"(Bosses:<br><a href="b0.htm" target="out">Krell</a></p></body></html>)");
 }
@@ -199,7 +188,7 @@ TEST_F(MonsterPagesTest, PiecesThatDependOnValues) {
 }
 
 TEST_F(MonsterPagesTest, TechnicalPiecesThatDependOnValues) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   config_.AiTypeNames[39] = "Last";
   struct Case {
     const char* what;
@@ -236,29 +225,30 @@ TEST_F(MonsterPagesTest, ResistanceListReportsWhetherItWroteAnything) {
 
 // The archives are not open, so every picture fails and the question is asked.
 TEST_F(MonsterPagesTest, NoToThePictureQuestionGoesOn) {
-  run_.image = std::make_unique<executable>();
-  run_.monsters = {Mudwalker(), Mudwalker(), Mudwalker()};
-  ASSERT_TRUE(WriteMonsterPages(run_));
+  run_.game.image = std::make_unique<executable>();
+  run_.game.monsters = {Mudwalker(), Mudwalker(), Mudwalker()};
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for monster #0. Exit?",
                                                          "Cannot write an image for monster #1. Exit?",
                                                          "Cannot write an image for monster #2. Exit?"}));
   EXPECT_TRUE(host_.Errors().empty());
   EXPECT_TRUE(DataExists("m2.htm"));
   EXPECT_FALSE(DataExists("m0.png"));
-  EXPECT_NE(run_.image, nullptr);
-  EXPECT_EQ(run_.FirstCharCount[0], 3u);
+  EXPECT_NE(run_.game.image, nullptr);
+  EXPECT_EQ(counts_[0], 3u);
 }
 
 TEST_F(MonsterPagesTest, YesToThePictureQuestionEndsTheRun) {
   host_.SetAskExitAnswer(true);
-  run_.image = std::make_unique<executable>();
-  run_.monsters = {Mudwalker(), Mudwalker()};
-  EXPECT_FALSE(WriteMonsterPages(run_));
+  run_.game.image = std::make_unique<executable>();
+  run_.game.monsters = {Mudwalker(), Mudwalker()};
+  const Step step = WritePages(MonsterCategory(run_));
+  EXPECT_FALSE(step);
+  EXPECT_FALSE(step.Failed()) << "a Yes stops the run without a message";
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for monster #0. Exit?"}));
   EXPECT_TRUE(host_.Errors().empty());
   EXPECT_TRUE(DataExists("m0.htm"));
   EXPECT_FALSE(DataExists("m1.htm"));
-  EXPECT_EQ(run_.image, nullptr);
 }
 
 // With real archives: the group's sprite, the monster's own table only when it uses one,
@@ -278,13 +268,14 @@ TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
   translated.colorTranslationFile = "monsters\\mudwalker\\blue.trn";
   MonsterRecord plain = translated;
   plain.hasColorTranslation = 0;
-  run_.monsters = {translated, plain};
-  ASSERT_TRUE(WriteMonsterPages(run_));
+  run_.game.monsters = {translated, plain};
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
 
+  ArchiveFiles files(run_.archives);
   for (const bool own : {true, false}) {
     const std::string expected = dir_.File(own ? "own.png" : "plain.png");
     ASSERT_TRUE(
-        WriteMonsterImage(run_.archives, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
+        WriteMonsterImage(files, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
                           own ? std::optional<std::string>("monsters\\mudwalker\\blue.trn") : std::nullopt,
                           std::nullopt, 3, expected));
     EXPECT_EQ(Data(own ? "m0.png" : "m1.png"), testkit::ReadFileText(expected));
@@ -294,33 +285,31 @@ TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
 }
 
 TEST_F(MonsterPagesTest, PageThatCannotBeCreatedEndsTheRun) {
-  run_.OutputDir = dir_.File("missing") + "/";
-  run_.monsters = {Mudwalker()};
-  EXPECT_FALSE(WriteMonsterPages(run_));
-  EXPECT_EQ(host_.Errors(), (std::vector<std::string>{"Cannot write to file"}));
+  LoseOutputFolder();
+  run_.game.monsters = {Mudwalker()};
+  EXPECT_EQ(testkit::FailureOf(WritePages(MonsterCategory(run_))), "Cannot write to file");
   EXPECT_TRUE(host_.Questions().empty());
 }
 
 TEST_F(MonsterPagesTest, AnEmptyTableWritesNothing) {
-  run_.AnimationGroups.clear();
-  ASSERT_TRUE(WriteMonsterPages(run_));
+  run_.game.animationGroups.clear();
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
   EXPECT_TRUE(host_.calls().empty());
-  EXPECT_EQ(run_.FirstCharCount[0], 0u);
+  EXPECT_EQ(counts_[0], 0u);
 }
 
 class MonsterListsTest : public MonsterPagesTest {
  protected:
   MonsterListsTest() {
-    run_.AnimationGroups = {{"z%c", "Mudwalker"}, {"b%c", "moth"}, {"a%c", "Abyss"}};
-    run_.AnimationGroupCount = 3;
-    run_.monsters = {
+    run_.game.animationGroups = {{"z%c", "Mudwalker"}, {"b%c", "moth"}, {"a%c", "Abyss"}};
+    run_.game.monsters = {
         Monster("Mudwalker", 0, 0, 0, 2, 1),   // levels 1, 2
         Monster("moth", 2, 1, 4, 4, 0),        // level 3
         Monster("Ashen Husk", 0, 0, 1, 0, 1),  // level 1 only
         Monster("Abyss", 7, 2, 10, 2, 1),      // no class list, no dungeon level
     };
-    run_.MaxDungeonLevel = 5;  // a boss level: no monster there
-    run_.MaxMonsterLevel = 1;
+    run_.game.maxDungeonLevel = 5;  // a boss level: no monster there
+    run_.game.maxMonsterLevel = 1;
   }
   static MonsterRecord Monster(const char* name, std::uint16_t monsterClass, std::uint32_t group,
                                std::uint8_t minCode, std::uint8_t maxCode, std::uint16_t level) {
@@ -332,13 +321,6 @@ class MonsterListsTest : public MonsterPagesTest {
     m.maxDungeonCode = maxCode;
     m.monsterLevel = level;
     return m;
-  }
-  std::string CallLists(bool expectedResult) {
-    PageFile category;
-    EXPECT_TRUE(category.Create(dir_.File("category.htm")));
-    EXPECT_EQ(WriteMonsterLists(run_, category), expectedResult);
-    EXPECT_TRUE(category.Close());
-    return testkit::ReadFileText(dir_.File("category.htm"));
   }
   static std::string Entry(int number, const std::string& name) {
     return "<br><a href=\"m" + std::to_string(number) + ".htm\" target=\"out\">" + name + "</a>";
@@ -356,7 +338,7 @@ class MonsterListsTest : public MonsterPagesTest {
 
 TEST_F(MonsterListsTest, CategorySectionsAndListPages) {
   EXPECT_EQ(
-      CallLists(true),
+      WriteLists(MonsterCategory(run_)),
       kClassLinks + kGroupLinks +
           R"(<hr><a href="md1.htm" target="nav">DLvl 1</a><br><a href="md2.htm" target="nav">DLvl 2</a>)"
           R"(<br><a href="md3.htm" target="nav">DLvl 3</a>)"
@@ -383,14 +365,14 @@ TEST_F(MonsterListsTest, CategorySectionsAndListPages) {
 }
 
 TEST_F(MonsterListsTest, FirstClassLinkHasNoBreakWhicheverClassItIs) {
-  for (MonsterRecord& m : run_.monsters) m.monsterClass = 1;
-  EXPECT_TRUE(CallLists(true).starts_with(R"(<a href="mb1.htm" target="nav">Demon</a><hr>Graphics:)"));
+  for (MonsterRecord& m : run_.game.monsters) m.monsterClass = 1;
+  EXPECT_TRUE(WriteLists(MonsterCategory(run_)).starts_with(R"(<a href="mb1.htm" target="nav">Demon</a><hr>Graphics:)"));
 }
 
 TEST_F(MonsterListsTest, GroupLinksComeBeforeTheGroupPagesAndClassPagesBeforeBoth) {
   dir_.MakeSubdir("data/mg1.htm");  // a directory in the way: that group page cannot be created
-  EXPECT_EQ(CallLists(false), kClassLinks + kGroupLinks);
-  EXPECT_EQ(host_.Errors(), (std::vector<std::string>{"Cannot write to file"}));
+  EXPECT_EQ(WriteLists(MonsterCategory(run_), false), kClassLinks + kGroupLinks);
+  EXPECT_EQ(listsFailure_, "Cannot write to file");
   EXPECT_TRUE(DataExists("mb2.htm"));
   EXPECT_TRUE(DataExists("mg0.htm"));
   EXPECT_FALSE(DataExists("mg2.htm"));
@@ -398,12 +380,11 @@ TEST_F(MonsterListsTest, GroupLinksComeBeforeTheGroupPagesAndClassPagesBeforeBot
 }
 
 TEST_F(MonsterListsTest, EmptyTableWritesOnlyTheSeparators) {
-  run_.monsters.clear();
-  run_.AnimationGroups.clear();
-  run_.AnimationGroupCount = 0;
-  run_.MaxDungeonLevel = 0;
-  run_.MaxMonsterLevel = 0;
-  EXPECT_EQ(CallLists(true), "<hr>Graphics:<hr><hr>");
+  run_.game.monsters.clear();
+  run_.game.animationGroups.clear();
+  run_.game.maxDungeonLevel = 0;
+  run_.game.maxMonsterLevel = 0;
+  EXPECT_EQ(WriteLists(MonsterCategory(run_)), "<hr>Graphics:<hr><hr>");
 }
 
 }  // namespace

@@ -10,40 +10,33 @@
 
 #include "effects/effect_descriptions.h"
 #include "site/run_config.h"
-#include "site/run_state.h"
-#include "testkit/recording_host.h"
-#include "testkit/temp_dir.h"
+#include "site_fixture.h"
 
 namespace gvde {
 namespace {
 
-const std::string kHead =
-    R"(<html><head><link rel="stylesheet" type="text/css" href="style.css" media="all"></head><body>)";
+const std::string& kHead = testkit::kExpectedPageHead;
 
-class UniquePagesTest : public ::testing::Test {
+class UniquePagesTest : public testkit::SiteTest {
  protected:
-  UniquePagesTest() : run_(config_, host_) {
+  UniquePagesTest() {
     InitEffectFormatters();
     config_.EffectNames[0] = "Damage";  // "+" range "% to " name
     config_.EffectNames[4] = "Armor";   // name ": " range
     config_.EffectNames[44] = "Picture";
-    dir_.MakeSubdir("data");
-    run_.OutputDir = dir_.WithSeparator();
 
-    run_.items.resize(3);
-    run_.items[0].name = "Club";
-    run_.items[0].uniqueId = 2;
-    run_.items[1].name = "Short Sword";
-    run_.items[1].uniqueId = 5;
-    run_.items[1].level = 3;
-    run_.items[1].picture = 12;
-    run_.items[2].name = "Long Sword";
-    run_.items[2].uniqueId = 5;
-    run_.items[2].picture = 13;
+    run_.game.items.resize(3);
+    run_.game.items[0].name = "Club";
+    run_.game.items[0].uniqueId = 2;
+    run_.game.items[1].name = "Short Sword";
+    run_.game.items[1].uniqueId = 5;
+    run_.game.items[1].level = 3;
+    run_.game.items[1].picture = 12;
+    run_.game.items[2].name = "Long Sword";
+    run_.game.items[2].uniqueId = 5;
+    run_.game.items[2].picture = 13;
   }
 
-  std::string Data(const std::string& name) const { return testkit::ReadFileText(dir_.File("data/" + name)); }
-  bool DataExists(const std::string& name) const { return testkit::FileExists(dir_.File("data/" + name)); }
 
   // Unique 0 "Gladius" of level 7, built on the short sword (item 1), price 1000.
   static UniqueRecord Gladius(std::uint16_t effectCount, const std::vector<EffectEntry>& effects) {
@@ -65,23 +58,12 @@ class UniquePagesTest : public ::testing::Test {
   }
 
   std::string WriteOne(const UniqueRecord& unique) {
-    run_.uniques = {unique};
-    EXPECT_TRUE(WriteUniquePages(run_));
+    run_.game.uniques = {unique};
+    EXPECT_TRUE(WritePages(UniqueCategory(run_)));
     return Data("u0.htm");
   }
 
-  std::string CallListCallback(bool expectedResult) {
-    PageFile category;
-    EXPECT_TRUE(category.Create(dir_.File("category.htm")));
-    EXPECT_EQ(UniqueListCallback(run_, category), expectedResult);
-    EXPECT_TRUE(category.Close());
-    return testkit::ReadFileText(dir_.File("category.htm"));
-  }
 
-  testkit::TempDir dir_;
-  Configuration config_;
-  testkit::RecordingHost host_;
-  RunState run_;
 };
 
 TEST_F(UniquePagesTest, FullPageWithoutTechnicalInformation) {
@@ -91,7 +73,7 @@ TEST_F(UniquePagesTest, FullPageWithoutTechnicalInformation) {
 }
 
 TEST_F(UniquePagesTest, FullPageWithTechnicalInformation) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   EXPECT_EQ(WriteOne(Gladius(3, {{0, 10, 20}, {44, 33, 0}, {4, 5, 5}})),
             GladiusPage(33, "<p>+10...20% to Damage</p><p>Armor: 5</p>"
                             R"(<p><a href="ui5.htm" target="nav">Unique ID: 5</a></p>)"
@@ -136,7 +118,7 @@ TEST_F(UniquePagesTest, SellingPriceIsPriceShiftedRightUnsigned) {
 }
 
 TEST_F(UniquePagesTest, BaseNotFoundStillListsPriceAndEffects) {
-  run_.TechnicalInfo = true;
+  run_.technicalInfo = true;
   UniqueRecord unique = Gladius(2, {{44, 50, 0}, {0, 3, 3}});
   unique.uniqueId = 200;
   unique.price = 64;
@@ -148,9 +130,9 @@ TEST_F(UniquePagesTest, BaseNotFoundStillListsPriceAndEffects) {
 }
 
 TEST_F(UniquePagesTest, BaseIsTheFirstItemWithTheUniqueId) {
-  run_.items[0].uniqueId = 5;
-  run_.items[0].level = 1;
-  run_.items[0].picture = 8;
+  run_.game.items[0].uniqueId = 5;
+  run_.game.items[0].level = 1;
+  run_.game.items[0].picture = 8;
   EXPECT_EQ(WriteOne(Gladius(0, {})),
             kHead + R"(<h3>0: Gladius, <a href="ul7.htm" target="nav">Level 7</a></h3><img src="i8.png">)"
                     R"(<p>Kind of <a href="i0.htm" target="out">Club</a>, <a href="il1.htm" target="nav">Level 1</a></p>)"
@@ -158,22 +140,21 @@ TEST_F(UniquePagesTest, BaseIsTheFirstItemWithTheUniqueId) {
 }
 
 TEST_F(UniquePagesTest, CountsPagesAndFirstBytes) {
-  run_.uniques = {Gladius(0, {}), Gladius(0, {}), Gladius(0, {})};
-  run_.uniques[1].name = "";
-  run_.uniques[2].name = "\xE9t\xE9";
-  ASSERT_TRUE(WriteUniquePages(run_));
-  EXPECT_EQ(run_.FirstCharCount[0], 3u);
-  EXPECT_EQ(run_.FirstCharCount['G'], 1u);
-  EXPECT_EQ(run_.FirstCharCount[0xE9], 1u);
+  run_.game.uniques = {Gladius(0, {}), Gladius(0, {}), Gladius(0, {})};
+  run_.game.uniques[1].name = "";
+  run_.game.uniques[2].name = "\xE9t\xE9";
+  ASSERT_TRUE(WritePages(UniqueCategory(run_)));
+  EXPECT_EQ(counts_[0], 3u);
+  EXPECT_EQ(counts_['G'], 1u);
+  EXPECT_EQ(counts_[0xE9], 1u);
   EXPECT_TRUE(DataExists("u1.htm"));
   EXPECT_TRUE(DataExists("u2.htm"));
 }
 
 TEST_F(UniquePagesTest, UncreatablePageStopsTheRun) {
-  run_.OutputDir = dir_.File("missing") + "/";
-  run_.uniques = {Gladius(0, {}), Gladius(0, {})};
-  EXPECT_FALSE(WriteUniquePages(run_));
-  EXPECT_EQ(host_.Errors(), std::vector<std::string>{"Cannot write to file"});
+  LoseOutputFolder();
+  run_.game.uniques = {Gladius(0, {}), Gladius(0, {})};
+  EXPECT_EQ(testkit::FailureOf(WritePages(UniqueCategory(run_))), "Cannot write to file");
 }
 
 TEST_F(UniquePagesTest, LevelListsThenIdLists) {
@@ -184,10 +165,10 @@ TEST_F(UniquePagesTest, LevelListsThenIdLists) {
     unique.name = name;
     unique.level = level;
     unique.uniqueId = id;
-    run_.uniques.push_back(unique);
+    run_.game.uniques.push_back(unique);
   }
 
-  EXPECT_EQ(CallListCallback(true),
+  EXPECT_EQ(WriteLists(UniqueCategory(run_)),
             R"(<a href="ul0.htm" target="nav">Level 0</a><br><a href="ul3.htm" target="nav">Level 3</a><hr>)"
             R"(<a href="ui1.htm" target="nav">Unique ID 1</a><br><a href="ui4.htm" target="nav">Unique ID 4</a>)");
   EXPECT_EQ(Data("ul0.htm"), kHead + R"(Unique Level 0<br><a href="u2.htm" target="out">Amber</a></body></html>)");
@@ -204,13 +185,13 @@ TEST_F(UniquePagesTest, LevelListsThenIdLists) {
   EXPECT_TRUE(host_.calls().empty());
 }
 
-TEST_F(UniquePagesTest, EmptyTableWritesOnlyTheRule) { EXPECT_EQ(CallListCallback(true), "<hr>"); }
+TEST_F(UniquePagesTest, EmptyTableWritesOnlyTheRule) { EXPECT_EQ(WriteLists(UniqueCategory(run_)), "<hr>"); }
 
 TEST_F(UniquePagesTest, LevelListFailureStopsBeforeTheRule) {
-  run_.OutputDir = dir_.File("missing") + "/";
-  run_.uniques = {Gladius(0, {})};
-  EXPECT_EQ(CallListCallback(false), R"(<a href="ul7.htm" target="nav">Level 7</a>)");
-  EXPECT_EQ(host_.Errors(), std::vector<std::string>{"Cannot write to file"});
+  LoseOutputFolder();
+  run_.game.uniques = {Gladius(0, {})};
+  EXPECT_EQ(WriteLists(UniqueCategory(run_), false), R"(<a href="ul7.htm" target="nav">Level 7</a>)");
+  EXPECT_EQ(listsFailure_, "Cannot write to file");
 }
 
 }  // namespace

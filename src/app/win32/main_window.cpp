@@ -7,6 +7,7 @@
 #include "app/win32/folder_chooser.h"
 #include "app/win32/message_box_host.h"
 #include "site/extraction_run.h"
+#include "site/run_messages.h"
 
 namespace gvde::win32 {
 
@@ -88,7 +89,7 @@ void RunExtraction() {
     StartExtraction(inputs, *state.configuration, host);
   } catch (const std::bad_alloc&) {
     // Nothing may unwind through the window procedure into system code.
-    host.ShowError("Not enough memory");
+    host.ShowError(std::string(kNotEnoughMemory));
   }
 }
 

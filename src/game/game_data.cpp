@@ -1,0 +1,71 @@
+#include "game/game_data.h"
+
+#include <utility>
+
+namespace gvde {
+namespace {
+
+void RelateUniques(GameData& game) {
+  for (std::uint32_t u = 0; u < game.uniques.size(); ++u) game.uniquesById[game.uniques[u].uniqueId].push_back(u);
+  for (std::uint32_t n = 0; n < game.items.size(); ++n) {
+    std::optional<std::uint32_t>& base = game.baseItemById[game.items[n].uniqueId];
+    if (!base) base = n;
+  }
+}
+
+void RelateBosses(GameData& game) {
+  game.bossesByMonster.resize(game.monsters.size());
+  for (std::uint32_t b = 0; b < game.bosses.size(); ++b) {
+    const std::int32_t base = game.bosses[b].baseMonster;
+    if (game.Monster(base) != nullptr) game.bossesByMonster[static_cast<std::uint32_t>(base)].push_back(b);
+  }
+}
+
+}  // namespace
+
+const executable& GameData::Image() const {
+  static const executable kNoImage;
+  return image ? *image : kNoImage;
+}
+
+const MonsterRecord* GameData::Monster(std::int32_t number) const {
+  if (number < 0 || static_cast<std::uint32_t>(number) >= monsters.size()) return nullptr;
+  return &monsters[static_cast<std::uint32_t>(number)];
+}
+
+const animfiledescr* GameData::GroupOf(const MonsterRecord& monster) const {
+  return monster.animationGroup < animationGroups.size() ? &animationGroups[monster.animationGroup] : nullptr;
+}
+
+void RelateRecords(GameData& game) {
+  game.uniquesById = {};
+  game.baseItemById = {};
+  game.bossesByMonster.clear();
+  RelateUniques(game);
+  RelateBosses(game);
+}
+
+GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& starts) {
+  GameData game;
+  const executable& exe = *image;
+  game.items = PrepareItemTable(exe, starts.items).records;
+  game.uniques = PrepareUniqueTable(exe, starts.uniques).records;
+
+  PreparedMonsters monsters = PrepareMonsterTables(exe, starts.monsters, starts.bosses);
+  game.monsters = std::move(monsters.monsters);
+  game.bosses = std::move(monsters.bosses);
+  game.animationGroups = std::move(monsters.AnimationGroups);
+  game.maxDungeonLevel = monsters.MaxDungeonLevel;
+  game.maxMonsterLevel = monsters.MaxMonsterLevel;
+
+  PreparedAffixes affixes = PrepareAffixTable(exe, starts.affixes);
+  game.prefixes = std::move(affixes.prefixes);
+  game.suffixes = std::move(affixes.suffixes);
+  game.maxAffixLevel = affixes.MaxAffixLevel;
+
+  RelateRecords(game);
+  game.image = std::move(image);
+  return game;
+}
+
+}  // namespace gvde

@@ -1,0 +1,71 @@
+// Everything one run reads from the game: the loaded image, its decoded tables, and the
+// relations between records that several pages show.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "game/affix_records.h"
+#include "game/executable.h"
+#include "game/item_records.h"
+#include "game/monster_records.h"
+
+namespace gvde {
+
+// File offsets of the first record of each table (the translated table starts).
+struct TableStarts {
+  std::uint32_t items = 0;
+  std::uint32_t uniques = 0;
+  std::uint32_t monsters = 0;
+  std::uint32_t bosses = 0;
+  std::uint32_t affixes = 0;
+};
+
+enum class AffixKind : std::uint8_t { Prefix = 0, Suffix = 1 };
+
+struct GameData {
+  // Spell names, effect texts and the title are read from it while pages are written.
+  std::unique_ptr<executable> image;
+
+  std::vector<ItemRecord> items;
+  std::vector<UniqueRecord> uniques;
+  std::vector<MonsterRecord> monsters;
+  std::vector<BossRecord> bosses;
+  std::vector<AffixRecord> prefixes;
+  std::vector<AffixRecord> suffixes;
+  std::vector<animfiledescr> animationGroups;
+
+  std::uint32_t maxDungeonLevel = 0;
+  std::uint32_t maxMonsterLevel = 0;
+  std::uint32_t maxAffixLevel = 0;
+
+  // Unique numbers in table order for each unique ID (an item page lists them).
+  std::array<std::vector<std::uint32_t>, 256> uniquesById;
+  // The first item in table order for each unique ID (a unique's base item).
+  std::array<std::optional<std::uint32_t>, 256> baseItemById;
+  // Boss numbers in table order for each monster (a monster page lists them).
+  std::vector<std::vector<std::uint32_t>> bossesByMonster;
+
+  // The image, or an empty one that reads nothing once it is released (or in tests without one).
+  const executable& Image() const;
+  const std::vector<AffixRecord>& Affixes(AffixKind kind) const {
+    return kind == AffixKind::Prefix ? prefixes : suffixes;
+  }
+  // The record of monster `number`, or nullptr when the number names no monster.
+  const MonsterRecord* Monster(std::int32_t number) const;
+  // The animation group of a monster, or nullptr when it has none (or the groups are released).
+  const animfiledescr* GroupOf(const MonsterRecord& monster) const;
+};
+
+// Builds the relations between records (uniquesById, baseItemById, bossesByMonster) from the
+// tables; PrepareGameData calls it.
+void RelateRecords(GameData& game);
+
+// Runs the preparation passes over `image` (items, uniques, monsters and bosses, affixes) and
+// builds the relations; the data keeps the image.
+GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& starts);
+
+}  // namespace gvde

@@ -1,0 +1,42 @@
+// The one loop that writes a category: a page per record (and its picture, where the category
+// has pictures), then the category's navigation pages.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "site/category_lists.h"
+#include "site/page_file.h"
+#include "site/step.h"
+
+namespace gvde {
+
+// Everything the loop needs to know about a category; each category file builds one.
+struct Category {
+  std::string_view prefix;  // "i": pages data/i<N>.htm, lists data/i.htm, ia.htm, ...
+  std::string_view title;   // "Items"
+  std::vector<std::string_view> names;  // record names in table order
+  std::function<void(PageFile& page, std::uint32_t number)> writePage;
+  // After each page; empty for categories without pictures.
+  std::function<Step(std::uint32_t number)> writePicture;
+  CategoryListHook lists;
+};
+
+// The record pages (and pictures) of the category, counting names into `counts`.
+Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts);
+
+// The record pages, then WriteCategoryLists with the category's own lists.
+Step WriteCategory(const SiteFolder& folder, const Category& category);
+
+// The record names of a table, in table order.
+template <typename Record>
+std::vector<std::string_view> NamesOf(const std::vector<Record>& records) {
+  std::vector<std::string_view> names;
+  names.reserve(records.size());
+  for (const Record& record : records) names.emplace_back(record.name);
+  return names;
+}
+
+}  // namespace gvde

@@ -1,0 +1,45 @@
+// What one extraction run uses: its configuration and inputs, the person at the screen, the
+// output folder, the archives and the picture writer, and the game data it read. Created per
+// run; everything is released when the run ends, on any path.
+#pragma once
+
+#include <string>
+
+#include "archive/game_archives.h"
+#include "game/game_data.h"
+#include "image/png_writer.h"
+#include "site/host.h"
+#include "site/page_file.h"
+#include "site/run_config.h"
+#include "site/step.h"
+
+namespace gvde {
+
+// What a record page reads.
+struct PageContext {
+  const GameData& game;
+  const Configuration& config;
+  bool technicalInfo = false;
+};
+
+struct Run {
+  Run(const Configuration& configuration, Host& screen) : config(configuration), host(screen) {}
+
+  const Configuration& config;
+  Host& host;
+  std::string gameDir;
+  SiteFolder folder;
+  bool technicalInfo = false;
+  GameArchives archives;
+  PngWriter png;
+  GameData game;
+
+  PageContext Pages() const { return {game, config, technicalInfo}; }
+  // Releases what the run holds: the animation groups, the image and the archives.
+  void Release();
+};
+
+// The run's failure report: releases what the run holds, then shows the message.
+void RunError(Run& run, const std::string& message);
+
+}  // namespace gvde

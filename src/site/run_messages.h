@@ -1,0 +1,33 @@
+// Every message a run shows, each written once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/num_to_str.h"
+
+namespace gvde {
+
+inline constexpr std::string_view kInputGamePath = "Input Grimveil path";
+inline constexpr std::string_view kInputOutputPath = "Input path for result";
+inline constexpr std::string_view kCannotOpenExe = "Cannot open GV.exe file";
+inline constexpr std::string_view kCannotCreateDataDir = "Cannot create directory for data";
+inline constexpr std::string_view kIncorrectAddresses = "Incorrect addresses";
+inline constexpr std::string_view kNotEnoughMemory = "Not enough memory";
+inline constexpr std::string_view kCannotWriteToFile = "Cannot write to file";
+inline constexpr std::string_view kCountsDisagree = "Something is wrong...";
+inline constexpr std::string_view kCannotOpenArchives = "Cannot open either GVdata.mor or KELDDAT.MPQ";
+inline constexpr std::string_view kBadPalette = "Dungeon palette is missing or invalid";
+inline constexpr std::string_view kCannotWriteItemImages = "Cannot write images for items";
+inline constexpr std::string_view kCannotWriteIndex = "Cannot write index.htm";
+inline constexpr std::string_view kCannotWriteStyleSheet = "Cannot write style.css";
+
+inline std::string CannotExtract(std::string_view name) { return "Cannot extract " + std::string(name); }
+inline std::string FileTooLarge(std::string_view name) { return "File \"" + std::string(name) + "\" is too large"; }
+// `what` is "monster" or "boss".
+inline std::string PictureQuestion(std::string_view what, std::uint32_t number) {
+  return "Cannot write an image for " + std::string(what) + " #" + NumToStr(number) + ". Exit?";
+}
+
+}  // namespace gvde
