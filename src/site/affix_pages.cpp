@@ -73,8 +73,6 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
   return WriteValueSection(folder, categoryPage, classSection, classes);
 }
 
-}  // namespace
-
 void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t n) {
   const AffixRecord& affix = context.game.Affixes(kind)[n];
   const std::string_view letter = LetterOf(kind);
@@ -91,6 +89,8 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
   if (affix.inShops == 0) page << "<p>Cursed (cannot appear in the shops)</p>";
   page << "</body></html>";
 }
+
+}  // namespace
 
 Category AffixCategory(const Run& run, AffixKind kind) {
   return {LetterOf(kind), TitleOf(kind), NamesOf(run.game.Affixes(kind)),

@@ -10,7 +10,6 @@
 
 namespace gvde {
 
-void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t number);
 Category AffixCategory(const Run& run, AffixKind kind);
 
 }  // namespace gvde

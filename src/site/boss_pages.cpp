@@ -98,8 +98,6 @@ Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& ca
   return WriteValueSection(folder, categoryPage, section, levels);
 }
 
-}  // namespace
-
 void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) {
   const GameData& game = context.game;
   const BossRecord& boss = game.bosses[b];
@@ -123,6 +121,8 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
   }
   page << "</p></body></html>";
 }
+
+}  // namespace
 
 Category BossCategory(Run& run) {
   return {"b", "Bosses", NamesOf(run.game.bosses),

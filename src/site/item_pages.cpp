@@ -83,8 +83,6 @@ Step WriteItemLists(const SiteFolder& folder, const GameData& game, PageFile& ca
   return WriteValueSection(folder, categoryPage, levels, byLevel);
 }
 
-}  // namespace
-
 void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t number) {
   const GameData& game = context.game;
   const ItemRecord& item = game.items[number];
@@ -102,6 +100,8 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
   if (context.technicalInfo) WriteTechnicalLines(page, item);
   page << "</body></html>";
 }
+
+}  // namespace
 
 Category ItemCategory(const Run& run) {
   return {"i", "Items", NamesOf(run.game.items),

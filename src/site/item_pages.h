@@ -8,7 +8,6 @@
 
 namespace gvde {
 
-void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t number);
 Category ItemCategory(const Run& run);
 
 }  // namespace gvde

@@ -174,19 +174,6 @@ Step WriteMonsterLists(const SiteFolder& folder, const GameData& game, PageFile&
   return Step::Next();
 }
 
-}  // namespace
-
-bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
-  bool wroteAny = false;
-  for (const ResistanceText& entry : kResistanceTexts) {
-    if ((flags & entry.flag) == 0) continue;
-    if (wroteAny) page << "; ";
-    page << entry.text;
-    wroteAny = true;
-  }
-  return wroteAny;
-}
-
 void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t n) {
   const MonsterRecord& m = context.game.monsters[n];
   page << kPageHead << "<h3>" << n << ": " << m.name << " (<a href=\"mb" << m.monsterClass
@@ -206,6 +193,19 @@ void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t 
     WriteTechnicalInfo(context, page, m);
   }
   page << "</p></body></html>";
+}
+
+}  // namespace
+
+bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
+  bool wroteAny = false;
+  for (const ResistanceText& entry : kResistanceTexts) {
+    if ((flags & entry.flag) == 0) continue;
+    if (wroteAny) page << "; ";
+    page << entry.text;
+    wroteAny = true;
+  }
+  return wroteAny;
 }
 
 Category MonsterCategory(Run& run) {

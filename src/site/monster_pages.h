@@ -8,7 +8,6 @@
 
 namespace gvde {
 
-void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t number);
 // The page, then the picture; a failed picture asks whether to stop the run.
 Category MonsterCategory(Run& run);
 

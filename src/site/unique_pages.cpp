@@ -64,8 +64,6 @@ Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& 
   return WriteValueSection(folder, categoryPage, {"ui", "u", idText, idText}, byId);
 }
 
-}  // namespace
-
 void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t number) {
   const GameData& game = context.game;
   const UniqueRecord& unique = game.uniques[number];
@@ -80,6 +78,8 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
   }
   page << "</body></html>";
 }
+
+}  // namespace
 
 Category UniqueCategory(const Run& run) {
   return {"u", "Uniques", NamesOf(run.game.uniques),

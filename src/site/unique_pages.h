@@ -9,7 +9,6 @@
 
 namespace gvde {
 
-void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t number);
 Category UniqueCategory(const Run& run);
 
 }  // namespace gvde
