@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   gvde::RunInputs inputs;
   inputs.gameDir = demo.gameDir;
-  inputs.OutputDir = demo.outputDir;
-  inputs.TechnicalInfo = (flags & 1) != 0;
+  inputs.outputDir = demo.outputDir;
+  inputs.technicalInfo = (flags & 1) != 0;
   gvde::testkit::RecordingHost host(false);
   const bool done = gvde::StartExtraction(inputs, demo.configuration, host);
   CheckEnding(host, done);

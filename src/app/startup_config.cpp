@@ -35,13 +35,13 @@ struct AddressKey {
 
 // The order in which the keys are read and checked.
 constexpr std::array<AddressKey, 7> kAddressKeys = {{
-    {"ItemTable", &TableAddresses::ItemTable},
-    {"UniqueTable", &TableAddresses::UniqueTable},
-    {"MonsterTable", &TableAddresses::MonsterTable},
-    {"BossTable", &TableAddresses::BossTable},
-    {"SpellTable", &TableAddresses::SpellTable},
-    {"AffixTable", &TableAddresses::AffixTable},
-    {"Title", &TableAddresses::Title},
+    {"ItemTable", &TableAddresses::itemTable},
+    {"UniqueTable", &TableAddresses::uniqueTable},
+    {"MonsterTable", &TableAddresses::monsterTable},
+    {"BossTable", &TableAddresses::bossTable},
+    {"SpellTable", &TableAddresses::spellTable},
+    {"AffixTable", &TableAddresses::affixTable},
+    {"Title", &TableAddresses::title},
 }};
 
 // Empty on success, else the message for the first key that gives 0.
@@ -109,11 +109,11 @@ bool SaveSettings(const std::string& path, const RememberedSettings& settings) {
 StartupResult LoadStartupConfiguration(const std::string& directory) {
   StartupResult result;
   result.settings = LoadSettings(directory + "Settings.ini");
-  if (!ReadNameList(directory + "Effect.ini", result.configuration.EffectNames)) {
+  if (!ReadNameList(directory + "Effect.ini", result.configuration.effectNames)) {
     result.message = "Cannot read Effect.ini";
     return result;
   }
-  if (!ReadNameList(directory + "AITypes.ini", result.configuration.AiTypeNames)) {
+  if (!ReadNameList(directory + "AITypes.ini", result.configuration.aiTypeNames)) {
     result.message = "Cannot read AITypes.ini";
     return result;
   }

@@ -99,13 +99,13 @@ std::string DescribeEffect(const EffectEntry& entry, const EffectContext& contex
   if (entry.code >= kEffectCodes) {
     return "Unknown effect " + NumToStr(entry.code) + ": " + FormatRange(p1, p2);
   }
-  const std::string& name = context.EffectNames[entry.code];
+  const std::string& name = context.effectNames[entry.code];
   switch (EffectFormatters[entry.code]) {
     case FormatterKind::NameColonRange: return name + ": " + FormatRange(p1, p2);
     case FormatterKind::NameOnly: return name;
     case FormatterKind::SpellCharges:
       return NumToStr(p2) + " charges of " +
-             SpellName(context.exe, context.SpellTable, static_cast<std::uint32_t>(p1));
+             SpellName(context.exe, context.spellTable, static_cast<std::uint32_t>(p1));
     case FormatterKind::PlusPercent: return "+" + FormatRange(p1, p2) + "% to " + name;
     case FormatterKind::MinusPercent: return "-" + FormatRange(p1, p2) + "% to " + name;
     case FormatterKind::PlusPercentTimesTen:

@@ -12,9 +12,9 @@ namespace gvde {
 
 // What the texts need from the run: the 94 effect names and the spell table for charges.
 struct EffectContext {
-  const std::array<std::string, 94>& EffectNames;
+  const std::array<std::string, 94>& effectNames;
   const executable& exe;
-  std::uint32_t SpellTable;
+  std::uint32_t spellTable;
 };
 
 // Fills the code-to-formatter table; called once at start-up (safe to call again).

@@ -45,7 +45,7 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
   ValueLists classes;
   for (std::uint32_t n = 0; n < affixes.size(); ++n) {
     const AffixRecord& affix = affixes[n];
-    if (affix.effect.code < config.EffectNames.size()) effects[affix.effect.code].push_back({affix.name, n});
+    if (affix.effect.code < config.effectNames.size()) effects[affix.effect.code].push_back({affix.name, n});
     if (affix.level <= game.maxAffixLevel) levels[affix.level].push_back({affix.name, n});
     for (std::uint32_t i = 0; i < kItemClassCount; ++i) {
       if (HasItemClass(affix, i)) classes[i].push_back({affix.name, n});
@@ -57,7 +57,7 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
   const std::string effectFiles = letter + "e";
   const std::string levelFiles = letter + "l";
   const std::string classFiles = letter + "o";
-  const auto effectName = [&config](std::uint32_t e) { return config.EffectNames[e]; };
+  const auto effectName = [&config](std::uint32_t e) { return config.effectNames[e]; };
   const auto className = [](std::uint32_t i) { return std::string(AffixItemClassName(i)); };
   const ValueSection effectSection{effectFiles, letter, effectName,
                                    [&](std::uint32_t e) { return effectName(e) + " " + title; }};
@@ -76,7 +76,7 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
 void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t n) {
   const AffixRecord& affix = context.game.Affixes(kind)[n];
   const std::string_view letter = LetterOf(kind);
-  const EffectContext effects{context.config.EffectNames, context.game.Image(), context.config.addresses.SpellTable};
+  const EffectContext effects{context.config.effectNames, context.game.Image(), context.config.addresses.spellTable};
   page << kPageHead << "<h3>" << n << ": " << affix.name << ", <a href=\"" << letter << "l" << affix.level
        << ".htm\" target=\"nav\">Level " << affix.level << "</a></h3><p>"
        << DescribeEffect(affix.effect, effects) << "</p><p>May appear on ";

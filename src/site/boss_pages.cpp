@@ -53,7 +53,7 @@ std::string_view ComparisonNote(const BossRecord& boss, const MonsterRecord* ref
 }
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
-  const auto& aiTypeNames = context.config.AiTypeNames;
+  const auto& aiTypeNames = context.config.aiTypeNames;
   page << "Color translation: " << boss.colorTranslation.value_or(std::string())
        << "<br>AI type: " << boss.aiType << " (";
   page << (boss.aiType < aiTypeNames.size() ? std::string_view(aiTypeNames[boss.aiType]) : "ERROR!");

@@ -26,7 +26,7 @@ Step Fail(std::string_view message) { return Step::Fail(std::string(message)); }
 
 Step CheckInputs(const RunInputs& inputs) {
   if (inputs.gameDir.empty()) return Fail(kInputGamePath);
-  if (inputs.OutputDir.empty()) return Fail(kInputOutputPath);
+  if (inputs.outputDir.empty()) return Fail(kInputOutputPath);
   return Step::Next();
 }
 
@@ -39,11 +39,11 @@ Step CreateDataDirectory(const SiteFolder& folder) {
 // The five table starts as file offsets; the spell table and the title are translated where
 // they are read.
 Step TranslateTableStarts(const executable& exe, const TableAddresses& a, TableStarts& starts) {
-  auto item = exe.VAToPointer(a.ItemTable);
-  auto unique = exe.VAToPointer(a.UniqueTable);
-  auto monster = exe.VAToPointer(a.MonsterTable);
-  auto boss = exe.VAToPointer(a.BossTable);
-  auto affix = exe.VAToPointer(a.AffixTable);
+  auto item = exe.VAToPointer(a.itemTable);
+  auto unique = exe.VAToPointer(a.uniqueTable);
+  auto monster = exe.VAToPointer(a.monsterTable);
+  auto boss = exe.VAToPointer(a.bossTable);
+  auto affix = exe.VAToPointer(a.affixTable);
   if (!item || !unique || !monster || !boss || !affix) return Fail(kIncorrectAddresses);
   starts = {*item, *unique, *monster, *boss, *affix};
   return Step::Next();
@@ -97,8 +97,8 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
   Step step = CheckInputs(inputs);
   if (step) {
     run.gameDir = inputs.gameDir;
-    run.folder = SiteFolder(inputs.OutputDir);
-    run.technicalInfo = inputs.TechnicalInfo;
+    run.folder = SiteFolder(inputs.outputDir);
+    run.technicalInfo = inputs.technicalInfo;
     step = LoadGame(run);
   }
   if (step) step = WriteSite(run);

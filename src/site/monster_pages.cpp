@@ -68,7 +68,7 @@ bool WriteBosses(const GameData& game, PageFile& page, const std::vector<std::ui
 }
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const MonsterRecord& m) {
-  const auto& aiTypeNames = context.config.AiTypeNames;
+  const auto& aiTypeNames = context.config.aiTypeNames;
   const std::uint32_t t = m.AiType();
   page << "AI type: " << t << " (";
   page << (t < aiTypeNames.size() ? std::string_view(aiTypeNames[t]) : "ERROR!");

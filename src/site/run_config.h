@@ -11,25 +11,25 @@ constexpr std::size_t kEffectCount = 94;
 constexpr std::size_t kAiTypeCount = 40;
 
 struct TableAddresses {
-  std::uint32_t ItemTable = 0;
-  std::uint32_t UniqueTable = 0;
-  std::uint32_t MonsterTable = 0;
-  std::uint32_t BossTable = 0;
-  std::uint32_t SpellTable = 0;
-  std::uint32_t AffixTable = 0;
-  std::uint32_t Title = 0;
+  std::uint32_t itemTable = 0;
+  std::uint32_t uniqueTable = 0;
+  std::uint32_t monsterTable = 0;
+  std::uint32_t bossTable = 0;
+  std::uint32_t spellTable = 0;
+  std::uint32_t affixTable = 0;
+  std::uint32_t title = 0;
 };
 
 struct Configuration {
-  std::array<std::string, kEffectCount> EffectNames;
-  std::array<std::string, kAiTypeCount> AiTypeNames;
+  std::array<std::string, kEffectCount> effectNames;
+  std::array<std::string, kAiTypeCount> aiTypeNames;
   TableAddresses addresses;
 };
 
 struct RunInputs {
   std::string gameDir;    // used as a path prefix exactly as given
-  std::string OutputDir;  // likewise
-  bool TechnicalInfo = false;
+  std::string outputDir;  // likewise
+  bool technicalInfo = false;
 };
 
 }  // namespace gvde

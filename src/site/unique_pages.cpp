@@ -71,7 +71,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
   WriteBaseLine(page, unique, game.baseItemById[unique.uniqueId], game.items);
   const std::uint32_t sellingPrice = static_cast<std::uint32_t>(unique.price) >> 5;
   page << "<p>Price: " << unique.price << " (sold for " << sellingPrice << ")</p>";
-  WriteEffects(page, unique, {context.config.EffectNames, game.Image(), context.config.addresses.SpellTable});
+  WriteEffects(page, unique, {context.config.effectNames, game.Image(), context.config.addresses.spellTable});
   if (context.technicalInfo) {
     page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId
          << "</a></p>\r\n";

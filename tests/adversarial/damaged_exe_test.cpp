@@ -41,10 +41,10 @@ class DamagedDemoExe : public ::testing::Test {
     const std::unique_ptr<executable> image = executable::Create(ExePath());
     ASSERT_EQ(image->status, kExeOk);
     const TableAddresses& a = configuration_->addresses;
-    for (std::uint32_t va : {a.ItemTable, a.UniqueTable, a.MonsterTable, a.BossTable, a.AffixTable})
+    for (std::uint32_t va : {a.itemTable, a.uniqueTable, a.monsterTable, a.bossTable, a.affixTable})
       ASSERT_TRUE(image->VAToPointer(va).has_value());
-    itemStart_ = *image->VAToPointer(a.ItemTable);
-    affixStart_ = *image->VAToPointer(a.AffixTable);
+    itemStart_ = *image->VAToPointer(a.itemTable);
+    affixStart_ = *image->VAToPointer(a.affixTable);
   }
 
   static void TearDownTestSuite() {

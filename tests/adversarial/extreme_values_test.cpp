@@ -119,7 +119,7 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   // The spell table is the file's last 58 bytes: spell 1 whole, spell 2's name field cut off.
   std::vector<std::uint8_t> spells(58, 0);
   testkit::PutU32(spells, 0, game.pe.AddString("Firebolt"));
-  game.configuration.addresses.SpellTable = game.AddAtSectionEnd(spells);
+  game.configuration.addresses.spellTable = game.AddAtSectionEnd(spells);
 
   const RunRecord run = game.Run();
   ASSERT_TRUE(EndedDone(run));

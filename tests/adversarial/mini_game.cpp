@@ -127,13 +127,13 @@ std::uint32_t MiniGame::AddAtSectionEnd(const std::vector<std::uint8_t>& bytes) 
 
 void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
   TableAddresses& a = configuration.addresses;
-  a.SpellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing", std::nullopt});
-  a.Title = pe.AddString("Mini game 1.0");
-  if (last != Unterminated::Items) a.ItemTable = testkit::AddItemTable(pe, t.items);
-  if (last != Unterminated::Uniques) a.UniqueTable = testkit::AddUniqueTable(pe, t.uniques);
-  if (last != Unterminated::Monsters) a.MonsterTable = testkit::AddMonsterTable(pe, t.monsters);
-  if (last != Unterminated::Bosses) a.BossTable = testkit::AddBossTable(pe, t.bosses);
-  if (last != Unterminated::Prefixes) a.AffixTable = testkit::AddAffixTable(pe, t.prefixes, t.suffixes);
+  a.spellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing", std::nullopt});
+  a.title = pe.AddString("Mini game 1.0");
+  if (last != Unterminated::Items) a.itemTable = testkit::AddItemTable(pe, t.items);
+  if (last != Unterminated::Uniques) a.uniqueTable = testkit::AddUniqueTable(pe, t.uniques);
+  if (last != Unterminated::Monsters) a.monsterTable = testkit::AddMonsterTable(pe, t.monsters);
+  if (last != Unterminated::Bosses) a.bossTable = testkit::AddBossTable(pe, t.bosses);
+  if (last != Unterminated::Prefixes) a.affixTable = testkit::AddAffixTable(pe, t.prefixes, t.suffixes);
 
   // Encoding adds the texts to the image, so it comes before the padding is worked out.
   std::vector<std::uint8_t> records;
@@ -142,23 +142,23 @@ void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
       return;
     case Unterminated::Items:
       for (const auto& item : t.items) Append(records, testkit::EncodeItemRecord(item, pe));
-      a.ItemTable = AddAtSectionEnd(records);
+      a.itemTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Uniques:
       for (const auto& unique : t.uniques) Append(records, testkit::EncodeUniqueRecord(unique, pe));
-      a.UniqueTable = AddAtSectionEnd(records);
+      a.uniqueTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Monsters:
       for (const auto& monster : t.monsters) Append(records, testkit::EncodeMonster(monster));
-      a.MonsterTable = AddAtSectionEnd(records);
+      a.monsterTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Bosses:
       for (const auto& boss : t.bosses) Append(records, testkit::EncodeBoss(boss));
-      a.BossTable = AddAtSectionEnd(records);
+      a.bossTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Prefixes:
       for (const auto& prefix : t.prefixes) Append(records, testkit::EncodeAffix(prefix));
-      a.AffixTable = AddAtSectionEnd(records);
+      a.affixTable = AddAtSectionEnd(records);
       return;
   }
 }

@@ -73,11 +73,11 @@ TEST(TableEnds, ATableWithoutTerminatorEndsAtTheEndOfTheFile) {
     MiniGame game;
     game.AddTables(game.Ordinary(), c.table);
     const TableAddresses& a = game.configuration.addresses;
-    const std::uint32_t start = c.table == Unterminated::Items      ? a.ItemTable
-                                : c.table == Unterminated::Uniques  ? a.UniqueTable
-                                : c.table == Unterminated::Monsters ? a.MonsterTable
-                                : c.table == Unterminated::Bosses   ? a.BossTable
-                                                                    : a.AffixTable;
+    const std::uint32_t start = c.table == Unterminated::Items      ? a.itemTable
+                                : c.table == Unterminated::Uniques  ? a.uniqueTable
+                                : c.table == Unterminated::Monsters ? a.monsterTable
+                                : c.table == Unterminated::Bosses   ? a.bossTable
+                                                                    : a.affixTable;
     ASSERT_EQ(game.pe.Build().size(), game.pe.FileOffsetOf(start) + c.records * c.recordSize);
 
     const RunRecord run = game.Run();
@@ -119,9 +119,9 @@ TEST(TableEnds, StringsEndAtTheEndOfTheFile) {
   const TableAddresses& a = game.configuration.addresses;
   const std::uint32_t zed = game.AddAtSectionEnd({'Z', 'e', 'd'});  // no zero byte after it
   ASSERT_EQ(game.pe.Build().size(), game.pe.FileOffsetOf(zed) + 3);
-  game.pe.PatchU32(a.ItemTable + 0x10, zed);
-  game.pe.PatchU32(a.AffixTable, zed + 2);  // the file's very last byte
-  game.configuration.addresses.Title = zed + 2;
+  game.pe.PatchU32(a.itemTable + 0x10, zed);
+  game.pe.PatchU32(a.affixTable, zed + 2);  // the file's very last byte
+  game.configuration.addresses.title = zed + 2;
 
   ASSERT_TRUE(EndedDone(game.Run()));
   EXPECT_TRUE(SiteIsComplete(game.OutputDir()));
@@ -142,8 +142,8 @@ TEST(TableEnds, AStringAtTheLastByteOfASectionGoesOnIntoTheNextSectionsBytes) {
   rdata.characteristics = 0x40000040;
   rdata.data = {'c', 'd', 0, 'x'};
   game.pe.sections.push_back(rdata);
-  game.pe.PatchU32(a.ItemTable + 0x10, ab);
-  game.pe.PatchU32(a.ItemTable + 76 + 0x10, ab + 1);  // the section's last byte
+  game.pe.PatchU32(a.itemTable + 0x10, ab);
+  game.pe.PatchU32(a.itemTable + 76 + 0x10, ab + 1);  // the section's last byte
 
   ASSERT_TRUE(EndedDone(game.Run()));
   EXPECT_TRUE(SiteIsComplete(game.OutputDir()));
@@ -196,8 +196,8 @@ class SectionTail : public ::testing::Test {
 TEST_F(SectionTail, NamesAndTableStartsInTheTailReadTheFollowingFileBytes) {
   AddNextSection();
   const TableAddresses& a = game_.configuration.addresses;
-  game_.pe.PatchU32(a.AffixTable, tailStart_ + 3);  // prefix 0 named "Tail"
-  game_.configuration.addresses.ItemTable = tailStart_ + 0x10;
+  game_.pe.PatchU32(a.affixTable, tailStart_ + 3);  // prefix 0 named "Tail"
+  game_.configuration.addresses.itemTable = tailStart_ + 0x10;
 
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
@@ -209,8 +209,8 @@ TEST_F(SectionTail, NamesAndTableStartsInTheTailReadTheFollowingFileBytes) {
 TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   AddNextSection(0x3000);  // the last section's tail lies past the end of the file
   const std::uint32_t beyond = NextSectionVa() + 0x1000;
-  game_.pe.PatchU32(game_.configuration.addresses.AffixTable, beyond);
-  game_.configuration.addresses.Title = beyond;
+  game_.pe.PatchU32(game_.configuration.addresses.affixTable, beyond);
+  game_.configuration.addresses.title = beyond;
 
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
@@ -218,7 +218,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   EXPECT_NE(ReadAll(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
             std::string::npos);
 
-  game_.configuration.addresses.AffixTable = beyond;
+  game_.configuration.addresses.affixTable = beyond;
   EXPECT_TRUE(EndedWithError(game_.Run(), "Incorrect addresses"));
 }
 
@@ -230,7 +230,7 @@ TEST_F(SectionTail, ASectionWithoutRawDataTranslatesFromFileOffsetZero) {
   bss.virtualSize = 0x1000;
   game_.pe.sections.push_back(bss);
   const std::uint32_t bssVa = game_.pe.imageBase + game_.pe.Layout().at(2).virtualAddress;
-  game_.pe.PatchU32(game_.configuration.addresses.AffixTable, bssVa);  // the file's "MZ"
+  game_.pe.PatchU32(game_.configuration.addresses.affixTable, bssVa);  // the file's "MZ"
 
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: MZ, "));

@@ -222,8 +222,8 @@ Configuration LoadDemoConfiguration(const std::string& root) {
 
 Configuration PlainConfiguration() {
   Configuration configuration;
-  for (std::size_t i = 0; i < kEffectCount; ++i) configuration.EffectNames[i] = "Effect " + std::to_string(i);
-  for (std::size_t i = 0; i < kAiTypeCount; ++i) configuration.AiTypeNames[i] = "AI " + std::to_string(i);
+  for (std::size_t i = 0; i < kEffectCount; ++i) configuration.effectNames[i] = "Effect " + std::to_string(i);
+  for (std::size_t i = 0; i < kAiTypeCount; ++i) configuration.aiTypeNames[i] = "AI " + std::to_string(i);
   return configuration;
 }
 

@@ -171,20 +171,20 @@ TEST_F(ConfigDirTest, ValidConfigurationFillsEverything) {
   EXPECT_EQ(result.settings.outputDir, "out");
   EXPECT_TRUE(result.settings.technicalInfo);
   const Configuration& config = result.configuration;
-  EXPECT_EQ(config.EffectNames[0], "Fire");
-  EXPECT_EQ(config.EffectNames[1], "Cold");
-  EXPECT_EQ(config.EffectNames[2], "");
-  EXPECT_EQ(config.EffectNames[93], "");
-  EXPECT_EQ(config.AiTypeNames[0], "Rotter");
-  EXPECT_EQ(config.AiTypeNames[1], "Bat");
-  EXPECT_EQ(config.AiTypeNames[39], "");
-  EXPECT_EQ(config.addresses.ItemTable, 0x4A1000u);
-  EXPECT_EQ(config.addresses.UniqueTable, 0x4A2000u);
-  EXPECT_EQ(config.addresses.MonsterTable, 0x4A3000u);
-  EXPECT_EQ(config.addresses.BossTable, 0x4A4000u);
-  EXPECT_EQ(config.addresses.SpellTable, 0x4A5000u);
-  EXPECT_EQ(config.addresses.AffixTable, 0x4A6000u);
-  EXPECT_EQ(config.addresses.Title, 0x4A7000u);
+  EXPECT_EQ(config.effectNames[0], "Fire");
+  EXPECT_EQ(config.effectNames[1], "Cold");
+  EXPECT_EQ(config.effectNames[2], "");
+  EXPECT_EQ(config.effectNames[93], "");
+  EXPECT_EQ(config.aiTypeNames[0], "Rotter");
+  EXPECT_EQ(config.aiTypeNames[1], "Bat");
+  EXPECT_EQ(config.aiTypeNames[39], "");
+  EXPECT_EQ(config.addresses.itemTable, 0x4A1000u);
+  EXPECT_EQ(config.addresses.uniqueTable, 0x4A2000u);
+  EXPECT_EQ(config.addresses.monsterTable, 0x4A3000u);
+  EXPECT_EQ(config.addresses.bossTable, 0x4A4000u);
+  EXPECT_EQ(config.addresses.spellTable, 0x4A5000u);
+  EXPECT_EQ(config.addresses.affixTable, 0x4A6000u);
+  EXPECT_EQ(config.addresses.title, 0x4A7000u);
 }
 
 TEST_F(ConfigDirTest, NameListsTakeTheirFirstLinesOnly) {
@@ -197,8 +197,8 @@ TEST_F(ConfigDirTest, NameListsTakeTheirFirstLinesOnly) {
   Write("AITypes.ini", aiTypes);
   const StartupResult result = LoadStartupConfiguration(prefix_);
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(result.configuration.EffectNames[93], "E93");
-  EXPECT_EQ(result.configuration.AiTypeNames[39], "A39");
+  EXPECT_EQ(result.configuration.effectNames[93], "E93");
+  EXPECT_EQ(result.configuration.aiTypeNames[39], "A39");
   EXPECT_FALSE(result.settings.technicalInfo);
 }
 
@@ -274,8 +274,8 @@ TEST_F(ConfigDirTest, AddressesInTheFirstGroupAreFoundWithoutUngroupedEntries) {
         "AffixTable=6\nTitle=ffffffff\n[Version2]\nItemTable=9\n");
   const StartupResult result = LoadStartupConfiguration(prefix_);
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(result.configuration.addresses.ItemTable, 1u);
-  EXPECT_EQ(result.configuration.addresses.Title, 0xFFFFFFFFu);
+  EXPECT_EQ(result.configuration.addresses.itemTable, 1u);
+  EXPECT_EQ(result.configuration.addresses.title, 0xFFFFFFFFu);
 }
 
 }  // namespace

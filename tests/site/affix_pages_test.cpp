@@ -21,8 +21,8 @@ class AffixPagesTest : public testkit::SiteTest {
  protected:
   AffixPagesTest() {
     InitEffectFormatters();
-    config_.EffectNames[0] = "accuracy";
-    config_.EffectNames[93] = "Last effect";
+    config_.effectNames[0] = "accuracy";
+    config_.effectNames[93] = "Last effect";
     run_.game.image = std::make_unique<executable>();
   }
 

@@ -71,7 +71,7 @@ TEST_F(BossPagesTest, PageOfABossWithoutReferenceMonster) {
 
 TEST_F(BossPagesTest, PageOfABossWithReferenceMonsterAndTechnicalInformation) {
   run_.technicalInfo = true;
-  config_.AiTypeNames[5] = "Imp AI";
+  config_.aiTypeNames[5] = "Imp AI";
   BossRecord b = Abbot();
   b.packTrigger = 1;
   b.packValue = 1;

@@ -52,7 +52,7 @@ class FullItemPageTest : public ItemPagesTest {
  protected:
   FullItemPageTest() {
     testkit::PeBuilder pe;
-    config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing"});
+    config_.addresses.spellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing"});
     run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
 
     ItemRecord item;
@@ -164,7 +164,7 @@ TEST_F(ItemPagesTest, OptionalLinesBeforeThePrice) {
 
 TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
   testkit::PeBuilder pe;
-  config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt"});
+  config_.addresses.spellTable = testkit::AddSpellTable(pe, {"Firebolt"});
   run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
   for (const std::int32_t spell : {53, -1}) {
     ItemRecord item = PlainItem();

@@ -79,7 +79,7 @@ TEST_F(MonsterPagesTest, PlainMonsterEndsAfterTheArmorLine) {
 }
 
 TEST_F(MonsterPagesTest, FullPageWithTechnicalInformation) {
-  config_.AiTypeNames[5] = "Mudwalker AI";
+  config_.aiTypeNames[5] = "Mudwalker AI";
   run_.technicalInfo = true;
   MonsterRecord m = Mudwalker();
   m.secondAttackEnabled = 0;
@@ -189,7 +189,7 @@ TEST_F(MonsterPagesTest, PiecesThatDependOnValues) {
 
 TEST_F(MonsterPagesTest, TechnicalPiecesThatDependOnValues) {
   run_.technicalInfo = true;
-  config_.AiTypeNames[39] = "Last";
+  config_.aiTypeNames[39] = "Last";
   struct Case {
     const char* what;
     void (*change)(MonsterRecord&);

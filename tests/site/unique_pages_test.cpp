@@ -21,9 +21,9 @@ class UniquePagesTest : public testkit::SiteTest {
  protected:
   UniquePagesTest() {
     InitEffectFormatters();
-    config_.EffectNames[0] = "Damage";  // "+" range "% to " name
-    config_.EffectNames[4] = "Armor";   // name ": " range
-    config_.EffectNames[44] = "Picture";
+    config_.effectNames[0] = "Damage";  // "+" range "% to " name
+    config_.effectNames[4] = "Armor";   // name ": " range
+    config_.effectNames[44] = "Picture";
 
     run_.game.items.resize(3);
     run_.game.items[0].name = "Club";

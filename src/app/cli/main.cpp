@@ -121,13 +121,13 @@ int main(int argc, char** argv) {
 
   gvde::RunInputs inputs;
   inputs.gameDir = WithSeparator(args.gameDir);
-  inputs.OutputDir = WithSeparator(args.outputDir);
-  inputs.TechnicalInfo = args.technical;
-  if (!inputs.OutputDir.empty()) {
+  inputs.outputDir = WithSeparator(args.outputDir);
+  inputs.technicalInfo = args.technical;
+  if (!inputs.outputDir.empty()) {
     // A missing output directory is created with its parents; if that fails the run
     // reports that it cannot create its data directory.
     std::error_code ignored;
-    std::filesystem::create_directories(inputs.OutputDir, ignored);
+    std::filesystem::create_directories(inputs.outputDir, ignored);
   }
 
   gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0);

@@ -84,8 +84,8 @@ void RunExtraction() {
   try {
     RunInputs inputs;
     inputs.gameDir = ReadControlText(state.gameDirEdit);
-    inputs.OutputDir = ReadControlText(state.outputDirEdit);
-    inputs.TechnicalInfo = IsTicked(state.technicalCheck);
+    inputs.outputDir = ReadControlText(state.outputDirEdit);
+    inputs.technicalInfo = IsTicked(state.technicalCheck);
     StartExtraction(inputs, *state.configuration, host);
   } catch (const std::bad_alloc&) {
     // Nothing may unwind through the window procedure into system code.
