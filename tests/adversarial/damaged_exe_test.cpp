@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "demogame/demo_game.h"
 #include "game/affix_records.h"
 #include "game/executable.h"
-#include "testkit/demo_game.h"
 #include "testkit/temp_dir.h"
 #include "whole_run.h"
 
@@ -33,7 +33,7 @@ class DamagedDemoExe : public ::testing::Test {
  public:
   static void SetUpTestSuite() {
     scratch_ = new ScratchDir;
-    ASSERT_TRUE(testkit::WriteDemoGame(scratch_->path(), testkit::DemoOptions{}, &summary_));
+    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
     configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
     const std::string exe = ReadAll(ExePath());
     original_ = new Bytes(exe.begin(), exe.end());
@@ -86,7 +86,7 @@ class DamagedDemoExe : public ::testing::Test {
   }
 
   static ScratchDir* scratch_;
-  static testkit::DemoSummary summary_;
+  static demogame::DemoSummary summary_;
   static Configuration* configuration_;
   static Bytes* original_;
   static std::uint32_t itemStart_;
@@ -94,7 +94,7 @@ class DamagedDemoExe : public ::testing::Test {
 };
 
 ScratchDir* DamagedDemoExe::scratch_ = nullptr;
-testkit::DemoSummary DamagedDemoExe::summary_;
+demogame::DemoSummary DamagedDemoExe::summary_;
 Configuration* DamagedDemoExe::configuration_ = nullptr;
 Bytes* DamagedDemoExe::original_ = nullptr;
 std::uint32_t DamagedDemoExe::itemStart_ = 0;

@@ -36,7 +36,7 @@ TEST(NumbersOutsideTheirTables, BossesNamingMonstersThatDoNotExist) {
   MiniGame game;
   MiniTables tables = game.Ordinary();  // monsters 0 and 1
   auto boss = [&](std::int32_t base, std::uint16_t trigger, std::int32_t packValue) {
-    testkit::BossFields b = game.Boss("Boss", base);
+    demogame::BossFields b = game.Boss("Boss", base);
     b.packTrigger = trigger;
     b.packValue = packValue;
     return b;
@@ -90,13 +90,13 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   MiniGame game;
   MiniTables tables = game.Ordinary();
   for (std::int32_t spell : {1, 2, 52, kIntMax, -1}) {
-    testkit::ItemSpec item;
+    demogame::ItemSpec item;
     item.name = "Staff";
     item.itemType = 10;
     item.spell = spell;
     tables.items.push_back(item);
   }
-  testkit::UniqueSpec odd;
+  demogame::UniqueSpec odd;
   odd.name = "Odd";
   odd.uniqueId = 255;  // no base item has it
   odd.effectCount = 0xFFFF;
@@ -106,9 +106,9 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
                  {38, kIntMax, kIntMin},
                  {55, kIntMin, kIntMax},
                  {88, kIntMax, kIntMin}};
-  testkit::UniqueSpec pictured = tables.uniques[0];
+  demogame::UniqueSpec pictured = tables.uniques[0];
   pictured.effects = {{44, -1, 0}};
-  testkit::UniqueSpec far = tables.uniques[0];
+  demogame::UniqueSpec far = tables.uniques[0];
   far.effects = {{44, kIntMax, 0}, {39, kIntMin, kIntMin}};
   tables.uniques = {odd, pictured, far};
   tables.prefixes[0].effectCode = 94;
@@ -118,7 +118,7 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   game.AddTables(tables);
   // The spell table is the file's last 58 bytes: spell 1 whole, spell 2's name field cut off.
   std::vector<std::uint8_t> spells(58, 0);
-  testkit::PutU32(spells, 0, game.pe.AddString("Firebolt"));
+  demogame::PutU32(spells, 0, game.pe.AddString("Firebolt"));
   game.configuration.addresses.SpellTable = game.AddAtSectionEnd(spells);
 
   const RunRecord run = game.Run();
@@ -146,7 +146,7 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
   MiniTables tables = game.Ordinary();
 
   for (std::uint32_t level : {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u, 0u}) {
-    testkit::ItemSpec item;
+    demogame::ItemSpec item;
     item.name = "Heavy";
     item.level = level;
     item.durability = kIntMin;
@@ -164,7 +164,7 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
     tables.items.push_back(item);
   }
 
-  testkit::UniqueSpec top = tables.uniques[0];
+  demogame::UniqueSpec top = tables.uniques[0];
   top.level = 255;
   top.uniqueId = 255;
   top.effectCount = 0xFFFF;
@@ -174,7 +174,7 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
   // Monster 0 keeps its valid width; these widths cannot lay out the sprite's 8 pixels.
   const std::int32_t badWidths[] = {0, 3, kIntMax, -1, kIntMin, -4};
   for (std::int32_t width : badWidths) {
-    testkit::MonsterFields m = game.Monster("Wide");
+    demogame::MonsterFields m = game.Monster("Wide");
     m.animationSize = width;
     m.seedingSize = kIntMin;
     m.frameCounts.fill(kIntMin);
@@ -193,13 +193,13 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
     m.toHit = m.attackFrame = m.minDamage = m.maxDamage = m.armor = 255;
     tables.monsters.push_back(m);
   }
-  testkit::MonsterFields reversed = game.Monster("Backwards");
+  demogame::MonsterFields reversed = game.Monster("Backwards");
   reversed.minDungeonCode = 255;
   reversed.maxDungeonCode = 0;
   tables.monsters.push_back(reversed);
 
   for (std::uint16_t level : {std::uint16_t{0xFFFF}, std::uint16_t{32}, std::uint16_t{33}}) {
-    testkit::BossFields b = game.Boss("Deep", 0);
+    demogame::BossFields b = game.Boss("Deep", 0);
     b.dungeonLevel = level;
     b.hitPoints = 0xFFFF;
     b.aiType = b.aiSubtype = b.minDamage = b.maxDamage = 255;
@@ -210,7 +210,7 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
   }
 
   for (std::uint32_t level : {0xFFFFFFFFu, 0x7FFFFFFFu}) {
-    testkit::AffixFields a = game.Affix("Vast", level);
+    demogame::AffixFields a = game.Affix("Vast", level);
     a.effectCode = 38;
     a.effectParam1 = kIntMin;
     a.effectParam2 = kIntMax;

@@ -8,22 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/pe_builder.h"
 #include "site/run_config.h"
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/pe_builder.h"
 #include "whole_run.h"
 
 namespace gvde::adversarial {
 
 // One table of each kind; every record ordinary unless a test changes it.
 struct MiniTables {
-  std::vector<testkit::ItemSpec> items;
-  std::vector<testkit::UniqueSpec> uniques;
-  std::vector<testkit::MonsterFields> monsters;
-  std::vector<testkit::BossFields> bosses;
-  std::vector<testkit::AffixFields> prefixes;
-  std::vector<testkit::AffixFields> suffixes;
+  std::vector<demogame::ItemSpec> items;
+  std::vector<demogame::UniqueSpec> uniques;
+  std::vector<demogame::MonsterFields> monsters;
+  std::vector<demogame::BossFields> bosses;
+  std::vector<demogame::AffixFields> prefixes;
+  std::vector<demogame::AffixFields> suffixes;
 };
 
 // Which table, if any, is laid out last in the file, without its terminator, so that its
@@ -46,9 +46,9 @@ class MiniGame {
   // Two items (a sword of level 1, gold), one unique, two monsters, two bosses, two
   // prefixes and one suffix, all with names.
   MiniTables Ordinary();
-  testkit::MonsterFields Monster(const std::string& name);
-  testkit::BossFields Boss(const std::string& name, std::int32_t baseMonster);
-  testkit::AffixFields Affix(const std::string& name, std::uint32_t level);
+  demogame::MonsterFields Monster(const std::string& name);
+  demogame::BossFields Boss(const std::string& name, std::int32_t baseMonster);
+  demogame::AffixFields Affix(const std::string& name, std::uint32_t level);
 
   // Adds the spell table, the title and the tables to the data section and sets their
   // addresses in `configuration`.
@@ -67,7 +67,7 @@ class MiniGame {
   std::string OutputDir() const { return scratch_.File("site"); }
   std::string GameDir() const { return scratch_.File("game"); }
 
-  testkit::PeBuilder pe;
+  demogame::PeBuilder pe;
   Configuration configuration = PlainConfiguration();
   testkit::RecordingHost host;      // answers every question No
   std::uint32_t spriteVa = 0;       // the name pattern of the sprite file that exists

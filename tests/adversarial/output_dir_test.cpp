@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "demogame/demo_game.h"
 #include "mini_game.h"
-#include "testkit/demo_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
@@ -38,7 +38,7 @@ class DemoOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     scratch_ = new ScratchDir;
-    ASSERT_TRUE(testkit::WriteDemoGame(scratch_->path(), testkit::DemoOptions{}, &summary_));
+    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
     configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
   }
   static void TearDownTestSuite() {
@@ -57,12 +57,12 @@ class DemoOutput : public ::testing::Test {
   }
 
   static ScratchDir* scratch_;
-  static testkit::DemoSummary summary_;
+  static demogame::DemoSummary summary_;
   static Configuration* configuration_;
 };
 
 ScratchDir* DemoOutput::scratch_ = nullptr;
-testkit::DemoSummary DemoOutput::summary_;
+demogame::DemoSummary DemoOutput::summary_;
 Configuration* DemoOutput::configuration_ = nullptr;
 
 TEST_F(DemoOutput, DataFolderThatDisappearsEndsTheRunWithOneError) {

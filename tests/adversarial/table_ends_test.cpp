@@ -14,7 +14,7 @@ namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testkit::PeSection;
+using demogame::PeSection;
 
 const std::string kHead(kPageHead);
 
@@ -158,18 +158,18 @@ class SectionTail : public ::testing::Test {
   void SetUp() override {
     game_.AddTables(game_.Ordinary());
     // Item records for a table that lies in the next section, named in section 0.
-    testkit::ItemSpec axe;
+    demogame::ItemSpec axe;
     axe.name = "Tail Axe";
     axe.level = 4;
-    testkit::ItemSpec end;
+    demogame::ItemSpec end;
     end.name = "Never Read";
     end.endMarker = 0x78787878;
-    tailItems_ = testkit::EncodeItemRecord(axe, game_.pe);
-    const Bytes terminator = testkit::EncodeItemRecord(end, game_.pe);
+    tailItems_ = demogame::EncodeItemRecord(axe, game_.pe);
+    const Bytes terminator = demogame::EncodeItemRecord(end, game_.pe);
     tailItems_.insert(tailItems_.end(), terminator.begin(), terminator.end());
     game_.AddAtSectionEnd({'!'});
 
-    const testkit::PeSectionLayout data = game_.pe.Layout().at(0);
+    const demogame::PeSectionLayout data = game_.pe.Layout().at(0);
     tailStart_ = game_.pe.imageBase + data.virtualAddress + data.sizeOfRawData;
     game_.pe.sections[0].virtualSize = data.sizeOfRawData + 0x2000;
   }

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "demogame/mpq_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "image/sprites.h"
 #include "site/run_config.h"
 #include "site/run_state.h"
-#include "testkit/mpq_builder.h"
 #include "testkit/recording_host.h"
-#include "testkit/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -222,12 +222,12 @@ TEST_F(BossPagesTest, PictureUsesTheReferenceMonster) {
     redTable[c] = static_cast<std::uint8_t>(c + 1);
     goldTable[c] = static_cast<std::uint8_t>(c * 3);
   }
-  const testkit::SpritePicture picture{2, 2, {1, 2, 3, 4}};
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\thornback\\thornbacka.spr",
-                                                           testkit::BuildMonsterFile({{picture}})},
+  const demogame::SpritePicture picture{2, 2, {1, 2, 3, 4}};
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\thornback\\thornbacka.spr",
+                                                           demogame::BuildMonsterFile({{picture}})},
                                                           {"monsters\\thornback\\red.trn", redTable},
                                                           {"CF\\MD\\Gold.trn", goldTable}}));
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
   ASSERT_TRUE(run_.archives.OpenArchives(dir_.WithSeparator()));
   run_.monsters[1].hasColorTranslation = 1;
   run_.monsters[1].colorTranslationFile = "monsters\\thornback\\red.trn";

@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "demogame/game_tables.h"
 #include "site/run_config.h"
 #include "site/run_state.h"
-#include "testkit/game_tables.h"
+#include "testkit/built_image.h"
 #include "testkit/recording_host.h"
 #include "testkit/temp_dir.h"
 
@@ -76,8 +77,8 @@ class ItemPagesTest : public ::testing::Test {
 class FullItemPageTest : public ItemPagesTest {
  protected:
   FullItemPageTest() {
-    testkit::PeBuilder pe;
-    config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing"});
+    demogame::PeBuilder pe;
+    config_.addresses.SpellTable = demogame::AddSpellTable(pe, {"Firebolt", "Healing"});
     run_.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
 
     ItemRecord item;
@@ -188,8 +189,8 @@ TEST_F(ItemPagesTest, OptionalLinesBeforeThePrice) {
 }
 
 TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
-  testkit::PeBuilder pe;
-  config_.addresses.SpellTable = testkit::AddSpellTable(pe, {"Firebolt"});
+  demogame::PeBuilder pe;
+  config_.addresses.SpellTable = demogame::AddSpellTable(pe, {"Firebolt"});
   run_.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
   for (const std::int32_t spell : {53, -1}) {
     ItemRecord item = PlainItem();
