@@ -8,13 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "mini_game.h"
 #include "site/page_file.h"
+#include "testkit/mini_game.h"
 
 namespace gvde::adversarial {
 namespace {
 
+using testkit::EndedDone;
 using testkit::HostCall;
+using testkit::MiniGame;
+using testkit::MiniTables;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
+using testkit::Watchdog;
+
 
 constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();

@@ -11,14 +11,20 @@
 #include <vector>
 
 #include "demogame/demo_game.h"
-#include "mini_game.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::EndedWithError;
 using testkit::HostCall;
+using testkit::LoadDemoConfiguration;
+using testkit::MiniGame;
+using testkit::RunExtraction;
+using testkit::RunRecord;
+using testkit::TempDir;
 
 // Answers No, and damages the output at the first question.
 class SabotagingHost : public testkit::RecordingHost {
@@ -37,7 +43,7 @@ class SabotagingHost : public testkit::RecordingHost {
 class DemoOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    scratch_ = new ScratchDir;
+    scratch_ = new TempDir;
     ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
     configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
   }
@@ -56,12 +62,12 @@ class DemoOutput : public ::testing::Test {
     return "Cannot write an image for monster #" + std::to_string(summary_.failingMonster) + ". Exit?";
   }
 
-  static ScratchDir* scratch_;
+  static TempDir* scratch_;
   static demogame::DemoSummary summary_;
   static Configuration* configuration_;
 };
 
-ScratchDir* DemoOutput::scratch_ = nullptr;
+TempDir* DemoOutput::scratch_ = nullptr;
 demogame::DemoSummary DemoOutput::summary_;
 Configuration* DemoOutput::configuration_ = nullptr;
 

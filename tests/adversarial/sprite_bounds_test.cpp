@@ -13,14 +13,20 @@
 #include "image/item_images.h"
 #include "image/png_writer.h"
 #include "image/sprites.h"
-#include "mini_game.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testkit::EndedDone;
+using testkit::EndedWithError;
 using testkit::HostCall;
+using testkit::MiniArchiveFiles;
+using testkit::MiniGame;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
 
 // Files by name; ExtractFile may claim a size other than that of the bytes it hands over.
 class MemoryFiles final : public FileSource {

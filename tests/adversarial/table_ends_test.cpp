@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "mini_game.h"
 #include "site/page_file.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
@@ -15,6 +15,14 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using demogame::PeSection;
+using testkit::EndedDone;
+using testkit::EndedWithError;
+using testkit::MiniGame;
+using testkit::MiniTables;
+using testkit::ReadFileText;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
+using testkit::Unterminated;
 
 const std::string kHead(kPageHead);
 
@@ -129,7 +137,7 @@ TEST(TableEnds, StringsEndAtTheEndOfTheFile) {
   EXPECT_TRUE(StartsWith(game.Page("p0.htm"), kHead + "<h3>0: d, "));
   EXPECT_TRUE(game.Has("ic90.htm"));   // 'Z'
   EXPECT_TRUE(game.Has("pc100.htm"));  // 'd'
-  EXPECT_NE(ReadAll(game.OutputDir() + "/index.htm").find("<p>Correct for<br>d</p>"), std::string::npos);
+  EXPECT_NE(ReadFileText(game.OutputDir() + "/index.htm").find("<p>Correct for<br>d</p>"), std::string::npos);
 }
 
 TEST(TableEnds, AStringAtTheLastByteOfASectionGoesOnIntoTheNextSectionsBytes) {
@@ -215,7 +223,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
   EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
-  EXPECT_NE(ReadAll(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
+  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
             std::string::npos);
 
   game_.configuration.addresses.AffixTable = beyond;

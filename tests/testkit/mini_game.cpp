@@ -1,4 +1,4 @@
-#include "mini_game.h"
+#include "testkit/mini_game.h"
 
 #include <filesystem>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "demogame/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
 using demogame::MpqFile;
 using demogame::SpritePicture;
@@ -166,15 +166,17 @@ void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
 RunRecord MiniGame::Run() { return RunExe(pe.Build()); }
 
 RunRecord MiniGame::RunExe(const std::vector<std::uint8_t>& exe) {
-  EXPECT_TRUE(testkit::WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
+  EXPECT_TRUE(WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
   scratch_.FreshSubdir("site");
   return RunExtraction(GameDir(), OutputDir(), configuration, host);
 }
 
-std::string MiniGame::Page(const std::string& name) const { return ReadAll(OutputDir() + "/data/" + name); }
-
-bool MiniGame::Has(const std::string& name) const {
-  return testkit::FileExists(OutputDir() + "/data/" + name);
+std::string MiniGame::Page(const std::string& name) const {
+  return ReadFileText(OutputDir() + "/data/" + name);
 }
 
-}  // namespace gvde::adversarial
+bool MiniGame::Has(const std::string& name) const {
+  return FileExists(OutputDir() + "/data/" + name);
+}
+
+}  // namespace gvde::testkit

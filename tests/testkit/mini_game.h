@@ -1,6 +1,6 @@
 // A small game folder for whole runs on hand-made tables: both archives (the palette, one
 // monster sprite 4 pixels wide with its colour table, a boss colour table, item graphics)
-// and a GV.exe that the test lays out with the table encoders of the test kit.
+// and a GV.exe that the test lays out with the table encoders of the demo game.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +12,11 @@
 #include "demogame/monster_tables.h"
 #include "demogame/pe_builder.h"
 #include "site/run_config.h"
-#include "whole_run.h"
+#include "testkit/recording_host.h"
+#include "testkit/temp_dir.h"
+#include "testkit/whole_run.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
 // One table of each kind; every record ordinary unless a test changes it.
 struct MiniTables {
@@ -69,13 +71,13 @@ class MiniGame {
 
   demogame::PeBuilder pe;
   Configuration configuration = PlainConfiguration();
-  testkit::RecordingHost host;      // answers every question No
+  RecordingHost host;      // answers every question No
   std::uint32_t spriteVa = 0;       // the name pattern of the sprite file that exists
   std::uint32_t translationVa = 0;  // a 256-byte colour table of the monster
   std::uint32_t bossTableVa = 0;    // "ember": CF\MD\ember.trn exists
 
  private:
-  ScratchDir scratch_;
+  TempDir scratch_;
 };
 
-}  // namespace gvde::adversarial
+}  // namespace gvde::testkit
