@@ -28,7 +28,7 @@ for header in StormLib.h StormPort.h zlib.h zconf.h; do
 done
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
-       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tests/gui" -isystem "$scratch/include")
+       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
 passed=0
 failed=0
 while IFS= read -r source; do
@@ -39,8 +39,8 @@ while IFS= read -r source; do
     echo "FAIL ${source#"$root"/}"
     head -20 "$scratch/errors"
   fi
-done < <(find "$root/src" "$root/tests/gui" -name '*.cpp' ! -name '*_posix.cpp' ! -name '*_winelib.cpp' |
-         sort)
+done < <(find "$root/src" "$root/tools/demogame" "$root/tools/demogen" "$root/tests/gui" -name '*.cpp' \
+           ! -name '*_posix.cpp' ! -name '*_winelib.cpp' | sort)
 
 if command -v "$windres" >/dev/null; then
   cp "$root/src/app/win32/gvde.manifest" "$scratch/"
