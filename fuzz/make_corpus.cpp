@@ -8,26 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "demogame/demo_game.h"
+#include "demogame/demo_pictures.h"
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/pe_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "fuzz_support.h"
 #include "game/executable.h"
 #include "game/item_records.h"
 #include "game/monster_records.h"
 #include "platform/file_system.h"
-#include "testkit/demo_game.h"
-#include "testkit/demo_pictures.h"
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/pe_builder.h"
-#include "testkit/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using gvde::testkit::MpqFile;
-using gvde::testkit::PeBuilder;
-using gvde::testkit::SpritePicture;
+using gvde::demogame::MpqFile;
+using gvde::demogame::PeBuilder;
+using gvde::demogame::SpritePicture;
 using Storage = MpqFile::Storage;
 
 std::string outRoot;
@@ -82,26 +82,26 @@ void IniSeeds(const std::string& demoDir) {
 
 PeBuilder SmallImage() {
   PeBuilder pe;
-  gvde::testkit::ItemSpec sword;
+  gvde::demogame::ItemSpec sword;
   sword.name = "Sword";
   sword.level = 3;
-  gvde::testkit::AddItemTable(pe, {sword, gvde::testkit::ItemSpec{}});
-  gvde::testkit::AddSpellTable(pe, {"Firebolt", std::nullopt, "Heal"});
-  gvde::testkit::UniqueSpec unique;
+  gvde::demogame::AddItemTable(pe, {sword, gvde::demogame::ItemSpec{}});
+  gvde::demogame::AddSpellTable(pe, {"Firebolt", std::nullopt, "Heal"});
+  gvde::demogame::UniqueSpec unique;
   unique.effects = {{1, 5, 10}, {44, 3, 0}};
-  gvde::testkit::AddUniqueTable(pe, {unique});
-  gvde::testkit::MonsterFields monster;
+  gvde::demogame::AddUniqueTable(pe, {unique});
+  gvde::demogame::MonsterFields monster;
   monster.name = pe.AddString("Rotter");
   monster.animationFile = pe.AddString("Monsters\\Rotter\\Rotter%c.anm");
   monster.frameCounts = {11, 24, 12, 6, 16, 0};
-  gvde::testkit::BossFields boss;
+  gvde::demogame::BossFields boss;
   boss.name = pe.AddString("Boss");
-  gvde::testkit::AddMonsterTable(pe, {monster});
-  gvde::testkit::AddBossTable(pe, {boss});
-  gvde::testkit::AffixFields affix;
+  gvde::demogame::AddMonsterTable(pe, {monster});
+  gvde::demogame::AddBossTable(pe, {boss});
+  gvde::demogame::AffixFields affix;
   affix.name = pe.AddString("Fiery");
   affix.level = 7;
-  gvde::testkit::AddAffixTable(pe, {affix}, {affix});
+  gvde::demogame::AddAffixTable(pe, {affix}, {affix});
   pe.AddString("last string without room after it");
   return pe;
 }
@@ -111,17 +111,17 @@ void ExecutableSeeds(const std::string& demoDir) {
   Save("executable", "small", SmallImage().Build());
 
   PeBuilder sections = SmallImage();
-  gvde::testkit::PeSection text;
+  gvde::demogame::PeSection text;
   text.name = ".text";
   text.characteristics = 0x60000020;
   text.data.assign(0x40, 0xCC);
   sections.sections.push_back(text);
-  gvde::testkit::PeSection bss;
+  gvde::demogame::PeSection bss;
   bss.name = ".bss";
   bss.characteristics = 0xC0000080;
   bss.virtualSize = 0x1800;
   sections.sections.push_back(bss);
-  gvde::testkit::PeSection shortRaw;  // raw data ends before the virtual size
+  gvde::demogame::PeSection shortRaw;  // raw data ends before the virtual size
   shortRaw.name = ".short";
   shortRaw.data.assign(0x10, 0x41);
   shortRaw.virtualSize = 0x3000;
@@ -155,11 +155,11 @@ Bytes MonsterInput(std::uint32_t width, std::uint8_t flags, const Bytes& file) {
   AppendU32(input, width);
   input.push_back(flags);
   if (flags & 1) {
-    const Bytes own = gvde::testkit::RampTranslation(3, 9);
+    const Bytes own = gvde::demogame::RampTranslation(3, 9);
     input.insert(input.end(), own.begin(), own.end() - ((flags & 8) ? 1 : 0));
   }
   if (flags & 2) {
-    const Bytes boss = gvde::testkit::RampTranslation(9, 12);
+    const Bytes boss = gvde::demogame::RampTranslation(9, 12);
     input.insert(input.end(), boss.begin(), boss.end());
   }
   input.insert(input.end(), file.begin(), file.end());
@@ -167,16 +167,16 @@ Bytes MonsterInput(std::uint32_t width, std::uint8_t flags, const Bytes& file) {
 }
 
 void MonsterSeeds() {
-  const Bytes small = gvde::testkit::BuildMonsterFile({{gvde::testkit::DrawMonster(24, 1, 3)}});
+  const Bytes small = gvde::demogame::BuildMonsterFile({{gvde::demogame::DrawMonster(24, 1, 3)}});
   Save("monster_frames", "plain", MonsterInput(24, 0, small));
   Save("monster_frames", "own_table", MonsterInput(24, 1, small));
   Save("monster_frames", "boss_md", MonsterInput(24, 2, small));
   Save("monster_frames", "both_sd", MonsterInput(24, 1 | 2 | 4, small));
   Save("monster_frames", "short_own_table", MonsterInput(24, 1 | 8, small));
   Save("monster_frames", "wrong_width", MonsterInput(25, 0, small));
-  const Bytes groups = gvde::testkit::BuildMonsterFile(
-      {{gvde::testkit::DrawMonster(48, 2, 5), gvde::testkit::DrawMonster(48, 0, 6)},
-       {gvde::testkit::DrawMonster(48, 1, 1)}},
+  const Bytes groups = gvde::demogame::BuildMonsterFile(
+      {{gvde::demogame::DrawMonster(48, 2, 5), gvde::demogame::DrawMonster(48, 0, 6)},
+       {gvde::demogame::DrawMonster(48, 1, 1)}},
       32);
   Save("monster_frames", "two_groups", MonsterInput(48, 0, groups));
   // A 256-colour literal run (control byte 0), a fill run and a transparent run.
@@ -184,28 +184,28 @@ void MonsterSeeds() {
   for (int c = 0; c < 256; ++c) runs.push_back(static_cast<std::uint8_t>(c));
   runs.insert(runs.end(), {0x80, 7, 0x7F});
   Save("monster_frames", "all_run_kinds",
-       MonsterInput(64, 0, gvde::testkit::BuildMonsterFileFromRuns({{{runs, 2}}})));
+       MonsterInput(64, 0, gvde::demogame::BuildMonsterFileFromRuns({{{runs, 2}}})));
 }
 
 // ---- item pictures ----
 
 void ItemSeeds() {
-  const SpritePicture sword = gvde::testkit::DrawItemPicture(1, 4);
-  const SpritePicture ring = gvde::testkit::DrawItemPicture(12, 7);
-  const SpritePicture shield = gvde::testkit::DrawItemPicture(5, 2);
-  Save("item_frames", "three_frames", gvde::testkit::BuildCelFile({ring, shield, ring}));
-  Save("item_frames", "sword", gvde::testkit::BuildCelFile({sword, ring}));
-  Save("item_frames", "runs_only", gvde::testkit::EncodeCelRuns(ring));
+  const SpritePicture sword = gvde::demogame::DrawItemPicture(1, 4);
+  const SpritePicture ring = gvde::demogame::DrawItemPicture(12, 7);
+  const SpritePicture shield = gvde::demogame::DrawItemPicture(5, 2);
+  Save("item_frames", "three_frames", gvde::demogame::BuildCelFile({ring, shield, ring}));
+  Save("item_frames", "sword", gvde::demogame::BuildCelFile({sword, ring}));
+  Save("item_frames", "runs_only", gvde::demogame::EncodeCelRuns(ring));
   // Short runs followed by runs of the same kind end a row early.
   Save("item_frames", "odd_runs",
-       gvde::testkit::BuildCelFileFromRuns(
+       gvde::demogame::BuildCelFileFromRuns(
            {{0x03, 1, 2, 3, 0xFD, 0x02, 4, 5, 0xFE, 0x03, 6, 7, 8, 0xFD}, {0x80, 0x80, 0x80, 0x80}, {0x7F}}));
   SpritePicture wide;
   wide.width = 300;
   wide.height = 2;
   for (std::uint32_t k = 0; k < 600; ++k)
     wide.pixels.push_back(k % 7 == 0 ? 255 : static_cast<std::uint8_t>(k % 200));
-  Save("item_frames", "wide", gvde::testkit::BuildCelFile({wide, wide}));
+  Save("item_frames", "wide", gvde::demogame::BuildCelFile({wide, wide}));
 }
 
 // ---- archives ----
@@ -218,7 +218,7 @@ Bytes Filled(std::size_t size, std::uint8_t seed) {
 
 void ArchiveSeeds(const gvde::testkit::TempDir& work) {
   const std::vector<MpqFile> all = {
-      {"levels\\l1data\\l1.pal", gvde::testkit::DemoPalette(), Storage::Compressed},
+      {"levels\\l1data\\l1.pal", gvde::demogame::DemoPalette(), Storage::Compressed},
       {"data\\plain.bin", Filled(700, 1), Storage::Plain},
       {"data\\compressed.bin", Filled(5000, 2), Storage::Compressed},
       {"data\\encrypted.bin", Filled(900, 3), Storage::CompressedEncrypted},
@@ -229,7 +229,7 @@ void ArchiveSeeds(const gvde::testkit::TempDir& work) {
   };
   const std::string path = work.File("seed.mpq");
   auto build = [&](const std::string& name, const std::vector<MpqFile>& files) {
-    if (!gvde::testkit::BuildMpq(path, files)) {
+    if (!gvde::demogame::BuildMpq(path, files)) {
       std::fprintf(stderr, "cannot build archive %s\n", name.c_str());
       ++failures;
       return Bytes();
@@ -368,7 +368,7 @@ int main(int argc, char** argv) {
   outRoot = argv[1];
   const gvde::testkit::TempDir work;
   const std::string demoDir = work.MakeSubdir("demo");
-  if (!gvde::testkit::WriteDemoGame(demoDir, gvde::testkit::DemoOptions{}, nullptr)) {
+  if (!gvde::demogame::WriteDemoGame(demoDir, gvde::demogame::DemoOptions{}, nullptr)) {
     std::fprintf(stderr, "cannot write the demo game\n");
     return 1;
   }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that every source of the Windows build compiles with MinGW-w64 (x86_64), with the
 # project's warnings as errors, and that the resource script compiles with windres. Syntax only:
-# no Windows build of StormLib or zlib is available here, so nothing is linked.
+# no Windows build of StormLib or zlib is available here, so nothing is linked. Sources named
+# for another platform (*_posix.cpp, *_winelib.cpp) are left out, as the Windows build does.
 #
 #   scripts/check_mingw.sh            (needs the Debian package g++-mingw-w64-x86-64)
 #
@@ -27,7 +28,7 @@ for header in StormLib.h StormPort.h zlib.h zconf.h; do
 done
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
-       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tests/gui" -isystem "$scratch/include")
+       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
 passed=0
 failed=0
 while IFS= read -r source; do
@@ -38,7 +39,8 @@ while IFS= read -r source; do
     echo "FAIL ${source#"$root"/}"
     head -20 "$scratch/errors"
   fi
-done < <(find "$root/src" "$root/tests/gui" -name '*.cpp' | sort)
+done < <(find "$root/src" "$root/tools/demogame" "$root/tools/demogen" "$root/tests/gui" -name '*.cpp' \
+           ! -name '*_posix.cpp' ! -name '*_winelib.cpp' | sort)
 
 if command -v "$windres" >/dev/null; then
   cp "$root/src/app/win32/gvde.manifest" "$scratch/"

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "archive/game_archives.h"
+#include "demogame/mpq_builder.h"
 #include "fuzz_support.h"
 #include "platform/file_system.h"
-#include "testkit/mpq_builder.h"
 
 #if __has_include("archive/archive_header_check.h")
 #include "archive/archive_header_check.h"
@@ -30,7 +30,7 @@
 
 namespace {
 
-using Storage = gvde::testkit::MpqFile::Storage;
+using Storage = gvde::demogame::MpqFile::Storage;
 
 // Names the seed archives hold (one per storage method), one only the base archive holds,
 // and one that neither holds.
@@ -66,11 +66,11 @@ const std::string& GameDir() {
 #endif
     const std::string game = gvde::fuzz::ScratchDir() + "/game/";
     Require(gvde::MakeDirectory(game));
-    const std::vector<gvde::testkit::MpqFile> files = {
+    const std::vector<gvde::demogame::MpqFile> files = {
         {"levels\\l1data\\l1.pal", std::vector<std::uint8_t>(768, 0x33), Storage::Plain},
         {"base\\only.bin", std::vector<std::uint8_t>(1000, 0x44), Storage::Compressed},
     };
-    Require(gvde::testkit::BuildMpq(game + "kelddat.mpq", files));
+    Require(gvde::demogame::BuildMpq(game + "kelddat.mpq", files));
     return game;
   }();
   return dir;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "testkit/demo_pictures.h"
+#include "demogame/demo_pictures.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::fuzz {
@@ -17,7 +17,7 @@ const std::string& ScratchDir() {
 PngWriter& Writer() {
   static PngWriter png;
   static const bool ready = [] {
-    const std::vector<std::uint8_t> palette = testkit::DemoPalette();
+    const std::vector<std::uint8_t> palette = demogame::DemoPalette();
     std::copy(palette.begin(), palette.end(), png.PngPalette());
     png.PreparePalette();
     return true;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "demogame/demo_pictures.h"
 #include "fuzz_support.h"
 #include "image/item_images.h"
 #include "image/sprites.h"
-#include "testkit/demo_pictures.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "demogame/demo_pictures.h"
 #include "fuzz_support.h"
 #include "image/sprites.h"
-#include "testkit/demo_pictures.h"
 #include "testkit/png_decode.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/startup_config.h"
+#include "demogame/demo_game.h"
 #include "effects/effect_descriptions.h"
 #include "fuzz_support.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
-#include "testkit/demo_game.h"
 #include "testkit/recording_host.h"
 
 namespace {
@@ -37,7 +37,7 @@ const Demo& DemoGame() {
     Demo d;
     const std::string root = gvde::fuzz::ScratchDir() + "/demo";
     Require(gvde::MakeDirectory(root));
-    Require(gvde::testkit::WriteDemoGame(root, gvde::testkit::DemoOptions{}, nullptr));
+    Require(gvde::demogame::WriteDemoGame(root, gvde::demogame::DemoOptions{}, nullptr));
     const gvde::StartupResult startup = gvde::LoadStartupConfiguration(root + "/");
     Require(startup.ok);
     d.configuration = startup.configuration;

@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -88,5 +86,3 @@ bool OutputFile::Close() {
 }
 
 }  // namespace gvde
-
-#endif

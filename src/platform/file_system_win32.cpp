@@ -1,5 +1,3 @@
-#ifdef _WIN32
-
 // Keep <windows.h> from defining min and max macros that break the standard headers.
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -98,5 +96,3 @@ bool OutputFile::Close() {
 }
 
 }  // namespace gvde
-
-#endif

@@ -9,16 +9,25 @@
 #include <string>
 #include <vector>
 
+#include "demogame/demo_game.h"
 #include "game/affix_records.h"
 #include "game/executable.h"
-#include "testkit/demo_game.h"
 #include "testkit/temp_dir.h"
-#include "whole_run.h"
+#include "testkit/whole_run.h"
 
 namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testkit::EndedDone;
+using testkit::EndedWithError;
+using testkit::EndsCleanly;
+using testkit::LoadDemoConfiguration;
+using testkit::ReadFileText;
+using testkit::RunExtraction;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
+using testkit::TempDir;
 
 std::uint32_t U32At(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
@@ -32,10 +41,10 @@ std::uint16_t U16At(const Bytes& bytes, std::size_t at) {
 class DamagedDemoExe : public ::testing::Test {
  public:
   static void SetUpTestSuite() {
-    scratch_ = new ScratchDir;
-    ASSERT_TRUE(testkit::WriteDemoGame(scratch_->path(), testkit::DemoOptions{}, &summary_));
+    scratch_ = new TempDir;
+    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
     configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
-    const std::string exe = ReadAll(ExePath());
+    const std::string exe = ReadFileText(ExePath());
     original_ = new Bytes(exe.begin(), exe.end());
 
     const std::unique_ptr<executable> image = executable::Create(ExePath());
@@ -85,16 +94,16 @@ class DamagedDemoExe : public ::testing::Test {
     return affixStart_ + (summary_.prefixes + summary_.suffixes + 2) * kAffixRecordSize;
   }
 
-  static ScratchDir* scratch_;
-  static testkit::DemoSummary summary_;
+  static TempDir* scratch_;
+  static demogame::DemoSummary summary_;
   static Configuration* configuration_;
   static Bytes* original_;
   static std::uint32_t itemStart_;
   static std::uint32_t affixStart_;
 };
 
-ScratchDir* DamagedDemoExe::scratch_ = nullptr;
-testkit::DemoSummary DamagedDemoExe::summary_;
+TempDir* DamagedDemoExe::scratch_ = nullptr;
+demogame::DemoSummary DamagedDemoExe::summary_;
 Configuration* DamagedDemoExe::configuration_ = nullptr;
 Bytes* DamagedDemoExe::original_ = nullptr;
 std::uint32_t DamagedDemoExe::itemStart_ = 0;

@@ -8,13 +8,19 @@
 #include <string>
 #include <vector>
 
-#include "mini_game.h"
 #include "site/page_file.h"
+#include "testkit/mini_game.h"
 
 namespace gvde::adversarial {
 namespace {
 
-using testkit::HostCall;
+using testkit::EndedDone;
+using testkit::MiniGame;
+using testkit::MiniTables;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
+using testkit::Watchdog;
+
 
 constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
@@ -24,19 +30,12 @@ bool Contains(const std::string& text, const std::string& piece) {
   return text.find(piece) != std::string::npos;
 }
 
-std::vector<std::string> Questions(const RunRecord& run) {
-  std::vector<std::string> questions;
-  for (const HostCall& call : run.calls)
-    if (call.kind == HostCall::kAskExit) questions.push_back(call.text);
-  return questions;
-}
-
 TEST(NumbersOutsideTheirTables, BossesNamingMonstersThatDoNotExist) {
   const Watchdog watchdog(kWatchdogSeconds);
   MiniGame game;
   MiniTables tables = game.Ordinary();  // monsters 0 and 1
   auto boss = [&](std::int32_t base, std::uint16_t trigger, std::int32_t packValue) {
-    testkit::BossFields b = game.Boss("Boss", base);
+    demogame::BossFields b = game.Boss("Boss", base);
     b.packTrigger = trigger;
     b.packValue = packValue;
     return b;
@@ -55,7 +54,7 @@ TEST(NumbersOutsideTheirTables, BossesNamingMonstersThatDoNotExist) {
   std::vector<std::string> expected;
   for (int b = 0; b < 7; ++b)
     expected.push_back("Cannot write an image for boss #" + std::to_string(b) + ". Exit?");
-  EXPECT_EQ(Questions(run), expected);
+  EXPECT_EQ(game.host.Questions(), expected);
   EXPECT_TRUE(game.Has("b7.png"));
   EXPECT_TRUE(Contains(game.Page("b1.htm"),
                        "#2147483647 (<a href=\"m2147483647.htm\" target=\"out\">ERROR!</a>, "
@@ -79,8 +78,8 @@ TEST(NumbersOutsideTheirTables, BossesOfAnEmptyMonsterTable) {
   const RunRecord run = game.Run();
   ASSERT_TRUE(EndedDone(run));
   EXPECT_TRUE(SiteIsComplete(game.OutputDir()));
-  EXPECT_EQ(Questions(run), (std::vector<std::string>{"Cannot write an image for boss #0. Exit?",
-                                                      "Cannot write an image for boss #1. Exit?"}));
+  EXPECT_EQ(game.host.Questions(), (std::vector<std::string>{"Cannot write an image for boss #0. Exit?",
+                                                             "Cannot write an image for boss #1. Exit?"}));
   EXPECT_TRUE(Contains(game.Page("b0.htm"), "#0 (<a href=\"m0.htm\" target=\"out\">ERROR!</a>"));
   EXPECT_FALSE(game.Has("m0.htm"));
 }
@@ -90,13 +89,13 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   MiniGame game;
   MiniTables tables = game.Ordinary();
   for (std::int32_t spell : {1, 2, 52, kIntMax, -1}) {
-    testkit::ItemSpec item;
+    demogame::ItemSpec item;
     item.name = "Staff";
     item.itemType = 10;
     item.spell = spell;
     tables.items.push_back(item);
   }
-  testkit::UniqueSpec odd;
+  demogame::UniqueSpec odd;
   odd.name = "Odd";
   odd.uniqueId = 255;  // no base item has it
   odd.effectCount = 0xFFFF;
@@ -106,9 +105,9 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
                  {38, kIntMax, kIntMin},
                  {55, kIntMin, kIntMax},
                  {88, kIntMax, kIntMin}};
-  testkit::UniqueSpec pictured = tables.uniques[0];
+  demogame::UniqueSpec pictured = tables.uniques[0];
   pictured.effects = {{44, -1, 0}};
-  testkit::UniqueSpec far = tables.uniques[0];
+  demogame::UniqueSpec far = tables.uniques[0];
   far.effects = {{44, kIntMax, 0}, {39, kIntMin, kIntMin}};
   tables.uniques = {odd, pictured, far};
   tables.prefixes[0].effectCode = 94;
@@ -118,7 +117,7 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   game.AddTables(tables);
   // The spell table is the file's last 58 bytes: spell 1 whole, spell 2's name field cut off.
   std::vector<std::uint8_t> spells(58, 0);
-  testkit::PutU32(spells, 0, game.pe.AddString("Firebolt"));
+  demogame::PutU32(spells, 0, game.pe.AddString("Firebolt"));
   game.configuration.addresses.spellTable = game.AddAtSectionEnd(spells);
 
   const RunRecord run = game.Run();
@@ -140,13 +139,25 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   EXPECT_FALSE(game.Has("pe94.htm"));
 }
 
-TEST(ExtremeValues, EveryLevelCountAndSizeField) {
-  const Watchdog watchdog(kWatchdogSeconds);
-  MiniGame game;
-  MiniTables tables = game.Ordinary();
+// Records with the largest and negative values in every level, count and size field, one
+// category per run, added to the ordinary small game.
+class ExtremeValues : public ::testing::Test {
+ protected:
+  // Lays out the tables and runs; the run must end with "Done" and a complete site.
+  void RunToCompleteSite() {
+    game_.AddTables(tables_);
+    ASSERT_TRUE(EndedDone(game_.Run()));
+    EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
+  }
 
+  const Watchdog watchdog_{kWatchdogSeconds};
+  MiniGame game_;
+  MiniTables tables_ = game_.Ordinary();
+};
+
+TEST_F(ExtremeValues, ItemLevelsAndValues) {
   for (std::uint32_t level : {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u, 0u}) {
-    testkit::ItemSpec item;
+    demogame::ItemSpec item;
     item.name = "Heavy";
     item.level = level;
     item.durability = kIntMin;
@@ -161,20 +172,33 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
     item.consumed = -1;
     item.dropKind = 0xFFFFFFFF;
     item.itemClass = item.equipLocation = item.itemType = 255;
-    tables.items.push_back(item);
+    tables_.items.push_back(item);
   }
+  ASSERT_NO_FATAL_FAILURE(RunToCompleteSite());
+  EXPECT_EQ(game_.host.Questions(), std::vector<std::string>{});
+  // Lists exist for exactly the values that occur, named by the signed text of the value.
+  for (const char* page : {"il2147483647.htm", "il-1.htm", "il-2147483648.htm", "il0.htm"})
+    EXPECT_TRUE(game_.Has(page)) << page;
+}
 
-  testkit::UniqueSpec top = tables.uniques[0];
+TEST_F(ExtremeValues, UniqueLevelAndCounts) {
+  demogame::UniqueSpec top = tables_.uniques[0];
   top.level = 255;
   top.uniqueId = 255;
   top.effectCount = 0xFFFF;
   top.price = kIntMin;
-  tables.uniques.push_back(top);
+  tables_.uniques.push_back(top);
+  ASSERT_NO_FATAL_FAILURE(RunToCompleteSite());
+  EXPECT_EQ(game_.host.Questions(), std::vector<std::string>{});
+  EXPECT_TRUE(game_.Has("ul255.htm"));
+  EXPECT_FALSE(game_.Has("ul0.htm"));
+}
 
+TEST_F(ExtremeValues, MonsterSizesLevelsAndDungeonCodes) {
   // Monster 0 keeps its valid width; these widths cannot lay out the sprite's 8 pixels.
   const std::int32_t badWidths[] = {0, 3, kIntMax, -1, kIntMin, -4};
   for (std::int32_t width : badWidths) {
-    testkit::MonsterFields m = game.Monster("Wide");
+    demogame::MonsterFields m = game_.Monster("Wide");
     m.animationSize = width;
     m.seedingSize = kIntMin;
     m.frameCounts.fill(kIntMin);
@@ -191,26 +215,46 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
     m.dropType = m.selectionOutline = 0xFFFF;
     m.experience = kIntMin;
     m.toHit = m.attackFrame = m.minDamage = m.maxDamage = m.armor = 255;
-    tables.monsters.push_back(m);
+    tables_.monsters.push_back(m);
   }
-  testkit::MonsterFields reversed = game.Monster("Backwards");
+  demogame::MonsterFields reversed = game_.Monster("Backwards");
   reversed.minDungeonCode = 255;
   reversed.maxDungeonCode = 0;
-  tables.monsters.push_back(reversed);
+  tables_.monsters.push_back(reversed);
+  ASSERT_NO_FATAL_FAILURE(RunToCompleteSite());
+  std::vector<std::string> expected;
+  for (int m = 2; m < 8; ++m)
+    expected.push_back("Cannot write an image for monster #" + std::to_string(m) + ". Exit?");
+  EXPECT_EQ(game_.host.Questions(), expected);
+  for (const char* page : {"ml65535.htm", "md128.htm", "md1.htm"}) EXPECT_TRUE(game_.Has(page)) << page;
+  for (const char* page : {"md129.htm", "ml2.htm"}) EXPECT_FALSE(game_.Has(page)) << page;
+}
 
+TEST_F(ExtremeValues, BossLevelsAndValues) {
   for (std::uint16_t level : {std::uint16_t{0xFFFF}, std::uint16_t{32}, std::uint16_t{33}}) {
-    testkit::BossFields b = game.Boss("Deep", 0);
+    demogame::BossFields b = game_.Boss("Deep", 0);
     b.dungeonLevel = level;
     b.hitPoints = 0xFFFF;
     b.aiType = b.aiSubtype = b.minDamage = b.maxDamage = 255;
     b.resistances = b.packTrigger = 0xFFFF;
     b.packValue = kIntMin;
     b.specialSound = kIntMin;
-    tables.bosses.push_back(b);
+    tables_.bosses.push_back(b);
   }
+  ASSERT_NO_FATAL_FAILURE(RunToCompleteSite());
+  EXPECT_EQ(game_.host.Questions(), std::vector<std::string>{});
+  EXPECT_TRUE(game_.Has("bd0.htm"));
+  EXPECT_TRUE(game_.Has("bd32.htm"));
+  EXPECT_FALSE(game_.Has("bd33.htm"));
+  // Stored boss levels above 32 count as special.
+  EXPECT_TRUE(Contains(game_.Page("b2.htm"), "<a href=\"bd0.htm\" target=\"nav\">special</a>"));
+  EXPECT_TRUE(Contains(game_.Page("b3.htm"), "<a href=\"bd32.htm\" target=\"nav\">dungeon level: 32</a>"));
+  EXPECT_TRUE(Contains(game_.Page("b4.htm"), "<a href=\"bd0.htm\" target=\"nav\">special</a>"));
+}
 
+TEST_F(ExtremeValues, AffixLevelsAndValues) {
   for (std::uint32_t level : {0xFFFFFFFFu, 0x7FFFFFFFu}) {
-    testkit::AffixFields a = game.Affix("Vast", level);
+    demogame::AffixFields a = game_.Affix("Vast", level);
     a.effectCode = 38;
     a.effectParam1 = kIntMin;
     a.effectParam2 = kIntMax;
@@ -220,30 +264,12 @@ TEST(ExtremeValues, EveryLevelCountAndSizeField) {
     a.minPrice = kIntMin;
     a.maxPrice = kIntMax;
     a.priceMultiplier = kIntMin;
-    tables.prefixes.push_back(a);
-    tables.suffixes.push_back(a);
+    tables_.prefixes.push_back(a);
+    tables_.suffixes.push_back(a);
   }
-  game.AddTables(tables);
-
-  const RunRecord run = game.Run();
-  ASSERT_TRUE(EndedDone(run));
-  EXPECT_TRUE(SiteIsComplete(game.OutputDir()));
-  std::vector<std::string> expected;
-  for (int m = 2; m < 8; ++m)
-    expected.push_back("Cannot write an image for monster #" + std::to_string(m) + ". Exit?");
-  EXPECT_EQ(Questions(run), expected);
-  // Lists exist for exactly the values that occur, named by the signed text of the value.
-  for (const char* page :
-       {"il2147483647.htm", "il-1.htm", "il-2147483648.htm", "il0.htm", "ul255.htm", "ml65535.htm",
-        "md128.htm", "md1.htm", "bd0.htm", "bd32.htm", "pl-1.htm", "pl2147483647.htm", "sl-1.htm"}) {
-    EXPECT_TRUE(game.Has(page)) << page;
-  }
-  for (const char* page : {"md129.htm", "bd33.htm", "ml2.htm", "ul0.htm"})
-    EXPECT_FALSE(game.Has(page)) << page;
-  // Stored boss levels above 32 count as special.
-  EXPECT_TRUE(Contains(game.Page("b2.htm"), "<a href=\"bd0.htm\" target=\"nav\">special</a>"));
-  EXPECT_TRUE(Contains(game.Page("b3.htm"), "<a href=\"bd32.htm\" target=\"nav\">dungeon level: 32</a>"));
-  EXPECT_TRUE(Contains(game.Page("b4.htm"), "<a href=\"bd0.htm\" target=\"nav\">special</a>"));
+  ASSERT_NO_FATAL_FAILURE(RunToCompleteSite());
+  EXPECT_EQ(game_.host.Questions(), std::vector<std::string>{});
+  for (const char* page : {"pl-1.htm", "pl2147483647.htm", "sl-1.htm"}) EXPECT_TRUE(game_.Has(page)) << page;
 }
 
 }  // namespace

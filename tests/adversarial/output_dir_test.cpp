@@ -10,15 +10,21 @@
 #include <utility>
 #include <vector>
 
-#include "mini_game.h"
-#include "testkit/demo_game.h"
+#include "demogame/demo_game.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::EndedWithError;
 using testkit::HostCall;
+using testkit::LoadDemoConfiguration;
+using testkit::MiniGame;
+using testkit::RunExtraction;
+using testkit::RunRecord;
+using testkit::TempDir;
 
 // Answers No, and damages the output at the first question.
 class SabotagingHost : public testkit::RecordingHost {
@@ -37,8 +43,8 @@ class SabotagingHost : public testkit::RecordingHost {
 class DemoOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    scratch_ = new ScratchDir;
-    ASSERT_TRUE(testkit::WriteDemoGame(scratch_->path(), testkit::DemoOptions{}, &summary_));
+    scratch_ = new TempDir;
+    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
     configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
   }
   static void TearDownTestSuite() {
@@ -56,13 +62,13 @@ class DemoOutput : public ::testing::Test {
     return "Cannot write an image for monster #" + std::to_string(summary_.failingMonster) + ". Exit?";
   }
 
-  static ScratchDir* scratch_;
-  static testkit::DemoSummary summary_;
+  static TempDir* scratch_;
+  static demogame::DemoSummary summary_;
   static Configuration* configuration_;
 };
 
-ScratchDir* DemoOutput::scratch_ = nullptr;
-testkit::DemoSummary DemoOutput::summary_;
+TempDir* DemoOutput::scratch_ = nullptr;
+demogame::DemoSummary DemoOutput::summary_;
 Configuration* DemoOutput::configuration_ = nullptr;
 
 TEST_F(DemoOutput, DataFolderThatDisappearsEndsTheRunWithOneError) {

@@ -9,18 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "demogame/sprite_encoders.h"
 #include "image/item_images.h"
 #include "image/png_writer.h"
 #include "image/sprites.h"
-#include "mini_game.h"
-#include "testkit/sprite_encoders.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testkit::EndedDone;
+using testkit::EndedWithError;
 using testkit::HostCall;
+using testkit::MiniArchiveFiles;
+using testkit::MiniGame;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
 
 // Files by name; ExtractFile may claim a size other than that of the bytes it hands over.
 class MemoryFiles final : public FileSource {
@@ -49,7 +55,7 @@ constexpr char kSpriteFile[] = "monsters\\mini\\minia.anm";
 // A valid monster file of 31 bytes: group offset 4 at 0; at 4 the frame count and the frame
 // starts 12 and 27 (relative to the group); the frame at 16: header length 10, then a literal
 // run of 4 pixels, one row of the small game's sprite width.
-Bytes OneFrameFile() { return testkit::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}}); }
+Bytes OneFrameFile() { return demogame::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}}); }
 
 struct Patch {
   const char* what;
@@ -75,9 +81,9 @@ const Patch kMonsterFilePatches[] = {
 
 Bytes Patched(Bytes file, const Patch& patch) {
   if (patch.width == 2) {
-    testkit::PutU16(file, patch.at, static_cast<std::uint16_t>(patch.value));
+    demogame::PutU16(file, patch.at, static_cast<std::uint16_t>(patch.value));
   } else {
-    testkit::PutU32(file, patch.at, patch.value);
+    demogame::PutU32(file, patch.at, patch.value);
   }
   return file;
 }
@@ -155,7 +161,7 @@ TEST(MonsterFileInARun, DamagedSpriteFileGivesOneQuestionPerPictureAndCompletes)
 
 // Two frames of 1 x 1 and 2 x 1 pixels: N at 0, starts at 4, 8 and 12, frames at 16 and 28,
 // the file 41 bytes long.
-Bytes TwoFrameCel() { return testkit::BuildCelFileFromRuns({{1, 9}, {2, 7, 8}}); }
+Bytes TwoFrameCel() { return demogame::BuildCelFileFromRuns({{1, 9}, {2, 7, 8}}); }
 
 bool Decodes(const Bytes& file, std::uint32_t frame) {
   Bytes pixels;
@@ -193,18 +199,18 @@ TEST(CelFileBounds, AHugeFrameCountStopsAtTheEndOfTheTable) {
   PngWriter png;
   png.PreparePalette();
   Bytes file = TwoFrameCel();
-  testkit::PutU32(file, 0, 0xFFFFFFFF);
+  demogame::PutU32(file, 0, 0xFFFFFFFF);
   EXPECT_EQ(WriteItemImages(png, dir.File("i"), 0, 0, file), 0xFFFFFFFFu);
   EXPECT_TRUE(testkit::FileExists(dir.File("i0.png")));
   EXPECT_TRUE(testkit::FileExists(dir.File("i1.png")));
 }
 
 TEST(CelFileInARun, DamagedItemGraphics) {
-  Bytes hugeCount = testkit::BuildCelFile(std::vector<testkit::SpritePicture>(13, {1, 1, {3}}));
-  testkit::PutU32(hugeCount, 0, 0xFFFFFFFF);
-  Bytes startsOutside = testkit::BuildCelFile(std::vector<testkit::SpritePicture>(13, {1, 1, {3}}));
+  Bytes hugeCount = demogame::BuildCelFile(std::vector<demogame::SpritePicture>(13, {1, 1, {3}}));
+  demogame::PutU32(hugeCount, 0, 0xFFFFFFFF);
+  Bytes startsOutside = demogame::BuildCelFile(std::vector<demogame::SpritePicture>(13, {1, 1, {3}}));
   for (std::size_t entry = 4; entry < 4 + 4 * 14; entry += 4)
-    testkit::PutU32(startsOutside, entry, 0x7FFFFFF0);
+    demogame::PutU32(startsOutside, entry, 0x7FFFFFF0);
   struct Case {
     const char* what;
     MiniArchiveFiles files;

@@ -6,15 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "mini_game.h"
 #include "testkit/expected_page.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testkit::PeSection;
+using demogame::PeSection;
+using testkit::EndedDone;
+using testkit::EndedWithError;
+using testkit::MiniGame;
+using testkit::MiniTables;
+using testkit::ReadFileText;
+using testkit::RunRecord;
+using testkit::SiteIsComplete;
+using testkit::Unterminated;
 
 const std::string& kHead = testkit::kExpectedPageHead;
 
@@ -129,7 +137,7 @@ TEST(TableEnds, StringsEndAtTheEndOfTheFile) {
   EXPECT_TRUE(StartsWith(game.Page("p0.htm"), kHead + "<h3>0: d, "));
   EXPECT_TRUE(game.Has("ic90.htm"));   // 'Z'
   EXPECT_TRUE(game.Has("pc100.htm"));  // 'd'
-  EXPECT_NE(ReadAll(game.OutputDir() + "/index.htm").find("<p>Correct for<br>d</p>"), std::string::npos);
+  EXPECT_NE(ReadFileText(game.OutputDir() + "/index.htm").find("<p>Correct for<br>d</p>"), std::string::npos);
 }
 
 TEST(TableEnds, AStringAtTheLastByteOfASectionGoesOnIntoTheNextSectionsBytes) {
@@ -158,18 +166,18 @@ class SectionTail : public ::testing::Test {
   void SetUp() override {
     game_.AddTables(game_.Ordinary());
     // Item records for a table that lies in the next section, named in section 0.
-    testkit::ItemSpec axe;
+    demogame::ItemSpec axe;
     axe.name = "Tail Axe";
     axe.level = 4;
-    testkit::ItemSpec end;
+    demogame::ItemSpec end;
     end.name = "Never Read";
     end.endMarker = 0x78787878;
-    tailItems_ = testkit::EncodeItemRecord(axe, game_.pe);
-    const Bytes terminator = testkit::EncodeItemRecord(end, game_.pe);
+    tailItems_ = demogame::EncodeItemRecord(axe, game_.pe);
+    const Bytes terminator = demogame::EncodeItemRecord(end, game_.pe);
     tailItems_.insert(tailItems_.end(), terminator.begin(), terminator.end());
     game_.AddAtSectionEnd({'!'});
 
-    const testkit::PeSectionLayout data = game_.pe.Layout().at(0);
+    const demogame::PeSectionLayout data = game_.pe.Layout().at(0);
     tailStart_ = game_.pe.imageBase + data.virtualAddress + data.sizeOfRawData;
     game_.pe.sections[0].virtualSize = data.sizeOfRawData + 0x2000;
   }
@@ -215,7 +223,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
   EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
-  EXPECT_NE(ReadAll(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
+  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
             std::string::npos);
 
   game_.configuration.addresses.affixTable = beyond;

@@ -9,13 +9,18 @@
 #include <vector>
 
 #include "app/startup_config.h"
-#include "mini_game.h"
+#include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::adversarial {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::EndedWithError;
+using testkit::MiniGame;
+using testkit::RunExtraction;
+using testkit::RunRecord;
+using testkit::Watchdog;
 
 constexpr int kWatchdogSeconds = 60;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "testkit/mpq_builder.h"
+#include "demogame/mpq_builder.h"
 #include "testkit/mpq_damage.h"
 #include "testkit/temp_dir.h"
 
@@ -35,7 +35,7 @@ class ArchiveHeaderCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string path = dir_.File("base.mpq");
-    ASSERT_TRUE(testkit::BuildMpq(
+    ASSERT_TRUE(demogame::BuildMpq(
         path, {{"levels\\l1data\\l1.pal", Pattern(768)}, {"data\\inv\\objcurs.cel", Pattern(20000)}}));
     archive_ = ReadBytes(path);
     ASSERT_GT(archive_.size(), 1024u);
@@ -134,8 +134,8 @@ TEST_F(ArchiveHeaderCheckTest, ArchivesOfEveryFormatVersionAreAccepted) {
 TEST_F(ArchiveHeaderCheckTest, FileCheckReadsTheSameAsTheMemoryCheck) {
   const std::string good = dir_.File("good.mpq");
   const std::string bad = dir_.File("bad.mpq");
-  ASSERT_TRUE(testkit::BuildMpq(good, {{"a", Pattern(10)}}));
-  ASSERT_TRUE(testkit::BuildMpq(bad, {{"a", Pattern(10)}}));
+  ASSERT_TRUE(demogame::BuildMpq(good, {{"a", Pattern(10)}}));
+  ASSERT_TRUE(demogame::BuildMpq(bad, {{"a", Pattern(10)}}));
   ASSERT_TRUE(testkit::PatchFile(bad, 12, {0xFF, 0xFF, 0xFF, 0xFF}));
 
   EXPECT_TRUE(ProbeArchiveFile(good));

@@ -14,14 +14,14 @@
 
 #include "archive/game_archives.h"
 #include "archive/worker_process.h"
-#include "testkit/mpq_builder.h"
+#include "demogame/mpq_builder.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testkit::MpqFile;
+using demogame::MpqFile;
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -58,9 +58,9 @@ class ArchiveWorkerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(ChildProcesses().empty());
-    ASSERT_TRUE(testkit::BuildMpq(dir_.File("gvdata.mor"), {{"g", Text("game"), MpqFile::Storage::Plain}}));
+    ASSERT_TRUE(demogame::BuildMpq(dir_.File("gvdata.mor"), {{"g", Text("game"), MpqFile::Storage::Plain}}));
     ASSERT_TRUE(
-        testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"b", Text("base!"), MpqFile::Storage::Compressed}}));
+        demogame::BuildMpq(dir_.File("kelddat.mpq"), {{"b", Text("base!"), MpqFile::Storage::Compressed}}));
   }
 
   // The single worker of `archives_`, after opening it.

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "testkit/mpq_builder.h"
+#include "demogame/mpq_builder.h"
 #include "testkit/mpq_damage.h"
 
 namespace gvde {
 namespace {
 
-using testkit::BuildMpq;
-using testkit::MpqFile;
+using demogame::BuildMpq;
+using demogame::MpqFile;
 using Storage = MpqFile::Storage;
 using Bytes = std::vector<std::uint8_t>;
 

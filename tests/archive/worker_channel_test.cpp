@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "archive/archive_worker.h"
-#include "testkit/mpq_builder.h"
+#include "demogame/mpq_builder.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -97,8 +97,8 @@ TEST(WorkerChannelTest, DiscardKeepsTheStreamInStep) {
 // The worker's loop run in this process over scripted requests.
 TEST(WorkerChannelTest, WorkerAnswersEachRequestAndEndsOnExit) {
   testkit::TempDir dir;
-  ASSERT_TRUE(testkit::BuildMpq(dir.File("game.mpq"), {{"g", {'G', 'V'}}, {"empty", {}}}));
-  ASSERT_TRUE(testkit::BuildMpq(dir.File("base.mpq"), {{"b", {'K'}}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir.File("game.mpq"), {{"g", {'G', 'V'}}, {"empty", {}}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir.File("base.mpq"), {{"b", {'K'}}}));
   // clang-format off
   const Bytes script = Concat({
       RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("game.mpq")}),

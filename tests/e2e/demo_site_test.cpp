@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli_runner.h"
-#include "testkit/demo_game.h"
+#include "demogame/demo_game.h"
 #include "testkit/png_decode.h"
 #include "testkit/temp_dir.h"
 
@@ -16,6 +16,9 @@ namespace gvde::testkit {
 namespace {
 
 namespace fs = std::filesystem;
+using demogame::DemoOptions;
+using demogame::DemoSummary;
+using demogame::WriteDemoGame;
 
 const std::string kIndexHead =
     "<html><head><title>Grimveil info</title><link rel=\"stylesheet\" type=\"text/css\" href=\"data/style.css\" "

@@ -6,16 +6,24 @@
 #include <vector>
 
 #include "cli_runner.h"
-#include "testkit/demo_game.h"
-#include "testkit/demo_pictures.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/sprite_encoders.h"
+#include "demogame/demo_game.h"
+#include "demogame/demo_pictures.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::testkit {
 namespace {
 
 namespace fs = std::filesystem;
+using demogame::BuildCelFile;
+using demogame::BuildMpq;
+using demogame::DemoOptions;
+using demogame::DemoPalette;
+using demogame::DrawItemPicture;
+using demogame::MpqFile;
+using demogame::SpritePicture;
+using demogame::WriteDemoGame;
 
 class RunMessages : public ::testing::Test {
  protected:

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "demogame/pe_builder.h"
 #include "effects/effect_descriptions.h"
 #include "game/executable.h"
 #include "game/item_records.h"
-#include "testkit/pe_builder.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -20,12 +20,12 @@ namespace {
 class SpellNameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testkit::PeBuilder builder;
+    demogame::PeBuilder builder;
     std::vector<std::uint32_t> nameVas;
     for (int k = 1; k <= 52; ++k) nameVas.push_back(builder.AddString("Spell " + std::to_string(k)));
     std::vector<std::uint8_t> table(56 * 52, 0xAB);
-    for (std::size_t i = 0; i < 52; ++i) testkit::PutU32(table, 56 * i, nameVas[i]);
-    testkit::PutU32(table, 56 * 2, 0x00000010);
+    for (std::size_t i = 0; i < 52; ++i) demogame::PutU32(table, 56 * i, nameVas[i]);
+    demogame::PutU32(table, 56 * 2, 0x00000010);
     spellTable = builder.AddData(table);
 
     const std::string path = dir.File("GV.exe");

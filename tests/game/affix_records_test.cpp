@@ -7,15 +7,16 @@
 #include <memory>
 #include <vector>
 
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/pe_builder.h"
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/pe_builder.h"
+#include "testkit/built_image.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-using testkit::AffixFields;
+using demogame::AffixFields;
 
 class AffixTableTest : public ::testing::Test {
  protected:
@@ -29,7 +30,7 @@ class AffixTableTest : public ::testing::Test {
   }
   PreparedAffixes Prepare(const std::vector<AffixFields>& prefixes,
                           const std::vector<AffixFields>& suffixes) {
-    return PrepareAt(testkit::AddAffixTable(pe_, prefixes, suffixes));
+    return PrepareAt(demogame::AddAffixTable(pe_, prefixes, suffixes));
   }
   AffixFields Affix(const char* name, std::uint32_t level) {
     AffixFields a;
@@ -39,7 +40,7 @@ class AffixTableTest : public ::testing::Test {
   }
 
   testkit::TempDir dir_;
-  testkit::PeBuilder pe_;
+  demogame::PeBuilder pe_;
   std::unique_ptr<executable> exe_;
 };
 
@@ -102,7 +103,7 @@ TEST_F(AffixTableTest, AnEmptyPrefixRunStillHasItsSuffixes) {
 
 TEST_F(AffixTableTest, APrefixRunWithoutTerminatorHasNoSuffixes) {
   // The last bytes of the data section: the run reaches the end of the file unterminated.
-  const std::uint32_t va = pe_.AddData(testkit::EncodeAffix(Affix("Endless", 4)));
+  const std::uint32_t va = pe_.AddData(demogame::EncodeAffix(Affix("Endless", 4)));
   const PreparedAffixes prepared = PrepareAt(va);
   ASSERT_FALSE(prepared.prefixes.empty());
   EXPECT_EQ(prepared.prefixes[0].name, "Endless");

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "testkit/pe_builder.h"
+#include "demogame/pe_builder.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-using testkit::PeBuilder;
-using testkit::PeSection;
-using testkit::PutU16;
-using testkit::PutU32;
+using demogame::PeBuilder;
+using demogame::PeSection;
+using demogame::PutU16;
+using demogame::PutU32;
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
   return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
@@ -383,7 +383,7 @@ TEST_F(ExecutableTest, LinkerStyleImage) {
   PeSection reloc{".reloc", 0, 0x40, 0x42000040, std::vector<std::uint8_t>(0x40, 0x22)};
   pe.sections = {text, rdata, data, bss, reloc};
 
-  const std::vector<testkit::PeSectionLayout> layout = pe.Layout();
+  const std::vector<demogame::PeSectionLayout> layout = pe.Layout();
   const std::vector<std::vector<std::uint32_t>> expected = {
       {0x1000, 0x1234, 0x1400, 0x400}, {0x3000, 0x2F0, 0x400, 0x1800}, {0x4000, 0x3000, 0x200, 0x1C00},
       {0x7000, 0x800, 0, 0},           {0x8000, 0x40, 0x200, 0x1E00},

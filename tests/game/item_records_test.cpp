@@ -10,16 +10,17 @@
 #include <utility>
 #include <vector>
 
-#include "testkit/game_tables.h"
-#include "testkit/pe_builder.h"
+#include "demogame/game_tables.h"
+#include "demogame/pe_builder.h"
+#include "testkit/built_image.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-using testkit::ItemSpec;
-using testkit::PeBuilder;
-using testkit::UniqueSpec;
+using demogame::ItemSpec;
+using demogame::PeBuilder;
+using demogame::UniqueSpec;
 
 class TableTest : public ::testing::Test {
  protected:
@@ -32,12 +33,12 @@ class TableTest : public ::testing::Test {
     return start.value_or(0);
   }
   PreparedItems Items(const std::vector<ItemSpec>& items) {
-    const std::uint32_t va = testkit::AddItemTable(pe_, items);
+    const std::uint32_t va = demogame::AddItemTable(pe_, items);
     const std::uint32_t start = Load(va);
     return PrepareItemTable(*exe_, start);
   }
   PreparedUniques Uniques(const std::vector<UniqueSpec>& uniques) {
-    const std::uint32_t va = testkit::AddUniqueTable(pe_, uniques);
+    const std::uint32_t va = demogame::AddUniqueTable(pe_, uniques);
     const std::uint32_t start = Load(va);
     return PrepareUniqueTable(*exe_, start);
   }
@@ -153,7 +154,7 @@ TEST_F(TableTest, ItemTableRunningToTheEndOfTheFileEndsThere) {
   for (const char* name : {"First", "Second"}) {
     ItemSpec source;
     source.name = name;
-    const std::vector<std::uint8_t> record = testkit::EncodeItemRecord(source, pe_);
+    const std::vector<std::uint8_t> record = demogame::EncodeItemRecord(source, pe_);
     table.insert(table.end(), record.begin(), record.end());
   }
   // Pad so that the table's last byte is the file's last byte (no terminator record).

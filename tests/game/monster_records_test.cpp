@@ -6,23 +6,24 @@
 #include <memory>
 #include <vector>
 
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/pe_builder.h"
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/pe_builder.h"
+#include "testkit/built_image.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
-using testkit::BossFields;
-using testkit::MonsterFields;
+using demogame::BossFields;
+using demogame::MonsterFields;
 
 class MonsterTablesTest : public ::testing::Test {
  protected:
   PreparedMonsters Prepare(const std::vector<MonsterFields>& monsters,
                            const std::vector<BossFields>& bosses) {
-    const std::uint32_t monsterVa = testkit::AddMonsterTable(pe_, monsters);
-    const std::uint32_t bossVa = testkit::AddBossTable(pe_, bosses);
+    const std::uint32_t monsterVa = demogame::AddMonsterTable(pe_, monsters);
+    const std::uint32_t bossVa = demogame::AddBossTable(pe_, bosses);
     exe_ = testkit::LoadBuiltImage(pe_, dir_.File("GV.exe"));
     EXPECT_TRUE(exe_ && exe_->status == kExeOk);
     if (!exe_) return {};
@@ -39,7 +40,7 @@ class MonsterTablesTest : public ::testing::Test {
   }
 
   testkit::TempDir dir_;
-  testkit::PeBuilder pe_;
+  demogame::PeBuilder pe_;
   std::unique_ptr<executable> exe_;
 };
 
@@ -145,7 +146,7 @@ TEST_F(MonsterTablesTest, GroupsFollowTheAddressNotTheText) {
   const PreparedMonsters prepared =
       Prepare({Named("Mudwalker", mudwalker), Named("Ashen Husk", mudwalkerCopy), Named("Pale Imp", imp),
                Named("Thornback", imp), Named("Old Mudwalker", mudwalker),
-               Named("Grey Wisp", testkit::kUntranslatableVa)},
+               Named("Grey Wisp", demogame::kUntranslatableVa)},
               {});
 
   ASSERT_EQ(prepared.monsters.size(), 6u);
@@ -182,7 +183,7 @@ TEST_F(MonsterTablesTest, MaximaCoverMonsterAndBossLevels) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "code " << int{c.maxDungeonCode} << ", boss level " << c.bossLevel);
-    pe_ = testkit::PeBuilder();
+    pe_ = demogame::PeBuilder();
     MonsterFields m;
     m.maxDungeonCode = c.maxDungeonCode;
     m.monsterLevel = c.monsterLevel;

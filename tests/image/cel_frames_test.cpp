@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "demogame/pe_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "image/sprites.h"
-#include "testkit/pe_builder.h"
-#include "testkit/sprite_encoders.h"
 
 namespace gvde {
 namespace {
@@ -45,7 +45,7 @@ Decoded DecodeFrame(const Bytes& file, std::uint32_t frame) {
   return d;
 }
 
-Decoded DecodeRuns(const Bytes& runs) { return DecodeFrame(testkit::BuildCelFileFromRuns({runs}), 0); }
+Decoded DecodeRuns(const Bytes& runs) { return DecodeFrame(demogame::BuildCelFileFromRuns({runs}), 0); }
 
 TEST(GcdTest, Euclid) {
   struct Case {
@@ -82,15 +82,15 @@ TEST(CelFrameTest, MeasureFindsTheOnlyFittingCandidate) {
 
 TEST(CelFrameTest, FullRunsFollowedBySameKindAreNoBreaks) {
   // Rows of 259: transparent 3, literal 127, literal 127, transparent 2.
-  testkit::SpritePicture picture{259, 2, {}};
+  demogame::SpritePicture picture{259, 2, {}};
   for (std::uint8_t y = 0; y < 2; ++y) {
     picture.pixels = Concat(picture.pixels, Bytes(3, 255));
     picture.pixels = Concat(picture.pixels, Colours(254, y));
     picture.pixels = Concat(picture.pixels, Bytes(2, 255));
   }
-  const Bytes runs = testkit::EncodeCelRuns(picture);
+  const Bytes runs = demogame::EncodeCelRuns(picture);
   EXPECT_EQ(Bytes(runs.begin(), runs.begin() + 2), (Bytes{0xFD, 127}));
-  const Decoded d = DecodeFrame(testkit::BuildCelFile({picture}), 0);
+  const Decoded d = DecodeFrame(demogame::BuildCelFile({picture}), 0);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.width, 259U);
   EXPECT_EQ(d.height, 2U);
@@ -165,7 +165,7 @@ TEST(CelFrameTest, UnpackWritesTransparentAs255AndStaysInTheBuffer) {
 
 TEST(CelFrameTest, FramesOutsideTheFileOrWithoutRunsFail) {
   const Bytes runs = Example28Runs(2);
-  const Bytes valid = testkit::BuildCelFileFromRuns({runs, runs});
+  const Bytes valid = demogame::BuildCelFileFromRuns({runs, runs});
   // Table: N at 0, starts at 4, 8, 12; frame 0 at 16, frame 1 at 16 + 10 + runs.
   const auto frame1 = static_cast<std::uint32_t>(16 + 10 + runs.size());
   ASSERT_TRUE(DecodeFrame(valid, 1).ok);
@@ -187,7 +187,7 @@ TEST(CelFrameTest, FramesOutsideTheFileOrWithoutRunsFail) {
   };
   for (const Case& c : cases) {
     Bytes file = valid;
-    testkit::PutU32(file, c.at, c.value);
+    demogame::PutU32(file, c.at, c.value);
     EXPECT_FALSE(DecodeFrame(file, 1).ok) << c.what;
   }
   Bytes truncated(valid.begin(), valid.begin() + frame1 + 12);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "testkit/pe_builder.h"
+#include "demogame/pe_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "testkit/png_decode.h"
-#include "testkit/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -17,8 +17,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A decodable frame 28 wide: every row transparent 5, literal 18 of `colour`, transparent 5.
-testkit::SpritePicture ItemPicture(std::uint8_t colour, std::uint32_t rows) {
-  testkit::SpritePicture picture{28, rows, {}};
+demogame::SpritePicture ItemPicture(std::uint8_t colour, std::uint32_t rows) {
+  demogame::SpritePicture picture{28, rows, {}};
   for (std::uint32_t y = 0; y < rows; ++y) {
     picture.pixels.insert(picture.pixels.end(), 5, 255);
     picture.pixels.insert(picture.pixels.end(), 18, colour);
@@ -28,8 +28,8 @@ testkit::SpritePicture ItemPicture(std::uint8_t colour, std::uint32_t rows) {
 }
 
 // Frame f shows colour f and has 1 + f % 3 rows.
-std::vector<testkit::SpritePicture> NumberedFrames(std::uint32_t count) {
-  std::vector<testkit::SpritePicture> frames;
+std::vector<demogame::SpritePicture> NumberedFrames(std::uint32_t count) {
+  std::vector<demogame::SpritePicture> frames;
   for (std::uint32_t f = 0; f < count; ++f) frames.push_back(ItemPicture(static_cast<std::uint8_t>(f), 1 + f % 3));
   return frames;
 }
@@ -49,7 +49,7 @@ class ItemImagesTest : public ::testing::Test {
   }
 
   // The picture "i<number>.png" shows `expected` (game colours, bottom row first).
-  void ExpectPicture(std::uint32_t number, const testkit::SpritePicture& expected) {
+  void ExpectPicture(std::uint32_t number, const demogame::SpritePicture& expected) {
     const auto decoded = testkit::DecodePngFile(prefix + std::to_string(number) + ".png");
     ASSERT_TRUE(decoded) << number;
     EXPECT_EQ(decoded->width, expected.width) << number;
@@ -72,13 +72,13 @@ class ItemImagesTest : public ::testing::Test {
 
 TEST_F(ItemImagesTest, FirstFileSkipsElevenFramesAndItsLast) {
   const auto frames = NumberedFrames(200);
-  EXPECT_EQ(Write(11, 0, testkit::BuildCelFile(frames)), 189U);
+  EXPECT_EQ(Write(11, 0, demogame::BuildCelFile(frames)), 189U);
   EXPECT_EQ(PictureCount(), 188U);
   for (std::uint32_t number = 0; number <= 187; ++number) ExpectPicture(number, frames[number + 11]);
   EXPECT_FALSE(PictureExists(188));
 
   const auto third = NumberedFrames(3);
-  EXPECT_EQ(Write(0, 189 - 1, testkit::BuildCelFile(third)), 3U);
+  EXPECT_EQ(Write(0, 189 - 1, demogame::BuildCelFile(third)), 3U);
   ExpectPicture(188, third[0]);
   ExpectPicture(189, third[1]);
   EXPECT_FALSE(PictureExists(190));
@@ -92,7 +92,7 @@ TEST_F(ItemImagesTest, FilesWithoutWritableFramesGiveTheirCount) {
   };
   const Case cases[] = {{12, 11, 1}, {11, 11, 0}, {1, 0, 1}, {0, 0, 0}, {5, 9, 0}};
   for (const Case& c : cases) {
-    EXPECT_EQ(Write(c.firstFrame, 0, testkit::BuildCelFile(NumberedFrames(c.frames))), c.count) << c.frames;
+    EXPECT_EQ(Write(c.firstFrame, 0, demogame::BuildCelFile(NumberedFrames(c.frames))), c.count) << c.frames;
   }
   EXPECT_EQ(PictureCount(), 0U);
 }
@@ -108,9 +108,9 @@ TEST_F(ItemImagesTest, FileTooShortForItsFrameCountHasNoFrames) {
 TEST_F(ItemImagesTest, UndecodableFrameLeavesAGap) {
   const auto frames = NumberedFrames(5);
   std::vector<Bytes> runs;
-  for (const auto& frame : frames) runs.push_back(testkit::EncodeCelRuns(frame));
+  for (const auto& frame : frames) runs.push_back(demogame::EncodeCelRuns(frame));
   runs[1].push_back(0x00);
-  EXPECT_EQ(Write(0, 7, testkit::BuildCelFileFromRuns(runs)), 5U);
+  EXPECT_EQ(Write(0, 7, demogame::BuildCelFileFromRuns(runs)), 5U);
   ExpectPicture(7, frames[0]);
   EXPECT_FALSE(PictureExists(8));
   ExpectPicture(9, frames[2]);
@@ -121,7 +121,7 @@ TEST_F(ItemImagesTest, UndecodableFrameLeavesAGap) {
 TEST_F(ItemImagesTest, ExistingPicturesAreReplaced) {
   ASSERT_TRUE(testkit::WriteFileText(prefix + "0.png", std::string(3000, 'x')));
   const auto frames = NumberedFrames(2);
-  EXPECT_EQ(Write(0, 0, testkit::BuildCelFile(frames)), 2U);
+  EXPECT_EQ(Write(0, 0, demogame::BuildCelFile(frames)), 2U);
   ExpectPicture(0, frames[0]);
 }
 

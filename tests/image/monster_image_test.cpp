@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "demogame/pe_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "image/sprites.h"
 #include "testkit/png_decode.h"
-#include "testkit/pe_builder.h"
-#include "testkit/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testkit::MonsterFrameBytes;
-using testkit::SpritePicture;
+using demogame::MonsterFrameBytes;
+using demogame::SpritePicture;
 
 // Files by archive name; records every name asked for.
 class MemoryFiles final : public FileSource {
@@ -77,7 +77,7 @@ class MonsterImageTest : public ::testing::Test {
   }
 
   std::optional<Bytes> WriteRuns(const Bytes& runs, std::uint32_t width) {
-    files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{MonsterFrameBytes{runs, 10}}});
+    files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{MonsterFrameBytes{runs, 10}}});
     const auto picture = Write(kSprite, std::nullopt, std::nullopt, width);
     if (!picture) return std::nullopt;
     return picture->pixels;
@@ -90,7 +90,8 @@ class MonsterImageTest : public ::testing::Test {
 };
 
 TEST_F(MonsterImageTest, EveryLowerCasePlaceholderBecomesA) {
-  files.files["Monsters\\Horned\\a\\Horneda%C%.anm"] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 7}, 10}}});
+  files.files["Monsters\\Horned\\a\\Horneda%C%.anm"] =
+      demogame::BuildMonsterFileFromRuns({{{{0xFF, 7}, 10}}});
   const auto picture = Write("Monsters\\Horned\\%z\\Horned%c%C%.anm", std::nullopt, std::nullopt, 1);
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->pixels, Bytes{7});
@@ -98,7 +99,7 @@ TEST_F(MonsterImageTest, EveryLowerCasePlaceholderBecomesA) {
 }
 
 TEST_F(MonsterImageTest, ColourTablesApplyOwnFirstThenBoss) {
-  files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}});
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}});
   files.files["Monsters\\Rotter\\Red.TRN"] = Table([](int c) { return static_cast<std::uint8_t>(c + 10); });
   files.files["CF\\MD\\Hell.trn"] = Table([](int c) { return static_cast<std::uint8_t>(2 * c); });
   struct Case {
@@ -120,7 +121,7 @@ TEST_F(MonsterImageTest, ColourTablesApplyOwnFirstThenBoss) {
 }
 
 TEST_F(MonsterImageTest, BossTableIsLookedForUnderMdThenSd) {
-  files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
   files.files["CF\\SD\\Ice.trn"] = Table([](int c) { return static_cast<std::uint8_t>(c + 1); });
   const auto picture = Write(kSprite, std::nullopt, "Ice", 1);
   ASSERT_TRUE(picture);
@@ -129,7 +130,7 @@ TEST_F(MonsterImageTest, BossTableIsLookedForUnderMdThenSd) {
 }
 
 TEST_F(MonsterImageTest, MissingOrWrongSizedTablesFail) {
-  files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
   files.files["CF\\MD\\Short.trn"] = Bytes(255, 1);
   files.files["CF\\SD\\Long.trn"] = Bytes(257, 1);
   files.files["own255.trn"] = Bytes(255, 1);
@@ -145,7 +146,7 @@ TEST_F(MonsterImageTest, FrameWidthMustDivideThePixelCount) {
   for (std::size_t i = 0; i < source.pixels.size(); ++i) {
     source.pixels[i] = i % 11 == 0 ? 255 : static_cast<std::uint8_t>(i / 64 + (i % 64) / 20);
   }
-  files.files[kSpriteFile] = testkit::BuildMonsterFile({{source}});
+  files.files[kSpriteFile] = demogame::BuildMonsterFile({{source}});
   const auto picture = Write(kSprite, std::nullopt, std::nullopt, 64);
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, 64U);
@@ -159,7 +160,7 @@ TEST_F(MonsterImageTest, OnlyFrameZeroOfTheFirstGroupIsUsed) {
   const SpritePicture first{2, 1, {1, 2}};
   const SpritePicture other{2, 1, {3, 4}};
   for (std::uint16_t headerLength : std::vector<std::uint16_t>{2, 10, 300}) {
-    files.files[kSpriteFile] = testkit::BuildMonsterFile({{first, other}, {other, other}}, headerLength);
+    files.files[kSpriteFile] = demogame::BuildMonsterFile({{first, other}, {other, other}}, headerLength);
     const auto picture = Write(kSprite, std::nullopt, std::nullopt, 2);
     ASSERT_TRUE(picture) << headerLength;
     EXPECT_EQ(picture->pixels, first.pixels) << headerLength;
@@ -210,7 +211,7 @@ TEST_F(MonsterImageTest, RunsOverrunningTheFrameFail) {
 
 TEST_F(MonsterImageTest, OffsetsOutsideTheFileFail) {
   // Layout of the valid file: group table at 0, group at 4 (count, two starts), frame at 16.
-  const Bytes valid = testkit::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
+  const Bytes valid = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
   ASSERT_EQ(valid.size(), 28U);
   struct Case {
     const char* what;
@@ -230,13 +231,13 @@ TEST_F(MonsterImageTest, OffsetsOutsideTheFileFail) {
   ASSERT_TRUE(Write(kSprite, std::nullopt, std::nullopt, 1));
   for (const Case& c : cases) {
     Bytes file = valid;
-    testkit::PutU32(file, c.at, c.value);
+    demogame::PutU32(file, c.at, c.value);
     files.files[kSpriteFile] = file;
     EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1)) << c.what;
   }
   for (std::uint16_t headerLength : std::vector<std::uint16_t>{12, 13, 0xFFFF}) {  // no run data left in the frame
     Bytes file = valid;
-    testkit::PutU16(file, 16, headerLength);
+    demogame::PutU16(file, 16, headerLength);
     files.files[kSpriteFile] = file;
     EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1)) << headerLength;
   }
@@ -246,7 +247,7 @@ TEST_F(MonsterImageTest, OffsetsOutsideTheFileFail) {
 
 TEST_F(MonsterImageTest, AnimationFileThatCannotBeExtractedFails) {
   EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1));
-  files.files[kSpriteFile] = testkit::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
   files.forcedResults[kSpriteFile] = -1;
   EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1));
 }
@@ -254,7 +255,7 @@ TEST_F(MonsterImageTest, AnimationFileThatCannotBeExtractedFails) {
 TEST(MonsterRunEncoderTest, ChoosesAmongTheRunKinds) {
   Bytes pixels = Concat(Repeat(130, 255), Repeat(70, 4));
   pixels = Concat(pixels, {1, 2, 3, 3});
-  EXPECT_EQ(testkit::EncodeMonsterRuns(pixels),
+  EXPECT_EQ(demogame::EncodeMonsterRuns(pixels),
             (Bytes{0x7F, 0x03, 0x80, 4, 0xB8, 4, 0xFC, 1, 2, 3, 3}));
 }
 

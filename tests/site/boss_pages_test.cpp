@@ -11,8 +11,8 @@
 #include "site/archive_files.h"
 #include "site/run_config.h"
 #include "site_fixture.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/sprite_encoders.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/sprite_encoders.h"
 
 namespace gvde {
 namespace {
@@ -208,12 +208,12 @@ TEST_F(BossPagesTest, PictureUsesTheReferenceMonster) {
     redTable[c] = static_cast<std::uint8_t>(c + 1);
     goldTable[c] = static_cast<std::uint8_t>(c * 3);
   }
-  const testkit::SpritePicture picture{2, 2, {1, 2, 3, 4}};
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\thornback\\thornbacka.spr",
-                                                           testkit::BuildMonsterFile({{picture}})},
+  const demogame::SpritePicture picture{2, 2, {1, 2, 3, 4}};
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\thornback\\thornbacka.spr",
+                                                           demogame::BuildMonsterFile({{picture}})},
                                                           {"monsters\\thornback\\red.trn", redTable},
                                                           {"CF\\MD\\Gold.trn", goldTable}}));
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
   ASSERT_TRUE(run_.archives.OpenArchives(dir_.WithSeparator()));
   run_.game.monsters[1].hasColorTranslation = 1;
   run_.game.monsters[1].colorTranslationFile = "monsters\\thornback\\red.trn";

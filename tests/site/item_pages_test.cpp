@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "site/run_config.h"
-#include "testkit/game_tables.h"
+#include "demogame/game_tables.h"
 #include "site_fixture.h"
+#include "testkit/built_image.h"
 
 namespace gvde {
 namespace {
@@ -51,8 +52,8 @@ class ItemPagesTest : public testkit::SiteTest {
 class FullItemPageTest : public ItemPagesTest {
  protected:
   FullItemPageTest() {
-    testkit::PeBuilder pe;
-    config_.addresses.spellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing"});
+    demogame::PeBuilder pe;
+    config_.addresses.spellTable = demogame::AddSpellTable(pe, {"Firebolt", "Healing"});
     run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
 
     ItemRecord item;
@@ -163,8 +164,8 @@ TEST_F(ItemPagesTest, OptionalLinesBeforeThePrice) {
 }
 
 TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
-  testkit::PeBuilder pe;
-  config_.addresses.spellTable = testkit::AddSpellTable(pe, {"Firebolt"});
+  demogame::PeBuilder pe;
+  config_.addresses.spellTable = demogame::AddSpellTable(pe, {"Firebolt"});
   run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
   for (const std::int32_t spell : {53, -1}) {
     ItemRecord item = PlainItem();

@@ -11,8 +11,8 @@
 #include "site/archive_files.h"
 #include "site/run_config.h"
 #include "site_fixture.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/sprite_encoders.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/sprite_encoders.h"
 
 namespace gvde {
 namespace {
@@ -256,11 +256,11 @@ TEST_F(MonsterPagesTest, YesToThePictureQuestionEndsTheRun) {
 TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
   std::vector<std::uint8_t> blueTable(256);
   for (std::size_t c = 0; c < 256; ++c) blueTable[c] = static_cast<std::uint8_t>(255 - c);
-  const testkit::SpritePicture picture{3, 2, {1, 2, 3, 4, 5, 6}};
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\mudwalker\\mudwalkera.spr",
-                                                           testkit::BuildMonsterFile({{picture}})},
+  const demogame::SpritePicture picture{3, 2, {1, 2, 3, 4, 5, 6}};
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\mudwalker\\mudwalkera.spr",
+                                                           demogame::BuildMonsterFile({{picture}})},
                                                           {"monsters\\mudwalker\\blue.trn", blueTable}}));
-  ASSERT_TRUE(testkit::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
   ASSERT_TRUE(run_.archives.OpenArchives(dir_.WithSeparator()));
   MonsterRecord translated = Mudwalker();
   translated.animationSize = 3;

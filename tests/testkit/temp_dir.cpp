@@ -10,8 +10,6 @@
 namespace gvde::testkit {
 
 TempDir::TempDir() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "gvde_test_XXXXXX").string();
   // mkdtemp is POSIX; fall back to a counter-named directory elsewhere.
 #if defined(_WIN32)
   static unsigned counter = 0;
@@ -25,8 +23,17 @@ TempDir::TempDir() {
     }
   }
 #else
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create temp dir");
-  path_ = pattern;
+  std::error_code error;
+  const std::filesystem::path memory("/dev/shm");
+  for (const std::filesystem::path& base : {memory, std::filesystem::temp_directory_path()}) {
+    if (!std::filesystem::is_directory(base, error)) continue;
+    std::string pattern = (base / "gvde_test_XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) {
+      path_ = pattern;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create temp dir");
 #endif
 }
 
@@ -58,6 +65,15 @@ std::string TempDir::File(const std::string& name) const { return path_ + "/" + 
 std::string TempDir::MakeSubdir(const std::string& name) const {
   std::string sub = File(name);
   std::error_code error;
+  std::filesystem::create_directory(sub, error);
+  return sub;
+}
+
+std::string TempDir::FreshSubdir(const std::string& name) const {
+  const std::string sub = File(name);
+  RestoreRights(sub);
+  std::error_code error;
+  std::filesystem::remove_all(sub, error);
   std::filesystem::create_directory(sub, error);
   return sub;
 }

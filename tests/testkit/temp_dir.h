@@ -1,4 +1,6 @@
-// A fresh, empty directory per test, removed with everything in it when the object dies.
+// A fresh, empty directory per test, removed with everything in it when the object dies. It is
+// made on a memory file system where there is one, because whole runs create and replace
+// thousands of files.
 #pragma once
 
 #include <string>
@@ -20,6 +22,8 @@ class TempDir {
   std::string WithSeparator() const { return path_ + "/"; }
   // Creates path()/name (one level) and returns it.
   std::string MakeSubdir(const std::string& name) const;
+  // Removes path()/name with everything in it and creates it again, empty; returns it.
+  std::string FreshSubdir(const std::string& name) const;
 
  private:
   std::string path_;

@@ -27,7 +27,7 @@
 
 #include <zlib.h>
 
-#include "testkit/demo_game.h"
+#include "demogame/demo_game.h"
 
 namespace fs = std::filesystem;
 
@@ -415,7 +415,7 @@ double TimeCompression(const std::vector<std::vector<std::uint8_t>>& pictures) {
   return Now() - start;
 }
 
-std::uint64_t RecordCount(const gvde::testkit::DemoSummary& s) {
+std::uint64_t RecordCount(const gvde::demogame::DemoSummary& s) {
   return std::uint64_t{s.items} + s.uniques + s.monsters + s.bosses + s.prefixes + s.suffixes;
 }
 
@@ -440,11 +440,11 @@ ScaleResult MeasureScale(const Options& options, Launcher& launcher, std::uint32
   RemoveTree(dir);  // left over from an earlier --keep
   std::error_code ec;
   fs::create_directories(dir, ec);
-  gvde::testkit::DemoOptions demo;
+  gvde::demogame::DemoOptions demo;
   demo.scale = scale;
-  gvde::testkit::DemoSummary summary;
+  gvde::demogame::DemoSummary summary;
   double start = Now();
-  if (ec || !gvde::testkit::WriteDemoGame(dir, demo, &summary)) {
+  if (ec || !gvde::demogame::WriteDemoGame(dir, demo, &summary)) {
     std::fprintf(stderr, "gvde-bench: cannot write the demo game into %s\n", dir.c_str());
     result.ok = false;
     return result;

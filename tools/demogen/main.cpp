@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "demogame/demo_game.h"
 #include "platform/file_system.h"
-#include "testkit/demo_game.h"
 
 int main(int argc, char** argv) {
-  gvde::testkit::DemoOptions options;
+  gvde::demogame::DemoOptions options;
   std::string root;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Cannot create %s\n", root.c_str());
     return 1;
   }
-  gvde::testkit::DemoSummary summary;
-  if (!gvde::testkit::WriteDemoGame(root, options, &summary)) {
+  gvde::demogame::DemoSummary summary;
+  if (!gvde::demogame::WriteDemoGame(root, options, &summary)) {
     std::fprintf(stderr, "Cannot write the demo game into %s\n", root.c_str());
     return 1;
   }

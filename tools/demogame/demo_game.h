@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 struct DemoOptions {
   // Multiplies every record count; 1 is about the size of the real game.
@@ -28,4 +28,4 @@ struct DemoSummary {
 // gvdata.mor, kelddat.mpq). `root` must exist. False when a file cannot be written.
 bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSummary* summary);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

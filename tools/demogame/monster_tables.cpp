@@ -1,6 +1,6 @@
-#include "testkit/monster_tables.h"
+#include "demogame/monster_tables.h"
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 namespace {
 
@@ -134,4 +134,4 @@ std::uint32_t AddAffixTable(PeBuilder& pe, const std::vector<AffixFields>& prefi
   return AddTable(pe, records, AffixTerminator());
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

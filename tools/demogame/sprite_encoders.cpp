@@ -1,9 +1,9 @@
-#include "testkit/sprite_encoders.h"
+#include "demogame/sprite_encoders.h"
 
 #include <algorithm>
 #include <cstddef>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::vector<std::uint8_t> BuildCelFile(const std::vector<SpritePicture>& frames)
   return BuildCelFileFromRuns(runs);
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

@@ -1,9 +1,9 @@
-#include "testkit/pe_builder.h"
+#include "demogame/pe_builder.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 namespace {
 
 constexpr std::uint32_t kUninitialisedData = 0x80;
@@ -175,4 +175,4 @@ void PutU32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t va
   out[offset] = static_cast<std::uint8_t>(value);
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

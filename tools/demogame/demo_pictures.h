@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "testkit/sprite_encoders.h"
+#include "demogame/sprite_encoders.h"
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 constexpr std::uint32_t kRampCount = 15;  // ramp 15 would reach colour 255, the transparent marker
 
@@ -23,4 +23,4 @@ SpritePicture DrawItemPicture(std::uint32_t shape, std::uint32_t ramp);
 // A monster figure `width` pixels wide; `variant` changes its build, `ramp` its colour.
 SpritePicture DrawMonster(std::uint32_t width, std::uint32_t variant, std::uint32_t ramp);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

@@ -3,17 +3,14 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "demogame/pe_builder.h"
 #include "game/effect_entry.h"
-#include "game/executable.h"
-#include "testkit/pe_builder.h"
-#include "testkit/temp_dir.h"
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 // A text field's address that no section covers.
 constexpr std::uint32_t kUntranslatableVa = 0;
@@ -72,12 +69,4 @@ std::uint32_t AddUniqueTable(PeBuilder& pe, const std::vector<UniqueSpec>& uniqu
 // an absent name is stored as kUntranslatableVa. Returns the table's VA.
 std::uint32_t AddSpellTable(PeBuilder& pe, const std::vector<std::optional<std::string>>& names);
 
-// Builds the image, writes it to `path` and loads it as the run would; status 0 expected.
-// Inline so that the test kit itself does not depend on the game module.
-inline std::unique_ptr<executable> LoadBuiltImage(const PeBuilder& pe, const std::string& path) {
-  const std::vector<std::uint8_t> bytes = pe.Build();
-  if (!WriteFileText(path, std::string(bytes.begin(), bytes.end()))) return nullptr;
-  return executable::Create(path);
-}
-
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 struct MpqFile {
   enum class Storage {
@@ -28,4 +28,4 @@ struct MpqFile {
 // No time stamps are written, so equal input gives equal bytes. False on any failure.
 bool BuildMpq(const std::string& path, const std::vector<MpqFile>& files);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

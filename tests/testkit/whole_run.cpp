@@ -1,6 +1,4 @@
-#include "whole_run.h"
-
-#include <stdlib.h>
+#include "testkit/whole_run.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,13 +12,12 @@
 #include "site/extraction_run.h"
 #include "testkit/temp_dir.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
 namespace fs = std::filesystem;
-using testkit::HostCall;
 
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
-                        const Configuration& configuration, testkit::RecordingHost& host, bool technical) {
+                        const Configuration& configuration, RecordingHost& host, bool technical) {
   InitEffectFormatters();
   host.Clear();
   RunRecord record;
@@ -31,54 +28,8 @@ RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir
 
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, bool technical) {
-  testkit::RecordingHost host(false);
+  RecordingHost host(false);
   return RunExtraction(gameDir, outputDir, configuration, host, technical);
-}
-
-ScratchDir::ScratchDir() {
-  std::error_code error;
-#if defined(_WIN32)
-  static unsigned counter = 0;
-  for (;;) {
-    const fs::path candidate = fs::temp_directory_path() / ("gvde_adversarial_" + std::to_string(++counter));
-    if (fs::create_directory(candidate, error)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
-#else
-  const fs::path memory("/dev/shm");
-  const fs::path base = fs::is_directory(memory, error) ? memory : fs::temp_directory_path();
-  std::string pattern = (base / "gvde_adversarial_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    pattern = (fs::temp_directory_path() / "gvde_adversarial_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot create a scratch directory";
-  }
-  path_ = pattern;
-#endif
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code error;
-  fs::remove_all(path_, error);
-}
-
-std::string ScratchDir::FreshSubdir(const std::string& name) const {
-  const std::string dir = File(name);
-  std::error_code error;
-  fs::remove_all(dir, error);
-  fs::create_directory(dir, error);
-  return dir;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string text;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return text;
-  char buffer[65536];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-  std::fclose(file);
-  return text;
 }
 
 namespace {
@@ -174,7 +125,7 @@ std::vector<std::string> PageLinks(const std::string& text) {
   const fs::path data = fs::path(outputDir) / "data";
   const std::set<std::string> files = FileNames(data);
   std::vector<std::string> missing;
-  if (!testkit::FileExists(outputDir + "/index.htm")) missing.push_back("index.htm");
+  if (!FileExists(outputDir + "/index.htm")) missing.push_back("index.htm");
   for (const char* required : {"style.css", "i.htm", "u.htm", "m.htm", "b.htm", "p.htm", "s.htm"}) {
     if (files.count(required) == 0) missing.push_back(std::string("data/") + required);
   }
@@ -182,7 +133,7 @@ std::vector<std::string> PageLinks(const std::string& text) {
     // Record pages may name records that do not exist (a boss's monster number, a monster
     // class without list); the pages the run must write are those the lists link to.
     if (!name.ends_with(".htm") || IsRecordPage(name)) continue;
-    for (const std::string& link : PageLinks(ReadAll((data / name).string()))) {
+    for (const std::string& link : PageLinks(ReadFileText((data / name).string()))) {
       if (files.count(link) == 0 && !IsListOfEmptyCategory(link, files))
         missing.push_back(link + " (linked from " + name + ")");
     }
@@ -227,4 +178,4 @@ Configuration PlainConfiguration() {
   return configuration;
 }
 
-}  // namespace gvde::adversarial
+}  // namespace gvde::testkit

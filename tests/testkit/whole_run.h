@@ -13,17 +13,17 @@
 #include "site/run_config.h"
 #include "testkit/recording_host.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
 struct RunRecord {
   bool done = false;  // what StartExtraction returned
-  std::vector<testkit::HostCall> calls;
+  std::vector<HostCall> calls;
 };
 
 // Runs StartExtraction on directories given without a trailing separator. The host answers
 // the picture questions; a fresh RecordingHost answers No.
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
-                        const Configuration& configuration, testkit::RecordingHost& host,
+                        const Configuration& configuration, RecordingHost& host,
                         bool technical = true);
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, bool technical = true);
@@ -39,26 +39,6 @@ RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir
 // index.htm, data/style.css, the six category pages, and every page that the index, the
 // category pages and the lists link to.
 ::testing::AssertionResult SiteIsComplete(const std::string& outputDir);
-
-// A fresh directory, removed with its contents at the end: on a memory file system where
-// there is one, because whole runs create and replace thousands of files.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  // Removes `name` with everything in it and creates it again, empty; returns its path.
-  std::string FreshSubdir(const std::string& name) const;
-
- private:
-  std::string path_;
-};
-
-// The whole file; empty when it cannot be read.
-std::string ReadAll(const std::string& path);
 
 // The bound on a test's time: ends the test program with a message when the test is still
 // running after `seconds`. A loop over every 32-bit value would not finish in that time.
@@ -82,4 +62,4 @@ Configuration LoadDemoConfiguration(const std::string& root);
 // Effect and AI type names "Effect 0" .. and "AI 0" .., table addresses all 0.
 Configuration PlainConfiguration();
 
-}  // namespace gvde::adversarial
+}  // namespace gvde::testkit

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "testkit/pe_builder.h"
+#include "demogame/pe_builder.h"
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 // Every field at its stored width; addresses are raw game virtual addresses.
 struct MonsterFields {
@@ -97,4 +97,4 @@ std::uint32_t AddBossTable(PeBuilder& pe, const std::vector<BossFields>& bosses)
 std::uint32_t AddAffixTable(PeBuilder& pe, const std::vector<AffixFields>& prefixes,
                             const std::vector<AffixFields>& suffixes);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

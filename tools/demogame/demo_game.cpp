@@ -1,19 +1,19 @@
-#include "testkit/demo_game.h"
+#include "demogame/demo_game.h"
 
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "demogame/demo_pictures.h"
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/pe_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "platform/file_system.h"
-#include "testkit/demo_pictures.h"
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/pe_builder.h"
-#include "testkit/sprite_encoders.h"
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 namespace {
 
 using Storage = MpqFile::Storage;
@@ -903,4 +903,4 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
   return true;
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

@@ -1,6 +1,6 @@
 // A small game folder for whole runs on hand-made tables: both archives (the palette, one
 // monster sprite 4 pixels wide with its colour table, a boss colour table, item graphics)
-// and a GV.exe that the test lays out with the table encoders of the test kit.
+// and a GV.exe that the test lays out with the table encoders of the demo game.
 #pragma once
 
 #include <cstdint>
@@ -8,22 +8,24 @@
 #include <string>
 #include <vector>
 
+#include "demogame/game_tables.h"
+#include "demogame/monster_tables.h"
+#include "demogame/pe_builder.h"
 #include "site/run_config.h"
-#include "testkit/game_tables.h"
-#include "testkit/monster_tables.h"
-#include "testkit/pe_builder.h"
-#include "whole_run.h"
+#include "testkit/recording_host.h"
+#include "testkit/temp_dir.h"
+#include "testkit/whole_run.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
 // One table of each kind; every record ordinary unless a test changes it.
 struct MiniTables {
-  std::vector<testkit::ItemSpec> items;
-  std::vector<testkit::UniqueSpec> uniques;
-  std::vector<testkit::MonsterFields> monsters;
-  std::vector<testkit::BossFields> bosses;
-  std::vector<testkit::AffixFields> prefixes;
-  std::vector<testkit::AffixFields> suffixes;
+  std::vector<demogame::ItemSpec> items;
+  std::vector<demogame::UniqueSpec> uniques;
+  std::vector<demogame::MonsterFields> monsters;
+  std::vector<demogame::BossFields> bosses;
+  std::vector<demogame::AffixFields> prefixes;
+  std::vector<demogame::AffixFields> suffixes;
 };
 
 // Which table, if any, is laid out last in the file, without its terminator, so that its
@@ -46,9 +48,9 @@ class MiniGame {
   // Two items (a sword of level 1, gold), one unique, two monsters, two bosses, two
   // prefixes and one suffix, all with names.
   MiniTables Ordinary();
-  testkit::MonsterFields Monster(const std::string& name);
-  testkit::BossFields Boss(const std::string& name, std::int32_t baseMonster);
-  testkit::AffixFields Affix(const std::string& name, std::uint32_t level);
+  demogame::MonsterFields Monster(const std::string& name);
+  demogame::BossFields Boss(const std::string& name, std::int32_t baseMonster);
+  demogame::AffixFields Affix(const std::string& name, std::uint32_t level);
 
   // Adds the spell table, the title and the tables to the data section and sets their
   // addresses in `configuration`.
@@ -67,15 +69,15 @@ class MiniGame {
   std::string OutputDir() const { return scratch_.File("site"); }
   std::string GameDir() const { return scratch_.File("game"); }
 
-  testkit::PeBuilder pe;
+  demogame::PeBuilder pe;
   Configuration configuration = PlainConfiguration();
-  testkit::RecordingHost host;      // answers every question No
+  RecordingHost host;      // answers every question No
   std::uint32_t spriteVa = 0;       // the name pattern of the sprite file that exists
   std::uint32_t translationVa = 0;  // a 256-byte colour table of the monster
   std::uint32_t bossTableVa = 0;    // "ember": CF\MD\ember.trn exists
 
  private:
-  ScratchDir scratch_;
+  TempDir scratch_;
 };
 
-}  // namespace gvde::adversarial
+}  // namespace gvde::testkit

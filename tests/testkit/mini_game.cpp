@@ -1,23 +1,23 @@
-#include "mini_game.h"
+#include "testkit/mini_game.h"
 
 #include <filesystem>
 #include <optional>
 
-#include "testkit/demo_pictures.h"
-#include "testkit/mpq_builder.h"
-#include "testkit/sprite_encoders.h"
+#include "demogame/demo_pictures.h"
+#include "demogame/mpq_builder.h"
+#include "demogame/sprite_encoders.h"
 #include "testkit/temp_dir.h"
 
-namespace gvde::adversarial {
+namespace gvde::testkit {
 
-using testkit::MpqFile;
-using testkit::SpritePicture;
+using demogame::MpqFile;
+using demogame::SpritePicture;
 
 namespace {
 
 std::vector<SpritePicture> ItemPictures(std::uint32_t count) {
   std::vector<SpritePicture> pictures;
-  for (std::uint32_t p = 0; p < count; ++p) pictures.push_back(testkit::DrawItemPicture(p % 14, 1 + p % 3));
+  for (std::uint32_t p = 0; p < count; ++p) pictures.push_back(demogame::DrawItemPicture(p % 14, 1 + p % 3));
   return pictures;
 }
 
@@ -35,25 +35,25 @@ MiniGame::MiniGame(const MiniArchiveFiles& files) {
   const std::string game = scratch_.FreshSubdir("game");
   const SpritePicture frame{kSpriteWidth, 2, {1, 2, 3, 4, 5, 6, 7, 255}};
   std::vector<MpqFile> second;
-  second.push_back({"monsters\\mini\\minia.anm", testkit::BuildMonsterFile({{frame, frame}})});
-  second.push_back({"monsters\\mini\\minib.trn", testkit::RampTranslation(1, 2)});
-  second.push_back({"CF\\MD\\ember.trn", testkit::RampTranslation(2, 3)});
+  second.push_back({"monsters\\mini\\minia.anm", demogame::BuildMonsterFile({{frame, frame}})});
+  second.push_back({"monsters\\mini\\minib.trn", demogame::RampTranslation(1, 2)});
+  second.push_back({"CF\\MD\\ember.trn", demogame::RampTranslation(2, 3)});
   // 11 frames kept for other uses, 1 picture, 1 never written.
-  second.push_back({"data\\inv\\invobj1.cel", testkit::BuildCelFile(ItemPictures(13))});
-  second.push_back({"data\\inv\\invobj3.cel", testkit::BuildCelFile(ItemPictures(2))});
+  second.push_back({"data\\inv\\invobj1.cel", demogame::BuildCelFile(ItemPictures(13))});
+  second.push_back({"data\\inv\\invobj3.cel", demogame::BuildCelFile(ItemPictures(2))});
   if (files.sprite) second[0].data = *files.sprite;
   if (files.invobj1) second[3].data = *files.invobj1;
   if (files.invobj3) second[4].data = *files.invobj3;
   std::vector<MpqFile> first;
-  first.push_back({"levels\\l1data\\l1.pal", testkit::DemoPalette()});
+  first.push_back({"levels\\l1data\\l1.pal", demogame::DemoPalette()});
   const bool written =
-      testkit::BuildMpq(game + "/gvdata.mor", first) && testkit::BuildMpq(game + "/kelddat.mpq", second);
+      demogame::BuildMpq(game + "/gvdata.mor", first) && demogame::BuildMpq(game + "/kelddat.mpq", second);
   EXPECT_TRUE(written) << "cannot write the archives of the small game";
 }
 
 MiniTables MiniGame::Ordinary() {
   MiniTables tables;
-  testkit::ItemSpec sword;
+  demogame::ItemSpec sword;
   sword.name = "Short Sword";
   sword.magicName = "Sword of Power";
   sword.level = 1;
@@ -62,14 +62,14 @@ MiniTables MiniGame::Ordinary() {
   sword.picture = 0;
   sword.minDamage = 2;
   sword.maxDamage = 6;
-  testkit::ItemSpec gold;
+  demogame::ItemSpec gold;
   gold.name = "Gold";
   gold.itemType = 11;
   gold.itemClass = 4;
   gold.level = 1;
   tables.items = {sword, gold};
 
-  testkit::UniqueSpec crown;
+  demogame::UniqueSpec crown;
   crown.name = "Crown";
   crown.uniqueId = 1;
   crown.level = 3;
@@ -83,8 +83,8 @@ MiniTables MiniGame::Ordinary() {
   return tables;
 }
 
-testkit::MonsterFields MiniGame::Monster(const std::string& name) {
-  testkit::MonsterFields m;
+demogame::MonsterFields MiniGame::Monster(const std::string& name) {
+  demogame::MonsterFields m;
   m.animationSize = kSpriteWidth;
   m.animationFile = spriteVa;
   m.hasColorTranslation = 1;
@@ -98,8 +98,8 @@ testkit::MonsterFields MiniGame::Monster(const std::string& name) {
   return m;
 }
 
-testkit::BossFields MiniGame::Boss(const std::string& name, std::int32_t baseMonster) {
-  testkit::BossFields b;
+demogame::BossFields MiniGame::Boss(const std::string& name, std::int32_t baseMonster) {
+  demogame::BossFields b;
   b.baseMonster = baseMonster;
   b.name = pe.AddString(name);
   b.colorTranslation = bossTableVa;
@@ -108,8 +108,8 @@ testkit::BossFields MiniGame::Boss(const std::string& name, std::int32_t baseMon
   return b;
 }
 
-testkit::AffixFields MiniGame::Affix(const std::string& name, std::uint32_t level) {
-  testkit::AffixFields a;
+demogame::AffixFields MiniGame::Affix(const std::string& name, std::uint32_t level) {
+  demogame::AffixFields a;
   a.name = pe.AddString(name);
   a.effectParam1 = 1;
   a.effectParam2 = 2;
@@ -127,13 +127,13 @@ std::uint32_t MiniGame::AddAtSectionEnd(const std::vector<std::uint8_t>& bytes) 
 
 void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
   TableAddresses& a = configuration.addresses;
-  a.spellTable = testkit::AddSpellTable(pe, {"Firebolt", "Healing", std::nullopt});
+  a.spellTable = demogame::AddSpellTable(pe, {"Firebolt", "Healing", std::nullopt});
   a.title = pe.AddString("Mini game 1.0");
-  if (last != Unterminated::Items) a.itemTable = testkit::AddItemTable(pe, t.items);
-  if (last != Unterminated::Uniques) a.uniqueTable = testkit::AddUniqueTable(pe, t.uniques);
-  if (last != Unterminated::Monsters) a.monsterTable = testkit::AddMonsterTable(pe, t.monsters);
-  if (last != Unterminated::Bosses) a.bossTable = testkit::AddBossTable(pe, t.bosses);
-  if (last != Unterminated::Prefixes) a.affixTable = testkit::AddAffixTable(pe, t.prefixes, t.suffixes);
+  if (last != Unterminated::Items) a.itemTable = demogame::AddItemTable(pe, t.items);
+  if (last != Unterminated::Uniques) a.uniqueTable = demogame::AddUniqueTable(pe, t.uniques);
+  if (last != Unterminated::Monsters) a.monsterTable = demogame::AddMonsterTable(pe, t.monsters);
+  if (last != Unterminated::Bosses) a.bossTable = demogame::AddBossTable(pe, t.bosses);
+  if (last != Unterminated::Prefixes) a.affixTable = demogame::AddAffixTable(pe, t.prefixes, t.suffixes);
 
   // Encoding adds the texts to the image, so it comes before the padding is worked out.
   std::vector<std::uint8_t> records;
@@ -141,23 +141,23 @@ void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
     case Unterminated::None:
       return;
     case Unterminated::Items:
-      for (const auto& item : t.items) Append(records, testkit::EncodeItemRecord(item, pe));
+      for (const auto& item : t.items) Append(records, demogame::EncodeItemRecord(item, pe));
       a.itemTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Uniques:
-      for (const auto& unique : t.uniques) Append(records, testkit::EncodeUniqueRecord(unique, pe));
+      for (const auto& unique : t.uniques) Append(records, demogame::EncodeUniqueRecord(unique, pe));
       a.uniqueTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Monsters:
-      for (const auto& monster : t.monsters) Append(records, testkit::EncodeMonster(monster));
+      for (const auto& monster : t.monsters) Append(records, demogame::EncodeMonster(monster));
       a.monsterTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Bosses:
-      for (const auto& boss : t.bosses) Append(records, testkit::EncodeBoss(boss));
+      for (const auto& boss : t.bosses) Append(records, demogame::EncodeBoss(boss));
       a.bossTable = AddAtSectionEnd(records);
       return;
     case Unterminated::Prefixes:
-      for (const auto& prefix : t.prefixes) Append(records, testkit::EncodeAffix(prefix));
+      for (const auto& prefix : t.prefixes) Append(records, demogame::EncodeAffix(prefix));
       a.affixTable = AddAtSectionEnd(records);
       return;
   }
@@ -166,15 +166,17 @@ void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
 RunRecord MiniGame::Run() { return RunExe(pe.Build()); }
 
 RunRecord MiniGame::RunExe(const std::vector<std::uint8_t>& exe) {
-  EXPECT_TRUE(testkit::WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
+  EXPECT_TRUE(WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
   scratch_.FreshSubdir("site");
   return RunExtraction(GameDir(), OutputDir(), configuration, host);
 }
 
-std::string MiniGame::Page(const std::string& name) const { return ReadAll(OutputDir() + "/data/" + name); }
-
-bool MiniGame::Has(const std::string& name) const {
-  return testkit::FileExists(OutputDir() + "/data/" + name);
+std::string MiniGame::Page(const std::string& name) const {
+  return ReadFileText(OutputDir() + "/data/" + name);
 }
 
-}  // namespace gvde::adversarial
+bool MiniGame::Has(const std::string& name) const {
+  return FileExists(OutputDir() + "/data/" + name);
+}
+
+}  // namespace gvde::testkit

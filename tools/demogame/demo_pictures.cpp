@@ -1,10 +1,10 @@
-#include "testkit/demo_pictures.h"
+#include "demogame/demo_pictures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 namespace {
 
 constexpr std::uint8_t kClear = 255;
@@ -226,4 +226,4 @@ SpritePicture DrawMonster(std::uint32_t width, std::uint32_t variant, std::uint3
   return c.picture;
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

@@ -1,9 +1,9 @@
-#include "testkit/game_tables.h"
+#include "demogame/game_tables.h"
 
 #include <algorithm>
 #include <span>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::uint32_t AddSpellTable(PeBuilder& pe, const std::vector<std::optional<std::
   return pe.AddData(table);
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

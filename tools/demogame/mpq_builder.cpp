@@ -1,11 +1,11 @@
-#include "testkit/mpq_builder.h"
+#include "demogame/mpq_builder.h"
 
 #include <StormLib.h>
 
 #include <fstream>
 #include <limits>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 namespace {
 
 struct StorageFlags {
@@ -83,4 +83,4 @@ bool BuildMpq(const std::string& path, const std::vector<MpqFile>& files) {
   return ok && closed;
 }
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

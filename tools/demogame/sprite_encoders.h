@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 // width x height palette indices, bottom row first, 255 transparent.
 struct SpritePicture {
@@ -51,4 +51,4 @@ std::vector<std::uint8_t> BuildCelFileFromRuns(const std::vector<std::vector<std
 // Same layout with every picture encoded by EncodeCelRuns.
 std::vector<std::uint8_t> BuildCelFile(const std::vector<SpritePicture>& frames);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame

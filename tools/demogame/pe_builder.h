@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gvde::testkit {
+namespace gvde::demogame {
 
 struct PeSection {
   std::string name = ".data";
@@ -85,4 +85,4 @@ void PutU8(std::vector<std::uint8_t>& out, std::size_t offset, std::uint8_t valu
 void PutU16(std::vector<std::uint8_t>& out, std::size_t offset, std::uint16_t value);
 void PutU32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value);
 
-}  // namespace gvde::testkit
+}  // namespace gvde::demogame
