@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/executable_internal.h"
 #include "testkit/pe_builder.h"
 #include "testkit/temp_dir.h"
 
@@ -26,11 +27,13 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t offset) 
 
 class ExecutableTest : public ::testing::Test {
  protected:
-  std::unique_ptr<executable> Load(const std::vector<std::uint8_t>& bytes) {
+  std::unique_ptr<executable> Load(const std::vector<std::uint8_t>& bytes) { return executable::FromBytes(bytes); }
+
+  std::string WriteFile(const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir_.File("GV.exe");
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return executable::Create(path);
+    return path;
   }
 
   testkit::TempDir dir_;
@@ -124,8 +127,7 @@ TEST_F(ExecutableTest, StatusOfMalformedImages) {
     const auto exe = Load(bytes);
     EXPECT_EQ(exe->status, c.status) << c.what;
     if (c.status != kExeOk) {
-      EXPECT_EQ(exe->HeaderPointer(), nullptr) << c.what;
-      EXPECT_TRUE(exe->image().empty()) << c.what;
+      EXPECT_FALSE(exe->Record(0, 1).Valid()) << c.what;
       EXPECT_EQ(exe->ReadString(0x401000), "<NO STRING>") << c.what;
     }
   }
@@ -186,6 +188,8 @@ TEST_F(ExecutableTest, StatusOfSectionLayouts) {
 TEST_F(ExecutableTest, FilesThatCannotBeRead) {
   EXPECT_EQ(executable::Create("")->status, kExeCannotOpen);
   EXPECT_EQ(executable::Create(dir_.File("missing.exe"))->status, kExeCannotOpen);
+  EXPECT_EQ(executable::Create(dir_.path())->status, kExeCannotOpen);
+  EXPECT_EQ(executable::Create(WriteFile({}))->status, kExeTruncated);
   EXPECT_EQ(Load({})->status, kExeTruncated);
   std::vector<std::uint8_t> short63(63, 0);
   short63[0] = 'M';
@@ -232,9 +236,8 @@ TEST_F(ExecutableTest, LoadingRewritesRoundedSectionSizes) {
   ASSERT_EQ(exe->status, kExeOk);
   EXPECT_EQ(exe->fileSize, 0x600u);
   EXPECT_EQ(exe->headerOffset, 0x84u);
-  EXPECT_EQ(exe->HeaderPointer(), exe->image().data() + 0x84);
-  EXPECT_EQ(Get32(exe->image(), header + 8), 0x1000u);
-  EXPECT_EQ(Get32(exe->image(), header + 16), 0x200u);
+  EXPECT_EQ(exe->Record(static_cast<std::uint32_t>(header) + 8, 4).U32(0), 0x1000u);
+  EXPECT_EQ(exe->Record(static_cast<std::uint32_t>(header) + 16, 4).U32(0), 0x200u);
 }
 
 TEST_F(ExecutableTest, TranslatesThroughTheSectionTable) {
