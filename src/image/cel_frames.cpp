@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "image/sprites.h"
+#include "platform/byte_reader.h"
 
 namespace gvde {
 
@@ -13,11 +14,6 @@ namespace {
 constexpr std::size_t kCelFrameHeader = 10;
 constexpr std::uint32_t kFullLiteral = 127;
 constexpr std::uint32_t kFullTransparent = 128;
-
-std::uint32_t ReadU32(std::span<const std::uint8_t> data, std::size_t at) {
-  return static_cast<std::uint32_t>(data[at]) | static_cast<std::uint32_t>(data[at + 1]) << 8 |
-         static_cast<std::uint32_t>(data[at + 2]) << 16 | static_cast<std::uint32_t>(data[at + 3]) << 24;
-}
 
 // Control bytes are signed: 1..127 literal, -128..-1 transparent, 0 invalid.
 bool IsLiteral(std::uint8_t b) { return b >= 0x01 && b <= 0x7F; }
@@ -152,10 +148,12 @@ bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint
 
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,
                     std::uint32_t frameIndex, std::uint32_t& width, std::uint32_t& height) {
+  const ByteReader bytes(file);
+  // Frame i starts at the word 4 + 4 * i and ends where frame i + 1 starts.
   const std::uint64_t entry = 4 + 4 * static_cast<std::uint64_t>(frameIndex);
-  if (entry + 8 > file.size()) return false;
-  const std::uint32_t start = ReadU32(file, static_cast<std::size_t>(entry));
-  const std::uint32_t end = ReadU32(file, static_cast<std::size_t>(entry) + 4);
+  if (!bytes.Has(entry, 8)) return false;
+  const std::uint32_t start = bytes.U32(entry);
+  const std::uint32_t end = bytes.U32(entry + 4);
   // A frame needs run data after its header, all inside the file.
   if (static_cast<std::uint64_t>(start) + kCelFrameHeader >= end || end > file.size()) return false;
   const auto runs = file.subspan(start + kCelFrameHeader, end - start - kCelFrameHeader);
