@@ -99,7 +99,11 @@ bool INIToRead::Load(const std::string& fileName) {
   Clear();
   const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName);
   if (!bytes) return Fail("Cannot read INI file");
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  return LoadText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
+bool INIToRead::LoadText(std::string_view text) {
+  Clear();
   const std::vector<std::string_view> lines = SplitLines(text);
   if (!CheckLines(lines)) return false;
   if (!StoreLines(lines)) {

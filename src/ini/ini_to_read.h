@@ -19,6 +19,8 @@ class INIToRead {
 
   // True when the whole file was read and valid; otherwise LastError() says why.
   bool Load(const std::string& fileName);
+  // The same for the contents of a file held in memory.
+  bool LoadText(std::string_view text);
 
   // The value of the first entry of the current group named exactly `name`; otherwise
   // `defaultValue`, and the last error becomes "Value is not found".
@@ -26,10 +28,8 @@ class INIToRead {
 
   // When set before a load, a ";" after the first character of a value ends the value.
   void SetValueComments(bool on) { valueComments_ = on; }
-  bool ValueComments() const { return valueComments_; }
 
   const std::string& LastError() const { return lastError_; }
-  bool IsLoaded() const { return loaded_; }
 
  private:
   void Clear();
