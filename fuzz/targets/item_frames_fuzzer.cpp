@@ -9,6 +9,7 @@
 
 #include "fuzz_support.h"
 #include "image/item_images.h"
+#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
 #include "testkit/demo_pictures.h"
 

@@ -4,6 +4,7 @@
 #include <exception>
 #include <limits>
 
+#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
 

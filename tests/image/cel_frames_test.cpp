@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
 #include "testkit/pe_builder.h"
 #include "testkit/sprite_encoders.h"
