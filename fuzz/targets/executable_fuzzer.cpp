@@ -19,7 +19,9 @@ namespace {
 using gvde::fuzz::WordAt;
 
 // The 32-bit word at file offset `offset` of the loaded image; 0 outside it.
-std::uint32_t ImageWord(const gvde::executable& exe, std::uint32_t offset) { return exe.Record(offset, 4).U32(0); }
+std::uint32_t ImageWord(const gvde::executable& exe, std::uint32_t offset) {
+  return exe.Record(offset, 4).U32(0);
+}
 
 // The game table record sizes with the offset and value of their end markers.
 struct TableShape {
@@ -134,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::uint32_t word : words) Require(!exe->VAToPointer(word).has_value());
     return 0;
   }
-  Require(exe->fileSize == size && exe->Record(exe->fileSize - 1, 1).Valid() && !exe->Record(exe->fileSize, 0).Valid());
+  Require(exe->fileSize == size && exe->Record(exe->fileSize - 1, 1).Valid() &&
+          !exe->Record(exe->fileSize, 0).Valid());
   Require(gvde::FindPEHeader(exe->fileSize, data) == exe->headerOffset);
 
   for (const std::uint32_t va : SectionBounds(*exe)) CheckAddress(*exe, va, true);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "image/item_images.h"
 #include "image/cel_frames_internal.h"
+#include "image/item_images.h"
 #include "image/sprites.h"
 #include "testkit/demo_pictures.h"
 

@@ -129,7 +129,8 @@ bool ReadSections(std::vector<std::uint8_t>& image, std::uint32_t tableOffset, c
     s.pointerToRawData = entry.U32(section::kPointerToRawData);
     const std::uint32_t virtualSize = entry.U32(section::kVirtualSize);
     const std::uint32_t rawSize = entry.U32(section::kSizeOfRawData);
-    if (rawSize == 0 && (virtualSize == 0 || (entry.U32(section::kCharacteristics) & kUninitialisedData) == 0)) {
+    if (rawSize == 0 &&
+        (virtualSize == 0 || (entry.U32(section::kCharacteristics) & kUninitialisedData) == 0)) {
       return false;
     }
     s.sizeOfRawData = RoundUp(rawSize, h.fileAlignment);

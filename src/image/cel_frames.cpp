@@ -25,7 +25,8 @@ std::uint32_t RunPixels(std::uint8_t b) { return IsTransparent(b) ? 0x100U - b :
 bool IsBreak(std::span<const std::uint8_t> runs, std::size_t position) {
   const std::uint8_t b = runs[position];
   const std::uint32_t n = RunPixels(b);
-  if (IsTransparent(b)) return n < kFullTransparent && position + 1 < runs.size() && IsTransparent(runs[position + 1]);
+  if (IsTransparent(b))
+    return n < kFullTransparent && position + 1 < runs.size() && IsTransparent(runs[position + 1]);
   const std::size_t next = position + n + 1;
   return n < kFullLiteral && next < runs.size() && IsLiteral(runs[next]);
 }
@@ -139,7 +140,8 @@ bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint
     if (out + n > pixels.size()) return false;
     if (IsLiteral(b)) {
       if (position + 1 + n > runs.size()) return false;
-      std::copy_n(runs.begin() + static_cast<std::ptrdiff_t>(position + 1), n, pixels.begin() + static_cast<std::ptrdiff_t>(out));
+      std::copy_n(runs.begin() + static_cast<std::ptrdiff_t>(position + 1), n,
+                  pixels.begin() + static_cast<std::ptrdiff_t>(out));
     }
     out += n;  // transparent pixels are already 255
     position += RunBytes(b);

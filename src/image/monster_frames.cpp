@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <limits>
 #include <exception>
+#include <limits>
 
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
@@ -103,7 +103,8 @@ bool CountPixels(std::span<const std::uint8_t> runs, std::uint64_t& count) {
 }
 
 // Decoding pass over runs that the counting pass accepted; `pixels` has exactly their size.
-void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table, std::vector<std::uint8_t>& pixels) {
+void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table,
+                std::vector<std::uint8_t>& pixels) {
   std::size_t out = 0;
   std::size_t position = 0;
   // Whole runs at a time rather than a test of the run kind per pixel.
@@ -140,7 +141,8 @@ bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spr
   std::vector<std::uint8_t> file;
   const std::int32_t extracted = files.ExtractFile(file, fileName);
   if (extracted <= 0) return false;
-  const std::span<const std::uint8_t> whole(file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
+  const std::span<const std::uint8_t> whole(
+      file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
 
   std::size_t dataBegin = 0;
   std::size_t dataEnd = 0;

@@ -21,8 +21,8 @@ constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0
 // Width, height, bit depth 8, colour type 3 (indexed), compression, filter and interlace 0.
 constexpr std::size_t kIhdrBytes = 13;
 // Everything before the image data: signature, IHDR, PLTE and tRNS.
-constexpr std::size_t kHeadBytes = sizeof kSignature + kChunkOverhead + kIhdrBytes + kChunkOverhead +
-                                   kPaletteBytes + kChunkOverhead + 1;
+constexpr std::size_t kHeadBytes =
+    sizeof kSignature + kChunkOverhead + kIhdrBytes + kChunkOverhead + kPaletteBytes + kChunkOverhead + 1;
 // tRNS: palette index 0 fully transparent, every other index opaque.
 constexpr std::uint8_t kTransparency[1] = {0};
 

@@ -27,7 +27,9 @@ class ByteReader {
   }
 
   // Little-endian reads; a field that does not lie wholly inside reads as 0.
-  std::uint8_t U8(std::uint64_t offset) const { return Has(offset, 1) ? data_[static_cast<std::size_t>(offset)] : 0; }
+  std::uint8_t U8(std::uint64_t offset) const {
+    return Has(offset, 1) ? data_[static_cast<std::size_t>(offset)] : 0;
+  }
   std::uint16_t U16(std::uint64_t offset) const { return static_cast<std::uint16_t>(Read(offset, 2)); }
   std::uint32_t U32(std::uint64_t offset) const { return static_cast<std::uint32_t>(Read(offset, 4)); }
   std::uint64_t U64(std::uint64_t offset) const { return Read(offset, 8); }

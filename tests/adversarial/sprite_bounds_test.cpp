@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "image/cel_frames_internal.h"
 #include "image/item_images.h"
 #include "image/png_writer.h"
-#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
 #include "mini_game.h"
 #include "testkit/sprite_encoders.h"

@@ -27,7 +27,9 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t offset) 
 
 class ExecutableTest : public ::testing::Test {
  protected:
-  std::unique_ptr<executable> Load(const std::vector<std::uint8_t>& bytes) { return executable::FromBytes(bytes); }
+  std::unique_ptr<executable> Load(const std::vector<std::uint8_t>& bytes) {
+    return executable::FromBytes(bytes);
+  }
 
   std::string WriteFile(const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir_.File("GV.exe");
