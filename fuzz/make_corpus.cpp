@@ -47,7 +47,7 @@ void SaveText(const std::string& target, const std::string& name, const std::str
 }
 
 Bytes ReadFile(const std::string& path) {
-  std::optional<Bytes> bytes = gvde::ReadWholeFile(path);
+  std::optional<Bytes> bytes = gvde::ReadWholeFile(path, gvde::kMaxExecutableFileSize);
   if (!bytes) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
     ++failures;

@@ -11,6 +11,7 @@
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
 #include "fuzz_support.h"
+#include "game/executable.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 #include "testkit/demo_game.h"
@@ -44,7 +45,7 @@ const Demo& DemoGame() {
     d.gameDir = root + "/game/";
     d.outputDir = root + "/site/";
     Require(gvde::MakeDirectory(d.outputDir));
-    const std::optional<std::vector<std::uint8_t>> exe = gvde::ReadWholeFile(d.gameDir + "GV.exe");
+    const std::optional<std::vector<std::uint8_t>> exe = gvde::ReadWholeFile(d.gameDir + "GV.exe", gvde::kMaxExecutableFileSize);
     Require(exe && exe->size() >= 4);
     d.exe = *exe;
     gvde::InitEffectFormatters();

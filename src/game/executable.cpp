@@ -205,7 +205,7 @@ std::unique_ptr<executable> executable::Create(const std::string& fileName) {
 
   std::optional<std::vector<std::uint8_t>> bytes;
   try {
-    bytes = ReadWholeFile(fileName);
+    bytes = ReadWholeFile(fileName, kMaxExecutableFileSize);
   } catch (const std::bad_alloc&) {
     exe->status = kExeNoMemory;
     return exe;
@@ -300,6 +300,7 @@ TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t re
   if (recordSize == 0) return walk;  // a table of empty records would never end
   for (std::uint64_t offset = start; offset <= std::numeric_limits<std::uint32_t>::max();
        offset += recordSize) {
+    if (walk.records.size() == kMaxTableRecords) break;
     const RecordView record = exe.Record(static_cast<std::uint32_t>(offset), recordSize);
     if (!record.Valid()) break;
     if (record.U32(markerOffset) == markerValue) {

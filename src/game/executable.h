@@ -32,9 +32,16 @@ struct SectionHeader {
   std::uint32_t pointerToRawData = 0;
 };
 
+// GV.exe files above this size are refused before anything is read (a real one is a few MiB).
+constexpr std::uint64_t kMaxExecutableFileSize = 64u << 20;
+
+// Table walks end after this many records, as at a record that does not fit in the file.
+constexpr std::uint32_t kMaxTableRecords = 65536;
+
 class executable {
  public:
-  // Reads the file and loads it as FromBytes does. Always returns an object; `status` tells
+  // Reads the file and loads it as FromBytes does; a file that cannot be read or is larger
+  // than kMaxExecutableFileSize gives status 1. Always returns an object; `status` tells
   // whether it is usable (0).
   static std::unique_ptr<executable> Create(const std::string& fileName);
   // Loads a copy of the bytes of a GV.exe file held in memory.
@@ -77,7 +84,7 @@ struct TableWalk {
 };
 
 // Walks records of `recordSize` bytes from file offset `start` until one whose 32-bit
-// field at `markerOffset` equals `markerValue`.
+// field at `markerOffset` equals `markerValue`, for at most kMaxTableRecords records.
 TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t recordSize,
                     std::uint32_t markerOffset, std::uint32_t markerValue);
 

@@ -97,7 +97,7 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 bool INIToRead::Load(const std::string& fileName) {
   Clear();
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName);
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName, kMaxIniFileSize);
   if (!bytes) return Fail("Cannot read INI file");
   return LoadText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -192,6 +193,14 @@ TEST_F(ExecutableTest, FilesThatCannotBeRead) {
   EXPECT_EQ(executable::Create(dir_.File("missing.exe"))->status, kExeCannotOpen);
   EXPECT_EQ(executable::Create(dir_.path())->status, kExeCannotOpen);
   EXPECT_EQ(executable::Create(WriteFile({}))->status, kExeTruncated);
+  // Larger than any GV.exe: refused from its size, before anything is read.
+  const std::string sparse = WriteFile(TwoSections().Build());
+  std::filesystem::resize_file(sparse, kMaxExecutableFileSize + 1);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeCannotOpen);
+  std::filesystem::resize_file(sparse, std::uintmax_t{3} << 30);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeCannotOpen);
+  std::filesystem::resize_file(sparse, kMaxExecutableFileSize);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeOk);
   EXPECT_EQ(Load({})->status, kExeTruncated);
   std::vector<std::uint8_t> short63(63, 0);
   short63[0] = 'M';
@@ -374,6 +383,25 @@ TEST_F(ExecutableTest, WalkTableRunningOffTheEndOfTheFile) {
   EXPECT_EQ(walk.records[1].U32(0), 2u);
   EXPECT_EQ(walk.terminatorOffset, std::nullopt);
   EXPECT_EQ(WalkTable(*exe, 0xFFFFFFF8, 8, 4, 0).terminatorOffset, std::nullopt);
+}
+
+TEST_F(ExecutableTest, WalkTableEndsAfterTheLargestRecordCount) {
+  PeBuilder pe;
+  const std::uint32_t table = pe.NextVA();
+  for (std::uint32_t i = 0; i < kMaxTableRecords; ++i) pe.AddData(Entry(i, 0));
+  pe.AddData(Entry(0, 0xFFFFFFFF));
+  const auto exe = Load(pe.Build());
+  ASSERT_EQ(exe->status, kExeOk);
+  const std::uint32_t start = *exe->VAToPointer(table);
+  // The record after the last one allowed is not looked at, terminator or not.
+  const TableWalk full = WalkTable(*exe, start, 8, 4, 0xFFFFFFFF);
+  ASSERT_EQ(full.records.size(), kMaxTableRecords);
+  EXPECT_EQ(full.records.back().U32(0), kMaxTableRecords - 1);
+  EXPECT_EQ(full.terminatorOffset, std::nullopt);
+  // One record fewer: the terminator is found.
+  const TableWalk shorter = WalkTable(*exe, start + 8, 8, 4, 0xFFFFFFFF);
+  EXPECT_EQ(shorter.records.size(), kMaxTableRecords - 1);
+  EXPECT_EQ(shorter.terminatorOffset, start + 8 * kMaxTableRecords);
 }
 
 TEST_F(ExecutableTest, LinkerStyleImage) {

@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
-Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or(Bytes{}); }
+Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path, 1u << 20).value_or(Bytes{}); }
 
 std::uint32_t BigEndianAt(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
