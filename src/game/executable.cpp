@@ -268,7 +268,11 @@ std::optional<std::uint32_t> executable::VAToPointer(std::uint32_t va) const {
     const std::int64_t start = std::int64_t{imageBase_} + Signed32(s.virtualAddress);
     const std::int64_t end = start + s.virtualSize;
     if (start <= va && va < end) {
-      const std::uint64_t offset = s.pointerToRawData + static_cast<std::uint64_t>(va - start);
+      const auto inSection = static_cast<std::uint64_t>(va - start);
+      // The part of a section at or past its rounded raw size has no bytes in the file: it
+      // reads as the bytes past the end of the file do.
+      if (inSection >= s.sizeOfRawData) return std::nullopt;
+      const std::uint64_t offset = s.pointerToRawData + inSection;
       if (offset >= image_.size()) return std::nullopt;
       return static_cast<std::uint32_t>(offset);
     }

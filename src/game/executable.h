@@ -51,8 +51,9 @@ class executable {
   std::uint32_t fileSize = 0;
   std::uint32_t headerOffset = 0;
 
-  // File offset of the byte that `va` names: nullopt when no section covers `va`, or when
-  // the translated position lies outside the file (such bytes give no data).
+  // File offset of the byte that `va` names: nullopt when no section covers `va`, when `va`
+  // lies past the section's rounded raw size, or when the translated position lies outside
+  // the file (such bytes give no data).
   std::optional<std::uint32_t> VAToPointer(std::uint32_t va) const;
 
   // The zero-terminated text at `va`, ending at the first zero byte or at the end of the

@@ -152,7 +152,8 @@ TEST(TableEnds, AStringAtTheLastByteOfASectionGoesOnIntoTheNextSectionsBytes) {
 }
 
 // Section 0's raw data ends at a file block; its virtual size goes two pages further. The
-// tail's addresses translate to the file bytes after the raw data: the next section's.
+// tail has no bytes in the file: its addresses give no data, although the file goes on with
+// the next section's bytes.
 class SectionTail : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -193,17 +194,25 @@ class SectionTail : public ::testing::Test {
   std::uint32_t tailStart_ = 0;
 };
 
-TEST_F(SectionTail, NamesAndTableStartsInTheTailReadTheFollowingFileBytes) {
+TEST_F(SectionTail, NamesTitleAndTableStartsInTheTailGiveNoData) {
   AddNextSection();
-  const TableAddresses& a = game_.configuration.addresses;
-  game_.pe.PatchU32(a.AffixTable, tailStart_ + 3);  // prefix 0 named "Tail"
-  game_.configuration.addresses.ItemTable = tailStart_ + 0x10;
+  TableAddresses& a = game_.configuration.addresses;
+  game_.pe.PatchU32(a.AffixTable, tailStart_ + 3);            // the file offset of "Tail"
+  game_.pe.PatchU32(a.AffixTable + 48, NextSectionVa() + 3);  // "Tail" by its own address
+  a.Title = tailStart_ + 3;
 
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
-  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: Tail, "));
+  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
+  EXPECT_TRUE(StartsWith(game_.Page("p1.htm"), kHead + "<h3>1: Tail, "));
+  EXPECT_NE(ReadAll(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
+            std::string::npos);
+
+  a.ItemTable = tailStart_ + 0x10;
+  EXPECT_TRUE(EndedWithError(game_.Run(), "Incorrect addresses"));
+  a.ItemTable = NextSectionVa() + 0x10;
+  ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(StartsWith(game_.Page("i0.htm"), kHead + "<h3>0: Tail Axe, "));
-  EXPECT_FALSE(game_.Has("i1.htm"));
 }
 
 TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
@@ -222,7 +231,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   EXPECT_TRUE(EndedWithError(game_.Run(), "Incorrect addresses"));
 }
 
-TEST_F(SectionTail, ASectionWithoutRawDataTranslatesFromFileOffsetZero) {
+TEST_F(SectionTail, ASectionWithoutRawDataGivesNoData) {
   AddNextSection();
   PeSection bss;
   bss.name = ".bss";
@@ -230,10 +239,10 @@ TEST_F(SectionTail, ASectionWithoutRawDataTranslatesFromFileOffsetZero) {
   bss.virtualSize = 0x1000;
   game_.pe.sections.push_back(bss);
   const std::uint32_t bssVa = game_.pe.imageBase + game_.pe.Layout().at(2).virtualAddress;
-  game_.pe.PatchU32(game_.configuration.addresses.AffixTable, bssVa);  // the file's "MZ"
+  game_.pe.PatchU32(game_.configuration.addresses.AffixTable, bssVa);  // not the file's "MZ"
 
   ASSERT_TRUE(EndedDone(game_.Run()));
-  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: MZ, "));
+  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
 }
 
 }  // namespace

@@ -260,8 +260,9 @@ TEST_F(ExecutableTest, TranslatesThroughTheSectionTable) {
   EXPECT_EQ(exe->VAToPointer(0x401005), 0x205u);
   EXPECT_EQ(exe->VAToPointer(0x402000),
             0x400u);  // start + rounded size: the next section
+  EXPECT_EQ(exe->VAToPointer(0x4011FF), 0x3FFu);  // last byte of the rounded raw data
   EXPECT_EQ(exe->VAToPointer(0x401200),
-            0x400u);                              // tail past raw data lands on the next bytes
+            std::nullopt);                        // the section's part without bytes in the file
   EXPECT_EQ(exe->VAToPointer(0x4021FF), 0x5FFu);  // last byte of the file
   EXPECT_EQ(exe->VAToPointer(0x402200),
             std::nullopt);  // in the section, past the file
@@ -434,15 +435,16 @@ TEST_F(ExecutableTest, LinkerStyleImage) {
   EXPECT_EQ(exe->fileSize, 0x2000u);
   EXPECT_EQ(exe->VAToPointer(0x401000), 0x400u);
   EXPECT_EQ(exe->ReadString(0x403010), "Grimveil");
-  EXPECT_EQ(exe->VAToPointer(0x4037FF),
-            0x1FFFu);  // rounded .rdata tail, last byte of the file
-  EXPECT_EQ(exe->VAToPointer(0x403800), std::nullopt);
+  // Addresses at or past a section's rounded raw size have no bytes in the file, even where
+  // the position they would give lies inside it.
+  EXPECT_EQ(exe->VAToPointer(0x4033FF), 0x1BFFu);  // last byte of the rounded .rdata raw data
+  EXPECT_EQ(exe->VAToPointer(0x403400), std::nullopt);
+  EXPECT_EQ(exe->VAToPointer(0x4037FF), std::nullopt);
   EXPECT_EQ(exe->VAToPointer(0x404010), 0x1C10u);
-  EXPECT_EQ(exe->VAToPointer(0x404200),
-            0x1E00u);  // .data tail reads on into the file
-  EXPECT_EQ(exe->VAToPointer(0x404400), std::nullopt);
-  EXPECT_EQ(exe->VAToPointer(0x407000),
-            0u);  // .bss has no raw data: its pointer is 0
+  EXPECT_EQ(exe->VAToPointer(0x404200), std::nullopt);  // .data tail
+  EXPECT_EQ(exe->TranslateString(0x404200), std::nullopt);
+  EXPECT_EQ(exe->VAToPointer(0x407000), std::nullopt);  // .bss has no raw data at all
+  EXPECT_EQ(exe->ReadString(0x407000), "<NO STRING>");
   EXPECT_EQ(exe->VAToPointer(0x408000), 0x1E00u);
   EXPECT_EQ(exe->VAToPointer(0x409000), std::nullopt);
 }
