@@ -1,6 +1,7 @@
 #include "ini/ini_to_read.h"
 
 #include <optional>
+#include <unordered_set>
 
 #include "platform/file_system.h"
 
@@ -136,18 +137,18 @@ bool INIToRead::CheckLines(const std::vector<std::string_view>& lines) {
   return true;
 }
 
-// Second pass: stores entries and groups in file order and rejects repeated names.
+// Second pass: stores entries and groups in file order and rejects repeated names. The names
+// seen so far are kept in hash sets (of views into `lines`), so the checks stay linear.
 bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
   currentGroup_ = groupCount_;
   std::size_t k = 0;
+  std::unordered_set<std::string_view> entriesOfGroup;  // of the current group, or ungrouped
+  std::unordered_set<std::string_view> groups;
   for (const std::string_view line : lines) {
     const ParsedLine parsed = ParseLine(line, valueComments_);
     if (parsed.kind == LineKind::kEntry) {
       const bool grouped = currentGroup_ != groupCount_;
-      const std::size_t first = grouped ? groupFirstEntry_[currentGroup_] : 0;
-      for (std::size_t i = first; i < k; ++i) {
-        if (entryNames_[i] == parsed.name) return Fail("Repeating entry name");
-      }
+      if (!entriesOfGroup.insert(parsed.name).second) return Fail("Repeating entry name");
       entryNames_[k] = std::string(parsed.name);
       entryValues_[k] = std::string(parsed.value);
       ++k;
@@ -161,9 +162,8 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
       groupEntryCount_[currentGroup_] = 0;
       groupFirstEntry_[currentGroup_] = k;
       groupNames_[currentGroup_] = std::string(parsed.name);
-      for (std::size_t i = 0; i < currentGroup_; ++i) {
-        if (groupNames_[i] == parsed.name) return Fail("Repeating group name");
-      }
+      entriesOfGroup.clear();
+      if (!groups.insert(parsed.name).second) return Fail("Repeating group name");
     }
   }
   return true;
