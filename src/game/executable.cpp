@@ -1,5 +1,7 @@
 #include "game/executable.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <new>
 
@@ -142,27 +144,18 @@ bool ReadSections(std::vector<std::uint8_t>& image, std::uint32_t tableOffset, c
   return true;
 }
 
-template <typename T>
-bool RangesOverlap(T startA, T endA, T startB, T endB) {
-  return !(endA <= startB || endB <= startA);
-}
-
+// Virtual ranges are compared as signed 32-bit values and file ranges as unsigned ones; both
+// ends are formed in 32 bits, with the rounded sizes.
 bool SectionsOverlap(const std::vector<SectionHeader>& sections) {
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    const SectionHeader& a = sections[i];
-    for (std::size_t j = 0; j < i; ++j) {
-      const SectionHeader& b = sections[j];
-      if (RangesOverlap(Signed32(a.virtualAddress), Signed32(a.virtualAddress + a.virtualSize),
-                        Signed32(b.virtualAddress), Signed32(b.virtualAddress + b.virtualSize))) {
-        return true;
-      }
-      if (RangesOverlap(a.pointerToRawData, a.pointerToRawData + a.sizeOfRawData, b.pointerToRawData,
-                        b.pointerToRawData + b.sizeOfRawData)) {
-        return true;
-      }
-    }
+  std::vector<SectionRange> virtualRanges;
+  std::vector<SectionRange> fileRanges;
+  virtualRanges.reserve(sections.size());
+  fileRanges.reserve(sections.size());
+  for (const SectionHeader& s : sections) {
+    virtualRanges.push_back({Signed32(s.virtualAddress), Signed32(s.virtualAddress + s.virtualSize)});
+    fileRanges.push_back({s.pointerToRawData, std::uint32_t{s.pointerToRawData + s.sizeOfRawData}});
   }
-  return false;
+  return AnyTwoOverlap(std::move(virtualRanges)) || AnyTwoOverlap(std::move(fileRanges));
 }
 
 bool SectionDataInHeaders(const std::vector<SectionHeader>& sections, std::uint32_t headerEnd) {
@@ -182,6 +175,26 @@ std::uint32_t FindPEHeader(std::uint32_t size, const std::uint8_t* bytes) {
   if (lfanew < 64 || std::uint64_t{lfanew} + kFixedHeaderBytes > size) return 0;
   if (file.U32(lfanew) != kPeSignature) return 0;
   return lfanew + 4;
+}
+
+// Ranges with start < end, sorted by start, overlap exactly when one starts before the one
+// before it ends; when none does, they are disjoint and their ends grow with their starts. A
+// range with end <= start overlaps no other such range (that would need b.start < a.end <=
+// a.start < b.end <= b.start), and overlaps a proper range exactly when the last proper range
+// that starts before its end reaches past its start.
+bool AnyTwoOverlap(std::vector<SectionRange> ranges) {
+  const auto byStart = [](const SectionRange& a, const SectionRange& b) { return a.start < b.start; };
+  const auto firstEmpty =
+      std::partition(ranges.begin(), ranges.end(), [](const SectionRange& r) { return r.start < r.end; });
+  std::sort(ranges.begin(), firstEmpty, byStart);
+  for (auto r = ranges.begin(); r != firstEmpty; ++r) {
+    if (r != ranges.begin() && r->start < std::prev(r)->end) return true;
+  }
+  for (auto empty = firstEmpty; empty != ranges.end(); ++empty) {
+    const auto after = std::lower_bound(ranges.begin(), firstEmpty, SectionRange{empty->end, 0}, byStart);
+    if (after != ranges.begin() && std::prev(after)->end > empty->start) return true;
+  }
+  return false;
 }
 
 std::uint32_t NextPowerOfTwo(std::uint32_t x) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace gvde {
 
@@ -11,5 +12,16 @@ std::uint32_t FindPEHeader(std::uint32_t size, const std::uint8_t* bytes);
 std::uint32_t NextPowerOfTwo(std::uint32_t x);
 // x rounded up to a multiple of alignment, in 32-bit arithmetic.
 std::uint32_t RoundUp(std::uint32_t x, std::uint32_t alignment);
+
+// A range [start, end) of section addresses or file offsets as the loader compares them. An
+// end at or below the start (a size of 0, or an end that wrapped round) is kept as it is.
+struct SectionRange {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+};
+
+// True when two of the ranges overlap, that is a.start < b.end and b.start < a.end, the test
+// the loader applies to every pair of sections. Sorts instead of comparing all pairs.
+bool AnyTwoOverlap(std::vector<SectionRange> ranges);
 
 }  // namespace gvde

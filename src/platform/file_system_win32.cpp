@@ -32,7 +32,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
     CloseHandle(file);
     return std::nullopt;
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,38 @@ TEST(NextPowerOfTwoTest, Values) {
       {0x80000001, 0}, {0xFFFFFFFF, 0},
   };
   for (const auto& [x, expected] : cases) EXPECT_EQ(NextPowerOfTwo(x), expected) << x;
+}
+
+// The loader's overlap test for every pair, as the sorted check must answer it.
+bool AnyPairOverlaps(const std::vector<SectionRange>& ranges) {
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (ranges[i].start < ranges[j].end && ranges[j].start < ranges[i].end) return true;
+    }
+  }
+  return false;
+}
+
+TEST(AnyTwoOverlapTest, AgreesWithComparingEveryPair) {
+  // Small coordinates, so that touching, equal, empty and reversed ranges all come up often.
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> count(0, 7);
+  std::uniform_int_distribution<std::int64_t> coordinate(-3, 12);
+  int overlapping = 0;
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::vector<SectionRange> ranges(static_cast<std::size_t>(count(random)));
+    for (SectionRange& r : ranges) r = {coordinate(random), coordinate(random)};
+    const bool expected = AnyPairOverlaps(ranges);
+    overlapping += expected ? 1 : 0;
+    ASSERT_EQ(AnyTwoOverlap(ranges), expected) << "trial " << trial;
+  }
+  EXPECT_GT(overlapping, 1000);
+  EXPECT_LT(overlapping, 19000);
+  // An empty range strictly inside another overlaps it; at its start it does not.
+  EXPECT_TRUE(AnyTwoOverlap({{0, 10}, {5, 5}}));
+  EXPECT_FALSE(AnyTwoOverlap({{0, 10}, {0, 0}}));
+  EXPECT_TRUE(AnyTwoOverlap({{0, 10}, {8, 2}}));  // a reversed range inside another
+  EXPECT_FALSE(AnyTwoOverlap({{8, 2}, {9, 1}, {5, 5}}));
 }
 
 TEST(RoundUpTest, Values) {
