@@ -253,7 +253,11 @@ void executable::Load(std::vector<std::uint8_t> bytes) {
   }
   image_ = std::move(bytes);
   fileSize = static_cast<std::uint32_t>(image_.size());
-  status = CheckImage();
+  try {
+    status = CheckImage();
+  } catch (const std::bad_alloc&) {
+    status = kExeNoMemory;  // the parsed section table could not be held
+  }
   if (status != kExeOk) {
     std::vector<std::uint8_t>().swap(image_);
     sections_.clear();
