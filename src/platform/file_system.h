@@ -17,8 +17,9 @@ char PathSeparator();
 // Longest path the platform accepts; longer paths are refused like unopenable files.
 std::size_t MaxPathLength();
 
-// Reads a whole file opened read-only. nullopt when it cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+// Reads a whole file opened read-only. nullopt when it cannot be opened or read, or when it
+// holds more than `maxSize` bytes: the size is checked before anything is read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize);
 
 bool IsDirectory(const std::string& path);
 

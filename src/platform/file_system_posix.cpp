@@ -14,17 +14,19 @@ char PathSeparator() { return '/'; }
 
 std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
   if (path.empty() || path.size() > MaxPathLength()) return std::nullopt;
   // Non-blocking, so that a named pipe without a writer is refused below instead of waiting.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      static_cast<std::uint64_t>(st.st_size) > maxSize) {
     ::close(fd);
     return std::nullopt;
   }
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
   std::uint8_t chunk[65536];
   for (;;) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -35,6 +37,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     }
     if (n == 0) break;
     bytes.insert(bytes.end(), chunk, chunk + n);
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() > maxSize) {
+      ::close(fd);
+      return std::nullopt;
+    }
   }
   ::close(fd);
   return bytes;

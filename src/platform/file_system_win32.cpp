@@ -23,13 +23,20 @@ char PathSeparator() { return '\\'; }
 
 std::size_t MaxPathLength() { return MAX_PATH - 1; }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
   if (!UsablePath(path)) return std::nullopt;
   // A directory cannot be opened without backup semantics, so it fails here like a missing file.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size.QuadPart));
   std::vector<std::uint8_t> chunk(kChunkSize);
   bool ok = true;
   for (;;) {
@@ -40,6 +47,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     }
     if (got == 0) break;
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() > maxSize) {
+      ok = false;
+      break;
+    }
   }
   CloseHandle(file);
   if (!ok) return std::nullopt;
