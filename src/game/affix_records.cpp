@@ -57,10 +57,10 @@ std::optional<std::uint32_t> ReadRun(const executable& exe, std::uint32_t start,
 
 PreparedAffixes PrepareAffixTable(const executable& exe, std::uint32_t start) {
   PreparedAffixes out;
-  const std::optional<std::uint32_t> prefixEnd = ReadRun(exe, start, out.prefixes, out.MaxAffixLevel);
+  const std::optional<std::uint32_t> prefixEnd = ReadRun(exe, start, out.prefixes, out.maxAffixLevel);
   // Without a terminator the prefix run ended at the end of the file: no suffixes follow.
   if (prefixEnd && *prefixEnd <= UINT32_MAX - kAffixRecordSize) {
-    ReadRun(exe, *prefixEnd + kAffixRecordSize, out.suffixes, out.MaxAffixLevel);
+    ReadRun(exe, *prefixEnd + kAffixRecordSize, out.suffixes, out.maxAffixLevel);
   }
   return out;
 }

@@ -102,7 +102,7 @@ PreparedItems PrepareItemTable(const executable& exe, std::uint32_t start) {
   prepared.records.reserve(walk.records.size());
   for (const RecordView& view : walk.records) {
     ItemRecord item = DecodeItem(exe, view);
-    prepared.MaxItemLevel = std::max(prepared.MaxItemLevel, item.level);
+    prepared.maxItemLevel = std::max(prepared.maxItemLevel, item.level);
     prepared.records.push_back(std::move(item));
   }
   return prepared;
@@ -114,8 +114,8 @@ PreparedUniques PrepareUniqueTable(const executable& exe, std::uint32_t start) {
   prepared.records.reserve(walk.records.size());
   for (const RecordView& view : walk.records) {
     UniqueRecord unique = DecodeUnique(exe, view);
-    prepared.MaxUniqueLevel = std::max<std::uint32_t>(prepared.MaxUniqueLevel, unique.level);
-    prepared.MaxUniqueId = std::max<std::uint32_t>(prepared.MaxUniqueId, unique.uniqueId);
+    prepared.maxUniqueLevel = std::max<std::uint32_t>(prepared.maxUniqueLevel, unique.level);
+    prepared.maxUniqueId = std::max<std::uint32_t>(prepared.maxUniqueId, unique.uniqueId);
     prepared.records.push_back(std::move(unique));
   }
   return prepared;

@@ -137,15 +137,15 @@ void GroupByAnimation(const executable& exe, PreparedMonsters& out) {
   std::unordered_map<std::uint32_t, std::uint32_t> groupOfAddress;
   groupOfAddress.reserve(out.monsters.size());
   for (MonsterRecord& m : out.monsters) {
-    const auto next = static_cast<std::uint32_t>(out.AnimationGroups.size());
+    const auto next = static_cast<std::uint32_t>(out.animationGroups.size());
     const auto [it, isNew] = groupOfAddress.try_emplace(m.animationFileAddress, next);
     if (isNew) {
-      out.AnimationGroups.push_back(
+      out.animationGroups.push_back(
           {exe.TranslateString(m.animationFileAddress).value_or(std::string()), m.name});
     }
     m.animationGroup = it->second;
   }
-  out.AnimationGroupCount = static_cast<std::uint32_t>(out.AnimationGroups.size());
+  out.animationGroupCount = static_cast<std::uint32_t>(out.animationGroups.size());
 }
 
 }  // namespace
@@ -158,11 +158,11 @@ PreparedMonsters PrepareMonsterTables(const executable& exe, std::uint32_t monst
   out.monsters.reserve(monsterWalk.records.size());
   for (const RecordView& view : monsterWalk.records) {
     MonsterRecord m = DecodeMonster(exe, view);
-    out.MaxDungeonLevel = std::max(out.MaxDungeonLevel, m.LastDungeonLevel());
-    out.MaxMonsterLevel = std::max<std::uint32_t>(out.MaxMonsterLevel, m.monsterLevel);
+    out.maxDungeonLevel = std::max(out.maxDungeonLevel, m.LastDungeonLevel());
+    out.maxMonsterLevel = std::max<std::uint32_t>(out.maxMonsterLevel, m.monsterLevel);
     out.monsters.push_back(std::move(m));
   }
-  out.MonsterCount = static_cast<std::uint32_t>(out.monsters.size());
+  out.monsterCount = static_cast<std::uint32_t>(out.monsters.size());
 
   GroupByAnimation(exe, out);
 
@@ -170,7 +170,7 @@ PreparedMonsters PrepareMonsterTables(const executable& exe, std::uint32_t monst
   out.bosses.reserve(bossWalk.records.size());
   for (const RecordView& view : bossWalk.records) {
     BossRecord b = DecodeBoss(exe, view);
-    out.MaxDungeonLevel = std::max<std::uint32_t>(out.MaxDungeonLevel, b.dungeonLevel);
+    out.maxDungeonLevel = std::max<std::uint32_t>(out.maxDungeonLevel, b.dungeonLevel);
     out.bosses.push_back(std::move(b));
   }
   return out;
