@@ -8,7 +8,8 @@
 namespace gvde {
 
 std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
-                              std::uint32_t firstNumber, std::span<const std::uint8_t> file) {
+                              std::uint32_t firstNumber, std::span<const std::uint8_t> file,
+                              std::vector<std::uint32_t>* written) {
   if (file.size() < 4) return 0;  // too short to hold a frame count: no frames
   const std::uint32_t frameCount = static_cast<std::uint32_t>(file[0]) | static_cast<std::uint32_t>(file[1]) << 8 |
                                    static_cast<std::uint32_t>(file[2]) << 16 |
@@ -23,7 +24,8 @@ std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::ui
     std::uint32_t height = 0;
     if (!DecodeCelFrame(pixels, file, frame, width, height)) continue;
     const std::uint32_t number = firstNumber + (frame - firstFrame);
-    png.WritePng(width, height, prefix + NumToStr(number) + ".png", pixels);
+    const bool wrote = png.WritePng(width, height, prefix + NumToStr(number) + ".png", pixels);
+    if (wrote && written != nullptr) written->push_back(number);
   }
   return frameCount - firstFrame;
 }

@@ -66,6 +66,7 @@ Step WriteBossPicture(Run& run, std::uint32_t b) {
       WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
                         boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
                         run.folder.DataFile("b" + NumToStr(b) + ".png"));
+  if (written) run.writtenPictures.push_back("data/b" + NumToStr(b) + ".png");
   if (written || !run.host.AskExit(PictureQuestion("boss", b))) return Step::Next();
   return Step::Stop();
 }

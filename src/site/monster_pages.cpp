@@ -79,6 +79,7 @@ Step WriteMonsterPicture(Run& run, std::uint32_t n) {
                                                              m.EffectiveColorTranslation(), std::nullopt,
                                                              static_cast<std::uint32_t>(m.animationSize),
                                                              run.folder.DataFile("m" + NumToStr(n) + ".png"));
+  if (written) run.writtenPictures.push_back("data/m" + NumToStr(n) + ".png");
   if (written || !run.host.AskExit(PictureQuestion("monster", n))) return Step::Next();
   return Step::Stop();
 }
