@@ -11,18 +11,8 @@ namespace gvde {
 
 namespace {
 
-Json OptionalText(const std::optional<std::string>& text) {
-  return text ? RecordContext::Text(*text) : Json(nullptr);
-}
-
 Json ItemPictureFile(const RecordContext& context, std::int32_t picture) {
   return context.PictureFile("data/i" + NumToStr(picture) + ".png");
-}
-
-Json NumberList(const std::vector<std::uint32_t>& numbers) {
-  Json list = Json::array();
-  for (const std::uint32_t n : numbers) list.push_back(n);
-  return list;
 }
 
 // The used entries, in order; the picture entry (code 44) is not shown as an effect: no text.
@@ -81,7 +71,7 @@ Json ItemObject(const RecordContext& context, std::uint32_t number) {
                                                                    static_cast<std::uint32_t>(item.spell)));
   o["consumed"] = item.consumed;
   o["price"] = item.price;
-  o["uniques"] = NumberList(game.uniquesById[item.uniqueId]);
+  o["uniques"] = NumberArray(game.uniquesById[item.uniqueId]);
   o["picture"] = item.picture;
   o["pictureFile"] = ItemPictureFile(context, item.picture);
   return o;

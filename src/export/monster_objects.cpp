@@ -15,16 +15,6 @@ Json ResistanceNames(std::uint16_t flags) {
   return names;
 }
 
-Json NumberArray(const auto& numbers) {
-  Json list = Json::array();
-  for (const auto n : numbers) list.push_back(n);
-  return list;
-}
-
-Json OptionalText(const std::optional<std::string>& text) {
-  return text ? RecordContext::Text(*text) : Json(nullptr);
-}
-
 }  // namespace
 
 Json MonsterObject(const RecordContext& context, std::uint32_t number) {

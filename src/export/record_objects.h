@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -27,6 +28,16 @@ struct RecordContext {
   // The picture's name when the run wrote it, else null.
   Json PictureFile(std::string_view name) const;
 };
+
+// Game text as a UTF-8 string, or null when it is absent.
+Json OptionalText(const std::optional<std::string>& text);
+
+template <typename Numbers>
+Json NumberArray(const Numbers& numbers) {
+  Json list = Json::array();
+  for (const auto n : numbers) list.push_back(n);
+  return list;
+}
 
 Json ItemObject(const RecordContext& context, std::uint32_t number);
 Json UniqueObject(const RecordContext& context, std::uint32_t number);

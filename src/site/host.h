@@ -18,11 +18,7 @@ class Host {
   virtual void ShowDone() = 0;
   // How far the run is: `done` of `total` records of a stage ("Monsters"), or a stage without
   // a count (total 0). Front ends without a progress display ignore it.
-  virtual void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) {
-    static_cast<void>(stage);
-    static_cast<void>(done);
-    static_cast<void>(total);
-  }
+  virtual void ShowProgress(std::string_view /*stage*/, std::uint32_t /*done*/, std::uint32_t /*total*/) {}
 };
 
 }  // namespace gvde

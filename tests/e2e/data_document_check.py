@@ -63,6 +63,13 @@ def main():
         jsonschema.Draft7Validator.check_schema(schema)
         jsonschema.Draft7Validator(schema).validate(document)
 
+        # Keys in the order the schema lists them.
+        assert list(document) == list(schema["properties"])
+        definitions = schema["definitions"]
+        for key, definition in (("items", "item"), ("uniques", "unique"), ("monsters", "monster"),
+                                ("bosses", "boss"), ("prefixes", "affix"), ("suffixes", "affix")):
+            assert list(document[key][0]) == list(definitions[definition]["properties"]), key
+
         data_dir = os.path.join(root, "site", "data")
         for key, letter in CATEGORIES:
             records = [(r["number"], r["name"]) for r in document[key]]
