@@ -25,10 +25,12 @@ Json Document(const RecordContext& context) {
   document["version"] = 1;
   document["title"] = RecordContext::Text(game.Image().ReadString(context.sources.titleAddress));
   document["items"] = RecordArray(game.items.size(), [&](std::uint32_t n) { return ItemObject(context, n); });
-  document["uniques"] = RecordArray(game.uniques.size(), [&](std::uint32_t n) { return UniqueObject(context, n); });
+  document["uniques"] =
+      RecordArray(game.uniques.size(), [&](std::uint32_t n) { return UniqueObject(context, n); });
   document["monsters"] =
       RecordArray(game.monsters.size(), [&](std::uint32_t n) { return MonsterObject(context, n); });
-  document["bosses"] = RecordArray(game.bosses.size(), [&](std::uint32_t n) { return BossObject(context, n); });
+  document["bosses"] =
+      RecordArray(game.bosses.size(), [&](std::uint32_t n) { return BossObject(context, n); });
   for (const AffixKind kind : {AffixKind::Prefix, AffixKind::Suffix}) {
     document[kind == AffixKind::Prefix ? "prefixes" : "suffixes"] = RecordArray(
         game.Affixes(kind).size(), [&](std::uint32_t n) { return AffixObject(context, kind, n); });

@@ -3,12 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "export/data_document.h"
 #include "game/game_data.h"

@@ -33,7 +33,9 @@ std::vector<Resistance> ResistancesOf(std::uint16_t flags) {
   return set;
 }
 
-bool SameResistances(std::uint16_t a, std::uint16_t b) { return (a & kResistanceBits) == (b & kResistanceBits); }
+bool SameResistances(std::uint16_t a, std::uint16_t b) {
+  return (a & kResistanceBits) == (b & kResistanceBits);
+}
 
 bool HasReferenceMonster(std::uint32_t b, const BossRecord& boss) {
   return boss.packTrigger == 1 && b != 1 && boss.packValue != boss.baseMonster;
@@ -75,7 +77,9 @@ std::string RequirementsText(const ItemRecord& item) {
   return text;
 }
 
-std::uint32_t SellingPrice(const UniqueRecord& unique) { return static_cast<std::uint32_t>(unique.price) >> 5; }
+std::uint32_t SellingPrice(const UniqueRecord& unique) {
+  return static_cast<std::uint32_t>(unique.price) >> 5;
+}
 
 std::vector<std::uint32_t> AffixItemClasses(const AffixRecord& affix) {
   std::vector<std::uint32_t> classes;

@@ -16,7 +16,6 @@ namespace gvde {
 
 namespace {
 
-
 std::string_view LetterOf(AffixKind kind) { return kind == AffixKind::Prefix ? "p" : "s"; }
 std::string_view TitleOf(AffixKind kind) { return kind == AffixKind::Prefix ? "Prefixes" : "Suffixes"; }
 
@@ -75,7 +74,8 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
   page << "</p><p>Price: " << affix.minPrice;
   if (affix.maxPrice != affix.minPrice) page << "-" << affix.maxPrice;
   page << "</p><p>Multiplier: " << affix.priceMultiplier << "</p>";
-  if (const std::string_view group = AffixGroupName(affix.group); !group.empty()) page << "<p>" << group << "</p>";
+  const std::string_view group = AffixGroupName(affix.group);
+  if (!group.empty()) page << "<p>" << group << "</p>";
   if (affix.inShops == 0) page << "<p>Cursed (cannot appear in the shops)</p>";
   page << "</body></html>";
 }

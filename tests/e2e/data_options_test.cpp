@@ -15,9 +15,13 @@ namespace {
 
 class DataOptions : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(demogame::WriteDemoGame(dir_.path(), demogame::DemoOptions{}, nullptr)); }
+  void SetUp() override {
+    ASSERT_TRUE(demogame::WriteDemoGame(dir_.path(), demogame::DemoOptions{}, nullptr));
+  }
 
-  CommandResult Cli(const std::vector<std::string>& args) { return RunProgram(dir_.path(), GVDE_CLI_PATH, args); }
+  CommandResult Cli(const std::vector<std::string>& args) {
+    return RunProgram(dir_.path(), GVDE_CLI_PATH, args);
+  }
 
   TempDir dir_;
 };

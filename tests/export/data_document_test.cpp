@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <array>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ class DataDocumentTest : public ::testing::Test {
     effectNames_[11] = "Vitality";
 
     ItemRecord sword;
-    sword.name = "\xC9" "bony Blade";
+    sword.name = "\311bony Blade";  // 0xC9: E with acute accent
     sword.uniqueId = 3;
     sword.picture = 7;
     sword.reqStr = 10;
@@ -86,7 +85,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
 
   const json& sword = d["items"][0];
   EXPECT_EQ(sword["number"], 0);
-  EXPECT_EQ(sword["name"], "\xC3\x89" "bony Blade");
+  EXPECT_EQ(sword["name"], "\303\211bony Blade");
   EXPECT_EQ(sword["requirements"], "10 Str, 20 Dex");
   EXPECT_EQ(sword["uniques"], json::array({0}));
   EXPECT_EQ(sword["pictureFile"], nullptr);  // picture 7 was not written
