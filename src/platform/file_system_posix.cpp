@@ -51,7 +51,8 @@ bool MakeDirectory(const std::string& path) {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty() || from.size() > MaxPathLength() || to.size() > MaxPathLength()) return false;
+  const auto usable = [](const std::string& path) { return !path.empty() && path.size() <= MaxPathLength(); };
+  if (!usable(from) || !usable(to)) return false;
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -21,7 +21,9 @@ Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firs
   const std::span<const std::uint8_t> bytes(file.data(), std::min(file.size(), static_cast<std::size_t>(extracted)));
   std::vector<std::uint32_t> written;
   count = WriteItemImages(run.png, run.folder.DataFile("i"), firstFrame, firstNumber, bytes, &written);
-  for (const std::uint32_t number : written) run.writtenPictures.push_back("data/i" + NumToStr(number) + ".png");
+  for (const std::uint32_t number : written) {
+    run.writtenPictures.push_back("data/i" + NumToStr(number) + ".png");
+  }
   if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages));
   return Step::Next();
 }

@@ -4,7 +4,8 @@
 
 namespace gvde {
 
-Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts, Host& host) {
+Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts,
+                      Host& host) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";

@@ -67,7 +67,8 @@ ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
     std::string_view name;
     std::string Arguments::*value;
   };
-  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile}, {"--config", &Arguments::configDir}};
+  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},
+                                        {"--config", &Arguments::configDir}};
   const std::string_view arg = argv[i];
   for (const Option& option : kOptions) {
     std::string& value = args.*option.value;
