@@ -120,6 +120,12 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
   EXPECT_EQ(d["suffixes"], json::array());
 }
 
+// The document is written record by record; its layout must be the JSON library's own.
+TEST_F(DataDocumentTest, LayoutIsTheLibrarysTwoSpaceIndentation) {
+  const std::string text = DataDocument(Sources());
+  EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text);
+}
+
 TEST_F(DataDocumentTest, ReplacesTheFileWholeOrLeavesIt) {
   testkit::TempDir dir;
   const std::string path = dir.File("data.json");
