@@ -26,6 +26,8 @@ mkdir -p "$scratch/include"
 for header in StormLib.h StormPort.h zlib.h zconf.h; do
   [ -f "/usr/include/$header" ] && cp "/usr/include/$header" "$scratch/include/"
 done
+# The JSON library is headers only and portable.
+[ -d /usr/include/nlohmann ] && cp -r /usr/include/nlohmann "$scratch/include/"
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
        -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")

@@ -9,7 +9,8 @@
 namespace gvde {
 
 std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
-                              std::uint32_t firstNumber, std::span<const std::uint8_t> file) {
+                              std::uint32_t firstNumber, std::span<const std::uint8_t> file,
+                              std::vector<std::uint32_t>* written) {
   const ByteReader bytes(file);
   if (!bytes.Has(0, 4)) return 0;  // too short to hold a frame count: no frames
   const std::uint32_t frameCount = bytes.U32(0);
@@ -23,7 +24,8 @@ std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::ui
     std::uint32_t height = 0;
     if (!DecodeCelFrame(pixels, file, frame, width, height)) continue;
     const std::uint32_t number = firstNumber + (frame - firstFrame);
-    png.WritePng(width, height, prefix + NumToStr(number) + ".png", pixels);
+    const bool wrote = png.WritePng(width, height, prefix + NumToStr(number) + ".png", pixels);
+    if (wrote && written != nullptr) written->push_back(number);
   }
   return frameCount - firstFrame;
 }

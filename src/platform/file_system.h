@@ -26,6 +26,13 @@ bool IsDirectory(const std::string& path);
 // Creates one directory level; false when it cannot be created.
 bool MakeDirectory(const std::string& path);
 
+// Renames the file `from` to `to` in one step, replacing a file already at `to`, so that a reader
+// of `to` sees either the old file or the new one. False when it cannot.
+bool RenameOver(const std::string& from, const std::string& to);
+
+// Removes a file; false when it cannot (or there is none).
+bool RemoveFile(const std::string& path);
+
 // A file created anew (replacing any file of that name) and written piece by piece.
 // Every failure is remembered, so Close() tells whether the whole file reached the disk.
 class OutputFile {

@@ -57,6 +57,17 @@ bool MakeDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0;
 }
 
+bool RenameOver(const std::string& from, const std::string& to) {
+  const auto usable = [](const std::string& path) { return !path.empty() && path.size() <= MaxPathLength(); };
+  if (!usable(from) || !usable(to)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (path.empty() || path.size() > MaxPathLength()) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
 OutputFile::~OutputFile() { Close(); }
 
 bool OutputFile::Create(const std::string& path) {

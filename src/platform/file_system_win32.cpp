@@ -69,6 +69,16 @@ bool MakeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+bool RenameOver(const std::string& from, const std::string& to) {
+  if (!UsablePath(from) || !UsablePath(to)) return false;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (!UsablePath(path)) return false;
+  return DeleteFileA(path.c_str()) != 0;
+}
+
 OutputFile::~OutputFile() { Close(); }
 
 bool OutputFile::Create(const std::string& path) {

@@ -8,6 +8,7 @@
 
 #include "effects/effect_descriptions.h"
 #include "game/affix_records.h"
+#include "game/record_texts.h"
 #include "site/category_lists.h"
 #include "platform/num_to_str.h"
 
@@ -15,26 +16,17 @@ namespace gvde {
 
 namespace {
 
-constexpr std::uint32_t kItemClassCount = 6;
-constexpr std::uint32_t kGroupA = 1;
-constexpr std::uint32_t kGroupB = 0x10;
-
 std::string_view LetterOf(AffixKind kind) { return kind == AffixKind::Prefix ? "p" : "s"; }
 std::string_view TitleOf(AffixKind kind) { return kind == AffixKind::Prefix ? "Prefixes" : "Suffixes"; }
 
-bool HasItemClass(const AffixRecord& affix, std::uint32_t i) {
-  return ((affix.itemClasses >> (4 * i)) & 1u) != 0;
-}
-
 void WriteItemClasses(PageFile& page, std::string_view letter, const AffixRecord& affix) {
-  bool first = true;
-  for (std::uint32_t i = 0; i < kItemClassCount; ++i) {
-    if (!HasItemClass(affix, i)) continue;
-    if (!first) page << ", ";
-    first = false;
+  const std::vector<std::uint32_t> classes = AffixItemClasses(affix);
+  for (std::size_t k = 0; k < classes.size(); ++k) {
+    const std::uint32_t i = classes[k];
+    if (k != 0) page << ", ";
     page << "<a href=\"" << letter << "o" << i << ".htm\" target=\"nav\">" << AffixItemClassName(i) << "</a>";
   }
-  if (first) page << "nothing";
+  if (classes.empty()) page << "nothing";
 }
 
 Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Configuration& config, AffixKind kind,
@@ -47,9 +39,7 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
     const AffixRecord& affix = affixes[n];
     if (affix.effect.code < config.effectNames.size()) effects[affix.effect.code].push_back({affix.name, n});
     if (affix.level <= game.maxAffixLevel) levels[affix.level].push_back({affix.name, n});
-    for (std::uint32_t i = 0; i < kItemClassCount; ++i) {
-      if (HasItemClass(affix, i)) classes[i].push_back({affix.name, n});
-    }
+    for (const std::uint32_t i : AffixItemClasses(affix)) classes[i].push_back({affix.name, n});
   }
 
   const std::string letter(LetterOf(kind));
@@ -84,8 +74,8 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
   page << "</p><p>Price: " << affix.minPrice;
   if (affix.maxPrice != affix.minPrice) page << "-" << affix.maxPrice;
   page << "</p><p>Multiplier: " << affix.priceMultiplier << "</p>";
-  if (affix.group == kGroupA) page << "<p>Group A</p>";
-  if (affix.group == kGroupB) page << "<p>Group B</p>";
+  const std::string_view group = AffixGroupName(affix.group);
+  if (!group.empty()) page << "<p>" << group << "</p>";
   if (affix.inShops == 0) page << "<p>Cursed (cannot appear in the shops)</p>";
   page << "</body></html>";
 }

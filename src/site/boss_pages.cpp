@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/record_texts.h"
 #include "image/sprites.h"
 #include "site/archive_files.h"
 #include "site/category_lists.h"
@@ -16,12 +17,6 @@
 namespace gvde {
 
 namespace {
-
-constexpr std::uint16_t kResistanceBits = 0x3F;
-
-bool HasReferenceMonster(std::uint32_t b, const BossRecord& boss) {
-  return boss.packTrigger == 1 && b != 1 && boss.packValue != boss.baseMonster;
-}
 
 // The monster a boss page names: its number as written, then its name and level, which a
 // number outside the monster table shows as "ERROR!" and 0.
@@ -41,30 +36,21 @@ void WriteDungeonLevelLink(PageFile& page, const BossRecord& boss) {
   }
 }
 
-// A reference outside the monster table has no resistances: its flags compare as 0.
-std::string_view ComparisonNote(const BossRecord& boss, const MonsterRecord* reference) {
-  const unsigned own = boss.resistances & kResistanceBits;
-  const unsigned base = reference ? (reference->resistances & kResistanceBits) : 0u;
-  const unsigned doom = reference ? (reference->doomResistances & kResistanceBits) : 0u;
-  if (own == base && own == doom) return " (same as base)";
-  if (own == base) return " (same as base in Horror/Purgatory difficulties)";
-  if (own == doom) return " (same as base in Doom difficulty)";
-  return {};
+void WriteComparisonNote(PageFile& page, const BossRecord& boss, const MonsterRecord* reference) {
+  const std::string_view note = ResistanceComparison(boss, reference);
+  if (!note.empty()) page << " (" << note << ")";
 }
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
-  const auto& aiTypeNames = context.config.aiTypeNames;
   page << "Color translation: " << boss.colorTranslation.value_or(std::string())
-       << "<br>AI type: " << boss.aiType << " (";
-  page << (boss.aiType < aiTypeNames.size() ? std::string_view(aiTypeNames[boss.aiType]) : "ERROR!");
-  page << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
+       << "<br>AI type: " << boss.aiType << " (" << AiTypeName(context.config.aiTypeNames, boss.aiType)
+       << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
        << "<br>Pack value: " << boss.packValue << "<br>Special sound: " << boss.specialSound;
 }
 
 // The monster whose looks and resistances a boss takes.
 const MonsterRecord* ReferenceMonster(const GameData& game, std::uint32_t b) {
-  const BossRecord& boss = game.bosses[b];
-  return game.Monster(HasReferenceMonster(b, boss) ? boss.packValue : boss.baseMonster);
+  return game.Monster(ReferenceMonsterNumber(b, game.bosses[b]));
 }
 
 // A failed picture asks whether to stop; Yes ends the run. A boss whose base or reference
@@ -80,6 +66,7 @@ Step WriteBossPicture(Run& run, std::uint32_t b) {
       WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
                         boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
                         run.folder.DataFile("b" + NumToStr(b) + ".png"));
+  if (written) run.writtenPictures.push_back("data/b" + NumToStr(b) + ".png");
   if (written || !run.host.AskExit(PictureQuestion("boss", b))) return Step::Next();
   return Step::Stop();
 }
@@ -114,7 +101,7 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
   page << "</p><p>HP: " << boss.hitPoints << "</p><p>Damage: " << boss.minDamage << "-" << boss.maxDamage
        << "</p><p>";
   const bool wroteResistances = WriteResistanceList(page, boss.resistances);
-  page << ComparisonNote(boss, reference);
+  WriteComparisonNote(page, boss, reference);
   if (context.technicalInfo) {
     if (wroteResistances) page << "</p><p>";
     WriteTechnicalInfo(context, page, boss);

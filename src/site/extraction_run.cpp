@@ -72,17 +72,20 @@ Step OpenArchivesAndPalette(Run& run) {
 // The stages in their order; the first that does not go on ends the run.
 Step WriteSite(Run& run) {
   const SiteFolder& folder = run.folder;
-  Step step = WriteCategory(folder, ItemCategory(run));
-  if (step) step = WriteCategory(folder, UniqueCategory(run));
+  Step step = WriteCategory(folder, ItemCategory(run), run.host);
+  if (step) step = WriteCategory(folder, UniqueCategory(run), run.host);
   if (step) step = OpenArchivesAndPalette(run);
-  if (step) step = WriteCategory(folder, MonsterCategory(run));
-  if (step) step = WriteCategory(folder, BossCategory(run));
+  if (step) step = WriteCategory(folder, MonsterCategory(run), run.host);
+  if (step) step = WriteCategory(folder, BossCategory(run), run.host);
   if (!step) return step;
-  // The groups are needed only for the monster and boss pictures.
-  run.game.animationGroups = {};
-  step = WriteCategory(folder, AffixCategory(run, AffixKind::Prefix));
-  if (step) step = WriteCategory(folder, AffixCategory(run, AffixKind::Suffix));
-  if (step) step = WriteItemPictureStage(run);
+  // The site needs the groups only for the monster and boss pictures.
+  if (!run.keepGameData) run.game.animationGroups = {};
+  step = WriteCategory(folder, AffixCategory(run, AffixKind::Prefix), run.host);
+  if (step) step = WriteCategory(folder, AffixCategory(run, AffixKind::Suffix), run.host);
+  if (step) {
+    run.host.ShowProgress("Item pictures", 0, 0);
+    step = WriteItemPictureStage(run);
+  }
   if (!step) return step;
   run.archives.CloseArchives();
   step = WriteIndexPage(run);
@@ -92,16 +95,19 @@ Step WriteSite(Run& run) {
 
 }  // namespace
 
-bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host) {
+bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                     const FinishingStep& finish) {
   Run run(configuration, host);
   Step step = CheckInputs(inputs);
   if (step) {
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
     run.technicalInfo = inputs.technicalInfo;
+    run.keepGameData = static_cast<bool>(finish);
     step = LoadGame(run);
   }
   if (step) step = WriteSite(run);
+  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures});
   if (step) {
     host.ShowDone();
     return true;

@@ -1,7 +1,9 @@
 // The person at the screen, as the run sees them. Each front end implements it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gvde {
 
@@ -14,6 +16,9 @@ class Host {
   virtual bool AskExit(const std::string& question) = 0;
   // The "Done" information box.
   virtual void ShowDone() = 0;
+  // How far the run is: `done` of `total` records of a stage ("Monsters"), or a stage without
+  // a count (total 0). Front ends without a progress display ignore it.
+  virtual void ShowProgress(std::string_view /*stage*/, std::uint32_t /*done*/, std::uint32_t /*total*/) {}
 };
 
 }  // namespace gvde

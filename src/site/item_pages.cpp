@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/item_records.h"
+#include "game/record_texts.h"
 #include "site/category_lists.h"
 #include "platform/num_to_str.h"
 
@@ -40,19 +41,8 @@ void WriteStatistics(PageFile& page, const ItemRecord& item) {
 }
 
 void WriteRequirements(PageFile& page, const ItemRecord& item) {
-  struct Requirement {
-    std::uint8_t value;
-    std::string_view suffix;
-  };
-  const std::array<Requirement, 4> requirements = {
-      {{item.reqStr, " Str"}, {item.reqMag, " Mag"}, {item.reqDex, " Dex"}, {item.reqVit, " Vit"}}};
-  bool first = true;
-  for (const Requirement& requirement : requirements) {
-    if (requirement.value == 0) continue;
-    page << (first ? "<p>Requirements: " : ", ") << requirement.value << requirement.suffix;
-    first = false;
-  }
-  if (!first) page << "</p>";
+  const std::string requirements = RequirementsText(item);
+  if (!requirements.empty()) page << "<p>Requirements: " << requirements << "</p>";
 }
 
 void WriteUniquesList(PageFile& page, const std::vector<std::uint32_t>& uniqueIndexes,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/item_images.h"
+#include "platform/num_to_str.h"
 
 namespace gvde {
 
@@ -18,7 +19,11 @@ Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firs
   if (extracted == 0) return Step::Fail(CannotExtract(name));
   if (extracted < 0) return Step::Fail(FileTooLarge(name));
   const std::span<const std::uint8_t> bytes(file.data(), std::min(file.size(), static_cast<std::size_t>(extracted)));
-  count = WriteItemImages(run.png, run.folder.DataFile("i"), firstFrame, firstNumber, bytes);
+  std::vector<std::uint32_t> written;
+  count = WriteItemImages(run.png, run.folder.DataFile("i"), firstFrame, firstNumber, bytes, &written);
+  for (const std::uint32_t number : written) {
+    run.writtenPictures.push_back("data/i" + NumToStr(number) + ".png");
+  }
   if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages));
   return Step::Next();
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/record_texts.h"
 #include "image/sprites.h"
 #include "site/archive_files.h"
 #include "site/category_lists.h"
@@ -17,21 +18,6 @@ namespace gvde {
 
 namespace {
 
-struct ResistanceText {
-  std::uint16_t flag;
-  std::string_view text;
-};
-
-constexpr std::array<ResistanceText, 6> kResistanceTexts = {{
-    {0x01, "<i>Magic resistant</i>"},
-    {0x08, "<b>Magic immune</b>"},
-    {0x02, "<i>Fire resistant</i>"},
-    {0x10, "<b>Fire immune</b>"},
-    {0x04, "<i>Lightning resistant</i>"},
-    {0x20, "<b>Lightning immune</b>"},
-}};
-
-constexpr std::uint16_t kResistanceBits = 0x3F;
 constexpr std::uint32_t kMonsterClassCount = 3;
 
 void WriteDungeonLevels(PageFile& page, const MonsterRecord& m) {
@@ -51,8 +37,7 @@ void WriteAttacks(PageFile& page, const MonsterRecord& m) {
 
 void WriteResistances(PageFile& page, const MonsterRecord& m) {
   if (WriteResistanceList(page, m.resistances)) page << "</p><p>";
-  if ((m.doomResistances & kResistanceBits) != (m.resistances & kResistanceBits) &&
-      WriteResistanceList(page, m.doomResistances)) {
+  if (!SameResistances(m.doomResistances, m.resistances) && WriteResistanceList(page, m.doomResistances)) {
     page << " in Doom difficulty</p><p>";
   }
 }
@@ -68,11 +53,9 @@ bool WriteBosses(const GameData& game, PageFile& page, const std::vector<std::ui
 }
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const MonsterRecord& m) {
-  const auto& aiTypeNames = context.config.aiTypeNames;
   const std::uint32_t t = m.AiType();
-  page << "AI type: " << t << " (";
-  page << (t < aiTypeNames.size() ? std::string_view(aiTypeNames[t]) : "ERROR!");
-  page << "), subtype " << m.aiSubtype << ", IQ=" << m.Iq();
+  page << "AI type: " << t << " (" << AiTypeName(context.config.aiTypeNames, t) << "), subtype "
+       << m.aiSubtype << ", IQ=" << m.Iq();
   for (std::uint32_t i = 0; i < 6; ++i) {
     page << "<br>" << AnimationName(i) << " slowdown is " << m.frameDelays[i] << ", with " << m.frameCounts[i]
          << " frames used";
@@ -97,6 +80,7 @@ Step WriteMonsterPicture(Run& run, std::uint32_t n) {
                                                              m.EffectiveColorTranslation(), std::nullopt,
                                                              static_cast<std::uint32_t>(m.animationSize),
                                                              run.folder.DataFile("m" + NumToStr(n) + ".png"));
+  if (written) run.writtenPictures.push_back("data/m" + NumToStr(n) + ".png");
   if (written || !run.host.AskExit(PictureQuestion("monster", n))) return Step::Next();
   return Step::Stop();
 }
@@ -198,14 +182,14 @@ void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t 
 }  // namespace
 
 bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
-  bool wroteAny = false;
-  for (const ResistanceText& entry : kResistanceTexts) {
-    if ((flags & entry.flag) == 0) continue;
-    if (wroteAny) page << "; ";
-    page << entry.text;
-    wroteAny = true;
+  const std::vector<Resistance> resistances = ResistancesOf(flags);
+  for (std::size_t i = 0; i < resistances.size(); ++i) {
+    if (i != 0) page << "; ";
+    // Immunities in bold, resistances in italics.
+    const std::string_view tag = resistances[i].immune ? "b>" : "i>";
+    page << "<" << tag << resistances[i].name << "</" << tag;
   }
-  return wroteAny;
+  return !resistances.empty();
 }
 
 Category MonsterCategory(Run& run) {

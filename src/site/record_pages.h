@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "site/category_lists.h"
+#include "site/host.h"
 #include "site/page_file.h"
 #include "site/step.h"
 
@@ -24,11 +25,12 @@ struct Category {
   CategoryListHook lists;
 };
 
-// The record pages (and pictures) of the category, counting names into `counts`.
-Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts);
+// The record pages (and pictures) of the category, counting names into `counts` and telling
+// `host` the progress after each record.
+Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts, Host& host);
 
 // The record pages, then WriteCategoryLists with the category's own lists.
-Step WriteCategory(const SiteFolder& folder, const Category& category);
+Step WriteCategory(const SiteFolder& folder, const Category& category, Host& host);
 
 // The record names of a table, in table order.
 template <typename Record>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/game_archives.h"
 #include "game/game_data.h"
@@ -33,6 +34,12 @@ struct Run {
   GameArchives archives;
   PngWriter png;
   GameData game;
+  // The pictures written so far, relative to the output folder ("data/m0.png"), in the order
+  // written.
+  std::vector<std::string> writtenPictures;
+  // Set when a step after the site reads the game data: the image and the animation groups are
+  // then kept to the end of the run instead of being released early.
+  bool keepGameData = false;
 
   PageContext Pages() const { return {game, config, technicalInfo}; }
   // Releases what the run holds: the animation groups, the image and the archives.

@@ -5,7 +5,8 @@
 
 namespace gvde {
 
-// Writes OutputDir + "index.htm" with the game's title text; releases the image.
+// Writes OutputDir + "index.htm" with the game's title text; releases the image unless the run
+// keeps its game data.
 Step WriteIndexPage(Run& run);
 
 // Writes data/style.css.

@@ -10,6 +10,7 @@
 
 #include "effects/effect_descriptions.h"
 #include "game/item_records.h"
+#include "game/record_texts.h"
 #include "site/category_lists.h"
 #include "platform/num_to_str.h"
 
@@ -69,8 +70,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
   const UniqueRecord& unique = game.uniques[number];
   WriteHead(page, number, unique);
   WriteBaseLine(page, unique, game.baseItemById[unique.uniqueId], game.items);
-  const std::uint32_t sellingPrice = static_cast<std::uint32_t>(unique.price) >> 5;
-  page << "<p>Price: " << unique.price << " (sold for " << sellingPrice << ")</p>";
+  page << "<p>Price: " << unique.price << " (sold for " << SellingPrice(unique) << ")</p>";
   WriteEffects(page, unique, {context.config.effectNames, game.Image(), context.config.addresses.spellTable});
   if (context.technicalInfo) {
     page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId

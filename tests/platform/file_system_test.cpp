@@ -45,6 +45,25 @@ TEST_F(FileSystemTest, CreateReplacesAnExistingFile) {
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
 }
 
+TEST_F(FileSystemTest, RenameOverReplacesTheTargetAndRemoveDeletes) {
+  for (const char* name : {"/old", "/new"}) {
+    OutputFile out;
+    ASSERT_TRUE(out.Create(dir_ + name));
+    out.Write(std::string_view(name));
+    ASSERT_TRUE(out.Close());
+  }
+  EXPECT_TRUE(RenameOver(dir_ + "/new", dir_ + "/old"));
+  auto bytes = ReadWholeFile(dir_ + "/old");
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "/new");
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/new").has_value());
+  EXPECT_FALSE(RenameOver(dir_ + "/new", dir_ + "/old"));  // nothing left to rename
+
+  EXPECT_TRUE(RemoveFile(dir_ + "/old"));
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/old").has_value());
+  EXPECT_FALSE(RemoveFile(dir_ + "/old"));
+}
+
 TEST_F(FileSystemTest, FailuresAreReported) {
   OutputFile out;
   EXPECT_FALSE(out.Create(dir_ + "/missing/a.txt"));

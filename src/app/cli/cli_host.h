@@ -1,10 +1,13 @@
 // The terminal's side of a run: error boxes become "Error: ..." lines on stderr,
 // "Done" goes to stdout, and the "... Exit?" question is answered by flag or by the user.
+// With a progress line (stderr a terminal), the stage and count show on stderr meanwhile.
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
+#include "app/cli/progress_line.h"
 #include "site/host.h"
 
 namespace gvde {
@@ -13,19 +16,26 @@ enum class ImageErrorAnswer { Ask, KeepGoing, Stop };
 
 class CliHost final : public Host {
  public:
-  CliHost(ImageErrorAnswer answer, std::FILE* out, std::FILE* err, std::FILE* in, bool interactive)
-      : answer_(answer), out_(out), err_(err), in_(in), interactive_(interactive) {}
+  CliHost(ImageErrorAnswer answer, std::FILE* out, std::FILE* err, std::FILE* in, bool interactive,
+          bool showProgress = false)
+      : answer_(answer), out_(out), err_(err), in_(in), interactive_(interactive) {
+    if (showProgress) progress_.emplace(err);
+  }
 
   void ShowError(const std::string& message) override;
   bool AskExit(const std::string& question) override;
   void ShowDone() override;
+  void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) override;
 
  private:
+  void ClearProgress();
+
   ImageErrorAnswer answer_;
   std::FILE* out_;
   std::FILE* err_;
   std::FILE* in_;
   bool interactive_;
+  std::optional<ProgressLine> progress_;
 };
 
 }  // namespace gvde

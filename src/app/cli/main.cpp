@@ -1,5 +1,5 @@
 // gvde-cli: the terminal front end. Reads Effect.ini, AITypes.ini and Address.ini from the
-// current directory, then runs one extraction from GAME_DIR into OUTPUT_DIR.
+// current directory (or --config DIR), then runs one extraction from GAME_DIR into OUTPUT_DIR.
 #ifdef _WIN32
 #include <io.h>
 #define GVDE_ISATTY(f) _isatty(_fileno(f))
@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "app/cli/cli_host.h"
+#include "app/cli/data_document_step.h"
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
 #include "platform/file_system.h"
@@ -28,14 +29,20 @@ constexpr int kExitRunFailed = 1;
 constexpr int kExitStartup = 2;
 
 constexpr const char* kUsage =
-    "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] GAME_DIR OUTPUT_DIR\n"
+    "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
+    "                [--config DIR] [--quiet] GAME_DIR OUTPUT_DIR\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
-    "Effect.ini, AITypes.ini and Address.ini are read from the current directory.\n"
+    "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
+    "or from DIR with --config DIR.\n"
     "\n"
     "  --technical            add the technical information to the pages\n"
     "  --keep-going           answer No when a monster or boss picture fails\n"
     "  --stop-on-image-error  answer Yes (stop the run) when a picture fails\n"
+    "  --json FILE            also write every record as one UTF-8 JSON document to FILE,\n"
+    "                         only when the run ends with Done (docs/data-format.md)\n"
+    "  --config DIR           read Effect.ini, AITypes.ini and Address.ini from DIR\n"
+    "  --quiet                no progress line (shown on stderr when it is a terminal)\n"
     "  --help                 show this text\n"
     "  --version              show the version\n"
     "\n"
@@ -43,10 +50,41 @@ constexpr const char* kUsage =
 
 struct Arguments {
   bool technical = false;
+  bool quiet = false;
   gvde::ImageErrorAnswer answer = gvde::ImageErrorAnswer::Ask;
+  std::string jsonFile;
+  std::string configDir;
   std::string gameDir;
   std::string outputDir;
 };
+
+enum class ValueOption { None, Taken, Missing };
+
+// "--json FILE" or "--json=FILE", and the same for --config; Missing after the message when the
+// value is missing or empty.
+ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
+  struct Option {
+    std::string_view name;
+    std::string Arguments::*value;
+  };
+  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},
+                                        {"--config", &Arguments::configDir}};
+  const std::string_view arg = argv[i];
+  for (const Option& option : kOptions) {
+    std::string& value = args.*option.value;
+    if (arg.starts_with(option.name) && arg.size() > option.name.size() && arg[option.name.size()] == '=') {
+      value = arg.substr(option.name.size() + 1);
+    } else if (arg == option.name) {
+      value = i + 1 < argc ? argv[++i] : "";
+    } else {
+      continue;
+    }
+    if (!value.empty()) return ValueOption::Taken;
+    std::fprintf(stderr, "gvde-cli: %s needs a value\n", std::string(option.name).c_str());
+    return ValueOption::Missing;
+  }
+  return ValueOption::None;
+}
 
 enum class ParseResult { Run, Help, Version, Error };
 
@@ -59,6 +97,10 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
     if (arg == "--version") return ParseResult::Version;
     if (arg == "--technical") {
       args.technical = true;
+    } else if (arg == "--quiet") {
+      args.quiet = true;
+    } else if (const ValueOption taken = TakeValueOption(argc, argv, i, args); taken != ValueOption::None) {
+      if (taken == ValueOption::Missing) return ParseResult::Error;
     } else if (arg == "--keep-going" || arg == "--stop-on-image-error") {
       if (answerGiven) {
         std::fprintf(stderr, "gvde-cli: --keep-going and --stop-on-image-error exclude each other\n");
@@ -112,7 +154,8 @@ int main(int argc, char** argv) {
       break;
   }
 
-  gvde::StartupResult startup = gvde::LoadStartupConfiguration("");
+  const std::string configDir = WithSeparator(args.configDir);
+  gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
     return kExitStartup;
@@ -130,6 +173,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(inputs.outputDir, ignored);
   }
 
-  gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0);
-  return gvde::StartExtraction(inputs, startup.configuration, host) ? kExitDone : kExitRunFailed;
+  const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
+  gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  gvde::FinishingStep finish;
+  if (!args.jsonFile.empty()) finish = gvde::DataDocumentStep(args.jsonFile, startup.configuration, host);
+  return gvde::StartExtraction(inputs, startup.configuration, host, finish) ? kExitDone : kExitRunFailed;
 }

@@ -1,0 +1,47 @@
+// One JSON object per record: its number and name, its decoded fields, the texts its page
+// shows, the numbers of the records its page links to, and its picture file.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "export/data_document.h"
+#include "game/game_data.h"
+
+namespace gvde {
+
+// Keys keep the order they are added in, so the document reads number, name, fields.
+using Json = nlohmann::ordered_json;
+
+// What every record object is made with.
+struct RecordContext {
+  const DataSources& sources;
+  std::set<std::string, std::less<>> pictures;
+
+  // Game text as a UTF-8 string.
+  static Json Text(std::string_view text);
+  // The picture's name when the run wrote it, else null.
+  Json PictureFile(std::string_view name) const;
+};
+
+// Game text as a UTF-8 string, or null when it is absent.
+Json OptionalText(const std::optional<std::string>& text);
+
+template <typename Numbers>
+Json NumberArray(const Numbers& numbers) {
+  Json list = Json::array();
+  for (const auto n : numbers) list.push_back(n);
+  return list;
+}
+
+Json ItemObject(const RecordContext& context, std::uint32_t number);
+Json UniqueObject(const RecordContext& context, std::uint32_t number);
+Json MonsterObject(const RecordContext& context, std::uint32_t number);
+Json BossObject(const RecordContext& context, std::uint32_t number);
+Json AffixObject(const RecordContext& context, AffixKind kind, std::uint32_t number);
+
+}  // namespace gvde

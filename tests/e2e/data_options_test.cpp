@@ -1,0 +1,77 @@
+// gvde-cli's --json and --config on the demo game: a document only after "Done", and the
+// configuration read from another folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+#include "demogame/demo_game.h"
+#include "testkit/temp_dir.h"
+
+namespace gvde::testkit {
+namespace {
+
+class DataOptions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(demogame::WriteDemoGame(dir_.path(), demogame::DemoOptions{}, nullptr));
+  }
+
+  CommandResult Cli(const std::vector<std::string>& args) {
+    return RunProgram(dir_.path(), GVDE_CLI_PATH, args);
+  }
+
+  TempDir dir_;
+};
+
+// A run that fails or is stopped leaves the earlier document as it was and no temporary file.
+TEST_F(DataOptions, NoDocumentUnlessTheRunEndsWithDone) {
+  const std::string document = dir_.File("data.json");
+  ASSERT_TRUE(WriteFileText(document, "earlier"));
+
+  CommandResult stopped = Cli({"--stop-on-image-error", "--json", "data.json", "game", "stopped"});
+  EXPECT_EQ(stopped.exitCode, 1) << stopped.err;
+  EXPECT_EQ(stopped.out, "");
+
+  std::filesystem::remove(dir_.File("game/kelddat.mpq"));
+  CommandResult failed = Cli({"--keep-going", "--json=data.json", "game", "failed"});
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_EQ(failed.err, "Error: Cannot open either GVdata.mor or KELDDAT.MPQ\n");
+
+  EXPECT_EQ(ReadFileText(document), "earlier");
+  EXPECT_FALSE(FileExists(document + ".tmp"));
+}
+
+// The site is whole, but the run does not say "Done".
+TEST_F(DataOptions, DocumentThatCannotBeWrittenEndsTheRunWithAnError) {
+  CommandResult r = Cli({"--keep-going", "--json", "missing/data.json", "game", "site"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(r.err.ends_with("Error: Cannot write missing/data.json\n")) << r.err;
+  EXPECT_TRUE(FileExists(dir_.File("site/data/style.css")));
+  EXPECT_FALSE(FileExists(dir_.File("missing")));
+}
+
+TEST_F(DataOptions, ConfigFolderReplacesTheCurrentOne) {
+  const std::string elsewhere = dir_.MakeSubdir("elsewhere");
+  CommandResult without = RunProgram(elsewhere, GVDE_CLI_PATH, {"--keep-going", "../game", "site"});
+  EXPECT_EQ(without.exitCode, 2);
+  EXPECT_EQ(without.err, "Error: Cannot read Effect.ini\n");
+  CommandResult with =
+      RunProgram(elsewhere, GVDE_CLI_PATH, {"--keep-going", "--config", dir_.path(), "../game", "site"});
+  EXPECT_EQ(with.exitCode, 0) << with.err;
+  EXPECT_EQ(with.out, "Done\n");
+}
+
+TEST_F(DataOptions, OptionsNeedAValue) {
+  for (const char* option : {"--json", "--config", "--json=", "--config="}) {
+    CommandResult r = Cli({"game", "site", option});
+    EXPECT_EQ(r.exitCode, 2) << option;
+    EXPECT_NE(r.err.find("needs a value"), std::string::npos) << option;
+  }
+}
+
+}  // namespace
+}  // namespace gvde::testkit
