@@ -1,8 +1,10 @@
-// The archive library calls handed to a worker process (see docs/archive-worker.md). A worker
-// that crashes, hangs or answers out of turn is killed and reaped; that call and every later one
-// fail as a failed read would, until the archives are opened again.
+// The archive library calls handed to a worker process (see docs/archive-worker.md): the one
+// client of the worker on every platform, with the protocol, the wait limit and the checks of
+// every reply. A worker that crashes, hangs or answers out of turn is killed and reaped; that
+// call and every later one fail as a failed read would, until the archives are opened again.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +13,15 @@
 #include "archive/archive_calls.h"
 
 namespace gvde {
+
+// How long one wait for the worker may last before it counts as hung. Generous: the worker
+// answers within milliseconds unless the library is stuck. The limit is per wait, not per
+// call: a large file that keeps arriving is never cut off.
+constexpr std::chrono::milliseconds kWorkerWaitLimit{60000};
+
+// The limit in force; tests shorten it to see a silent worker fail quickly.
+std::chrono::milliseconds WorkerWaitLimit();
+void SetWorkerWaitLimit(std::chrono::milliseconds limit);
 
 class WorkerProcess;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/archive_worker.h"
+#include "archive/transfer_buffer_win32.h"
 #include "archive/worker_process.h"
 
 namespace gvde {
@@ -21,32 +22,6 @@ namespace gvde {
 // The worker is this program started again with kArchiveWorkerFlag. Its standard input and
 // output are the client end of a named pipe, which the parent serves with overlapped I/O so that
 // every wait has a limit. A job object ends the worker when the parent goes away.
-namespace {
-
-constexpr DWORD kPipeBufferSize = 65536;
-constexpr DWORD kTransferSize = 65536;
-constexpr DWORD kEndWait = 10000;
-
-// Pipe transfers go through memory that Windows allocated: in a winelib program, Wine refuses
-// to read a pipe into the C library's heap (ERROR_INVALID_USER_BUFFER).
-class TransferBuffer {
- public:
-  TransferBuffer()
-      : bytes_(static_cast<std::uint8_t*>(
-            VirtualAlloc(nullptr, kTransferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
-  TransferBuffer(const TransferBuffer&) = delete;
-  TransferBuffer& operator=(const TransferBuffer&) = delete;
-  ~TransferBuffer() {
-    if (bytes_ != nullptr) VirtualFree(bytes_, 0, MEM_RELEASE);
-  }
-  std::uint8_t* Get() const { return bytes_; }
-
- private:
-  std::uint8_t* bytes_;
-};
-
-}  // namespace
-
 struct WorkerProcess::Handles {
   HANDLE pipe = INVALID_HANDLE_VALUE;
   HANDLE event = nullptr;
@@ -57,12 +32,13 @@ struct WorkerProcess::Handles {
 
 namespace {
 
-std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
-std::atomic<bool> workerEntryPresent{false};
+constexpr DWORD kPipeBufferSize = 65536;
+constexpr DWORD kEndWait = 10000;
+
 std::atomic<unsigned> pipeCount{0};
 
-DWORD WaitMilliseconds() {
-  return static_cast<DWORD>(std::clamp<long long>(waitLimitMilliseconds.load(), 0, INFINITE - 1));
+DWORD Milliseconds(std::chrono::milliseconds limit) {
+  return static_cast<DWORD>(std::clamp<long long>(limit.count(), 0, INFINITE - 1));
 }
 
 void CloseIfOpen(HANDLE& handle) {
@@ -142,17 +118,6 @@ HANDLE CreateClientEnd(const std::string& name) {
   return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr);
 }
 
-// True when the command line ends with a space and kArchiveWorkerFlag.
-bool EndsWithWorkerFlag(const WCHAR* line) {
-  WideText tail;
-  AppendAscii(tail, " ");
-  AppendAscii(tail, kArchiveWorkerFlag);
-  std::size_t length = 0;
-  while (line[length] != 0) ++length;
-  if (length < tail.size()) return false;
-  return std::equal(tail.begin(), tail.end(), line + (length - tail.size()));
-}
-
 // A job that kills its processes when its last handle closes; null where that is not offered.
 HANDLE CreateKillOnCloseJob() {
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
@@ -168,9 +133,10 @@ HANDLE CreateKillOnCloseJob() {
 
 // Completes one overlapped ReadFile or WriteFile within the wait limit. After a timeout the
 // transfer is cancelled, and its end awaited, before the buffer goes back to the caller.
-bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred) {
+bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred,
+                      std::chrono::milliseconds limit) {
   if (!started && GetLastError() != ERROR_IO_PENDING) return false;
-  if (WaitForSingleObject(overlapped.hEvent, WaitMilliseconds()) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(overlapped.hEvent, Milliseconds(limit)) != WAIT_OBJECT_0) {
     CancelIoEx(pipe, &overlapped);
     GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
     return false;
@@ -178,74 +144,9 @@ bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& 
   return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) && transferred > 0;
 }
 
-// The worker's end: plain synchronous reads and writes on its standard handles.
-class HandleLink final : public ByteLink {
- public:
-  HandleLink(HANDLE input, HANDLE output) : input_(input), output_(output) {}
-  bool Usable() const { return buffer_.Get() != nullptr; }
-  bool Write(const std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-      std::memcpy(buffer_.Get(), data, piece);
-      DWORD written = 0;
-      if (!WriteFile(output_, buffer_.Get(), piece, &written, nullptr) || written != piece) return false;
-      data += piece;
-      size -= piece;
-    }
-    return true;
-  }
-  bool Read(std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-      DWORD received = 0;
-      if (!ReadFile(input_, buffer_.Get(), piece, &received, nullptr) || received == 0) return false;
-      std::memcpy(data, buffer_.Get(), received);
-      data += received;
-      size -= received;
-    }
-    return true;
-  }
-
- private:
-  HANDLE input_;
-  HANDLE output_;
-  TransferBuffer buffer_;
-};
-
-LONG WINAPI EndWorkerOnCrash(EXCEPTION_POINTERS*) {
-  TerminateProcess(GetCurrentProcess(), 3);
-  return EXCEPTION_EXECUTE_HANDLER;
-}
-
 bool IsUsable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
 }  // namespace
-
-std::chrono::milliseconds WorkerWaitLimit() {
-  return std::chrono::milliseconds(waitLimitMilliseconds.load());
-}
-
-void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimitMilliseconds.store(limit.count()); }
-
-bool WorkerProcessesAvailable() { return workerEntryPresent.load(); }
-
-bool IsArchiveWorkerInvocation() {
-  workerEntryPresent.store(true);
-  const WCHAR* line = GetCommandLineW();
-  return line != nullptr && EndsWithWorkerFlag(line);
-}
-
-int RunArchiveWorker() {
-  // A crash in the library ends the worker at once and quietly: no error box, no debugger. The
-  // parent sees the pipe break.
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-  SetUnhandledExceptionFilter(EndWorkerOnCrash);
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!IsUsable(input) || !IsUsable(output)) return 1;
-  HandleLink link(input, output);
-  return link.Usable() ? ServeArchiveRequests(link) : 1;
-}
 
 WorkerProcess::WorkerProcess() : handles_(std::make_unique<Handles>()) {}
 
@@ -295,41 +196,28 @@ bool WorkerProcess::Start() {
   return true;
 }
 
-bool WorkerProcess::Write(const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    if (!IsUsable(handles_->pipe)) return false;
-    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-    std::memcpy(handles_->buffer.Get(), data, piece);
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = handles_->event;
-    DWORD written = 0;
-    const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-    if (!CompleteTransfer(handles_->pipe, overlapped, started, written) || written > piece) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
+std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
+  if (!IsUsable(handles_->pipe)) return 0;
+  const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+  std::memcpy(handles_->buffer.Get(), data, piece);
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = handles_->event;
+  DWORD written = 0;
+  const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, written, limit) || written > piece) return 0;
+  return written;
 }
 
-bool WorkerProcess::Read(std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    if (!IsUsable(handles_->pipe)) return false;
-    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = handles_->event;
-    DWORD received = 0;
-    const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-    if (!CompleteTransfer(handles_->pipe, overlapped, started, received) || received > piece) return false;
-    std::memcpy(data, handles_->buffer.Get(), received);
-    data += received;
-    size -= received;
-  }
-  return true;
-}
-
-void WorkerProcess::Finish() {
-  if (handles_->process != nullptr) WaitForSingleObject(handles_->process, WaitMilliseconds());
-  Kill();
+std::size_t WorkerProcess::Receive(std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
+  if (!IsUsable(handles_->pipe)) return 0;
+  const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = handles_->event;
+  DWORD received = 0;
+  const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, received, limit) || received > piece) return 0;
+  std::memcpy(data, handles_->buffer.Get(), received);
+  return received;
 }
 
 void WorkerProcess::Kill() {

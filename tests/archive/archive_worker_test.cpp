@@ -2,18 +2,21 @@
 // every way out, and its death or silence fails calls instead of the program.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive/game_archives.h"
-#include "archive/worker_process.h"
+#include "archive/worker_archives.h"
 #include "testkit/mpq_builder.h"
 #include "testkit/temp_dir.h"
 
@@ -170,6 +173,54 @@ TEST_F(ArchiveWorkerTest, SilentWorkerIsKilledWhenClosing) {
   archives_.CloseArchives();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_TRUE(ChildProcesses().empty());
+}
+
+// Gone, or a zombie that its new parent has yet to reap.
+bool ProcessHasEnded(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  const std::size_t nameEnd = line.rfind(')');
+  return nameEnd != std::string::npos && line.size() > nameEnd + 2 && line[nameEnd + 2] == 'Z';
+}
+
+TEST(ArchiveWorkerParent, WorkerEndsWithAParentKilledByASignal) {
+  // The parent is a copy of this test program started afresh, which runs this test from its
+  // start too: it finds the game folder in the environment that it inherits.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr char kFolderVariable[] = "GVDE_TEST_WORKER_PARENT_DIR";
+  std::optional<testkit::TempDir> made;
+  if (getenv(kFolderVariable) == nullptr) {
+    made.emplace();
+    ASSERT_TRUE(testkit::BuildMpq(made->File("gvdata.mor"), {{"g", Text("game")}}));
+    ASSERT_TRUE(testkit::BuildMpq(made->File("kelddat.mpq"), {{"b", Text("base")}}));
+    ASSERT_EQ(setenv(kFolderVariable, made->path().c_str(), 1), 0);
+  }
+  const std::string dir = getenv(kFolderVariable);
+  const std::string report = dir + "/worker.pid";
+  // The worker is stopped, as one stuck in the library would be: it cannot notice that its
+  // stream has ended.
+  EXPECT_EXIT(
+      {
+        GameArchives archives;
+        const std::vector<pid_t> workers =
+            archives.OpenArchives(dir + "/") ? ChildProcesses() : std::vector<pid_t>{};
+        if (workers.size() == 1 && kill(workers.front(), SIGSTOP) == 0) {
+          std::ofstream(report) << workers.front() << std::endl;
+        }
+        kill(getpid(), SIGKILL);
+      },
+      ::testing::KilledBySignal(SIGKILL), "");
+  unsetenv(kFolderVariable);
+  pid_t worker = 0;
+  ASSERT_TRUE(std::ifstream(report) >> worker);
+  ASSERT_GT(worker, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!ProcessHasEnded(worker) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(ProcessHasEnded(worker));
+  if (!ProcessHasEnded(worker)) kill(worker, SIGKILL);
 }
 
 }  // namespace
