@@ -43,8 +43,9 @@ void Require(bool condition) {
 const std::string& GameDir() {
   static const std::string dir = [] {
 #ifdef GVDE_FUZZ_WORKER
-    // A hung worker must be given up well within the fuzzer's own time limit per input.
-    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(2000));
+    // Hung workers must be given up well within the fuzzer's own time limit per input: the
+    // first one and each of the restarted ones.
+    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(1500));
 #endif
     const std::string game = gvde::fuzz::ScratchDir() + "/game/";
     Require(gvde::MakeDirectory(game));

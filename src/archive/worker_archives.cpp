@@ -1,10 +1,10 @@
 #include "archive/worker_archives.h"
 
 #include <atomic>
-#include <limits>
 #include <new>
 #include <stdexcept>
 
+#include "archive/archive_header_check.h"
 #include "archive/storm_archives.h"
 #include "archive/worker_channel.h"
 #include "archive/worker_process.h"
@@ -13,7 +13,6 @@ namespace gvde {
 namespace {
 
 constexpr std::uint8_t kDone = 1;
-constexpr auto kLargestFile = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
 
 std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
 
@@ -62,7 +61,12 @@ void WorkerArchives::Abandon() {
 }
 
 bool WorkerArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
-  if (process_ == nullptr) return false;
+  if (process_ == nullptr || !AskToOpen(slot, nativePath)) return false;
+  openedPaths_[static_cast<int>(slot)] = nativePath;
+  return true;
+}
+
+bool WorkerArchives::AskToOpen(ArchiveSlot slot, const std::string& nativePath) {
   WorkerLink link(*process_);
   const WorkerOp op = slot == ArchiveSlot::Game ? WorkerOp::OpenGameArchive : WorkerOp::OpenBaseArchive;
   ReplyHead head;
@@ -73,9 +77,31 @@ bool WorkerArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath
   return head.status == kDone;
 }
 
+WorkerProcess* WorkerArchives::ReadyWorker() {
+  if (process_ != nullptr) return process_.get();
+  const bool bothOpened = !openedPaths_[0].empty() && !openedPaths_[1].empty();
+  if (!bothOpened || restarts_ >= kWorkerRestarts) return nullptr;
+  ++restarts_;
+  process_ = std::make_unique<WorkerProcess>();
+  if (!process_->Start()) {
+    process_.reset();
+    return nullptr;
+  }
+  for (const ArchiveSlot slot : {ArchiveSlot::Game, ArchiveSlot::Base}) {
+    // The files are checked again: they may have changed since the first worker opened them.
+    const std::string& path = openedPaths_[static_cast<int>(slot)];
+    if (!ProbeArchiveFile(path) || !AskToOpen(slot, path)) {
+      Abandon();
+      return nullptr;
+    }
+  }
+  return process_.get();
+}
+
 ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) {
-  if (process_ == nullptr) return ExtractOutcome::NoData;
-  WorkerLink link(*process_);
+  WorkerProcess* worker = ReadyWorker();
+  if (worker == nullptr) return ExtractOutcome::NoData;
+  WorkerLink link(*worker);
   ReplyHead head;
   if (!SendRequest(link, {WorkerOp::ReadWholeFile, 0, name}) || !ReceiveReplyHead(link, head)) {
     Abandon();
@@ -85,7 +111,7 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
   const bool carriesBytes = outcome == ExtractOutcome::Read;
   const bool knownOutcome = head.status <= static_cast<std::uint8_t>(ExtractOutcome::ReadFailed);
   const bool sizeFits =
-      carriesBytes ? head.byteCount > 0 && head.byteCount <= kLargestFile : head.byteCount == 0;
+      carriesBytes ? head.byteCount > 0 && head.byteCount <= kLargestArchiveFile : head.byteCount == 0;
   if (!knownOutcome || !sizeFits) {
     Abandon();
     return ExtractOutcome::ReadFailed;
@@ -108,8 +134,9 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
 }
 
 bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) {
-  if (process_ == nullptr) return false;
-  WorkerLink link(*process_);
+  WorkerProcess* worker = ReadyWorker();
+  if (worker == nullptr) return false;
+  WorkerLink link(*worker);
   ReplyHead head;
   if (!SendRequest(link, {WorkerOp::ReadExactFile, size, name}) || !ReceiveReplyHead(link, head)) {
     Abandon();
