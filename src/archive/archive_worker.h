@@ -9,7 +9,9 @@ namespace gvde {
 // Serves requests from `link` with the library calls in this process until the parent asks it
 // to exit or the stream ends; the archives are closed before it returns. Returns the worker's
 // exit status: 0 after an exit request, 1 when the stream ended or broke first.
-int ServeArchiveRequests(ByteLink& link);
+// `confine`, where given, is called once both archives are open, or before the first read if
+// that comes first; when it fails the worker ends without another answer.
+int ServeArchiveRequests(ByteLink& link, bool (*confine)() = nullptr);
 
 #ifdef _WIN32
 
@@ -37,7 +39,8 @@ inline constexpr char kArchiveWorkerProgram[] = "gvde-archive-worker";
 inline constexpr int kArchiveWorkerSocket = 3;
 
 // The body of the worker program, started as `gvde-archive-worker PARENT_PID` with its socket
-// at kArchiveWorkerSocket. Returns the process exit status; 2 for a wrong start.
+// at kArchiveWorkerSocket: serves the parent, confined once both archives are open, and ends
+// the process. Returns 2 for a wrong start.
 int RunArchiveWorkerProgram(int argc, char** argv);
 
 #endif

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "archive/archive_worker.h"
+#include "archive/worker_confinement.h"
 
 #ifndef MSG_NOSIGNAL
 #define MSG_NOSIGNAL 0
@@ -74,7 +75,9 @@ int RunArchiveWorkerProgram(int argc, char** argv) {
   // A parent that died before the request above took effect: nobody would end this process.
   if (getppid() != parent) return 1;
   SocketLink link(kArchiveWorkerSocket);
-  return ServeArchiveRequests(link);
+  const int status = ServeArchiveRequests(link, ConfineArchiveWorker);
+  // Exit handlers are not for a confined process: a leak checker's would start a thread.
+  _exit(status);
 }
 
 }  // namespace gvde

@@ -118,17 +118,64 @@ HANDLE CreateClientEnd(const std::string& name) {
   return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr);
 }
 
-// A job that kills its processes when its last handle closes; null where that is not offered.
-HANDLE CreateKillOnCloseJob() {
+// A job for the worker alone: it cannot start another process, and it is killed when the
+// job's last handle closes. Null where that is not offered.
+HANDLE CreateWorkerJob() {
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
   if (job == nullptr) return nullptr;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  limits.BasicLimitInformation.LimitFlags =
+      JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_ACTIVE_PROCESS;
+  limits.BasicLimitInformation.ActiveProcessLimit = 1;
   if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
     CloseHandle(job);
     return nullptr;
   }
   return job;
+}
+
+// This process's token without its privileges and at low integrity, which may not write to
+// the user's files; null where the system cannot make one (the worker then runs as this
+// process does).
+HANDLE RestrictedWorkerToken() {
+  HANDLE own = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(),
+                        TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
+                            TOKEN_ADJUST_SESSIONID,
+                        &own)) {
+    return nullptr;
+  }
+  HANDLE restricted = nullptr;
+  const BOOL made =
+      CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr, &restricted);
+  CloseHandle(own);
+  if (!made) return nullptr;
+  SID_IDENTIFIER_AUTHORITY labels = SECURITY_MANDATORY_LABEL_AUTHORITY;
+  PSID low = nullptr;
+  if (AllocateAndInitializeSid(&labels, 1, SECURITY_MANDATORY_LOW_RID, 0, 0, 0, 0, 0, 0, 0, &low)) {
+    TOKEN_MANDATORY_LABEL label{};
+    label.Label.Attributes = SE_GROUP_INTEGRITY;
+    label.Label.Sid = low;
+    SetTokenInformation(restricted, TokenIntegrityLevel, &label,
+                        static_cast<DWORD>(sizeof label + GetLengthSid(low)));
+    FreeSid(low);
+  }
+  return restricted;
+}
+
+// Starts the worker suspended, with the restricted token where there is one.
+BOOL CreateWorker(WideText& programPath, WideText& commandLine, STARTUPINFOW& startup,
+                  PROCESS_INFORMATION& started) {
+  constexpr DWORD kFlags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+  HANDLE token = RestrictedWorkerToken();
+  if (token != nullptr) {
+    const BOOL created = CreateProcessAsUserW(token, programPath.data(), commandLine.data(), nullptr, nullptr,
+                                              TRUE, kFlags, nullptr, nullptr, &startup, &started);
+    CloseHandle(token);
+    if (created) return TRUE;
+  }
+  return CreateProcessW(programPath.data(), commandLine.data(), nullptr, nullptr, TRUE, kFlags, nullptr,
+                        nullptr, &startup, &started);
 }
 
 // Completes one overlapped ReadFile or WriteFile within the wait limit. After a timeout the
@@ -178,16 +225,14 @@ bool WorkerProcess::Start() {
   startup.hStdOutput = client;
   startup.hStdError = nullptr;
   PROCESS_INFORMATION started{};
-  const BOOL created =
-      CreateProcessW(programPath.data(), commandLine.data(), nullptr, nullptr, TRUE,
-                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+  const BOOL created = CreateWorker(programPath, commandLine, startup, started);
   CloseHandle(client);  // the worker holds its own copy now
   if (!created) {
     Kill();
     return false;
   }
   handles_->process = started.hProcess;
-  handles_->job = CreateKillOnCloseJob();
+  handles_->job = CreateWorkerJob();
   if (handles_->job != nullptr && !AssignProcessToJobObject(handles_->job, started.hProcess)) {
     CloseIfOpen(handles_->job);
   }

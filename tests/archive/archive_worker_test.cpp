@@ -1,8 +1,10 @@
 // The worker process seen from outside: it exists while archives are open, it is reaped on
 // every way out, and its death or silence fails calls instead of the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +19,7 @@
 
 #include "archive/game_archives.h"
 #include "archive/worker_archives.h"
+#include "archive/worker_confinement.h"
 #include "testkit/mpq_builder.h"
 #include "testkit/mpq_damage.h"
 #include "testkit/temp_dir.h"
@@ -169,6 +172,39 @@ TEST_F(ArchiveWorkerTest, DamagedSectorTableFailsThatFileOnly) {
   EXPECT_EQ(buffer, data);
   EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 5);
 }
+
+#ifdef __linux__
+std::string StatusLine(pid_t pid, const std::string& key) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(key + ":", 0) == 0) return line;
+  }
+  return {};
+}
+
+TEST_F(ArchiveWorkerTest, WorkerIsConfinedOnceBothArchivesAreOpen) {
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  EXPECT_EQ(StatusLine(worker, "NoNewPrivs"), "NoNewPrivs:\t1");
+  EXPECT_EQ(StatusLine(worker, "Seccomp"), "Seccomp:\t2");
+  ExpectReadsWork();
+}
+
+TEST(WorkerConfinement, AProcessThatOpensAFileOrASocketIsKilled) {
+  // The process is a copy of this test program started afresh.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        if (!ConfineArchiveWorker()) _exit(1);
+        // A sanitizer build's filter refuses opening files (its reports try to) instead.
+        const int file = open("/dev/null", O_RDONLY);
+        if (file >= 0) _exit(2);
+        socket(AF_UNIX, SOCK_STREAM, 0);
+        _exit(3);
+      },
+      ::testing::KilledBySignal(SIGSYS), "");
+}
+#endif
 
 TEST_F(ArchiveWorkerTest, KilledWorkerFailsAnExactRead) {
   const pid_t worker = OpenWithWorker();
