@@ -4,7 +4,6 @@
 
 #ifdef __linux__
 
-#include <fcntl.h>
 #include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -43,10 +42,6 @@ class Filter {
   void AllowWhen(int call, unsigned index, scmp_datum_t value) {
     Add(SCMP_ACT_ALLOW, call, {scmp_arg_cmp{index, SCMP_CMP_EQ, value, 0}});
   }
-  // Allowed when argument `index` has all bits of `mask`.
-  void AllowWithAll(int call, unsigned index, scmp_datum_t mask) {
-    Add(SCMP_ACT_ALLOW, call, {scmp_arg_cmp{index, SCMP_CMP_MASKED_EQ, mask, mask}});
-  }
   // Allowed when argument `index` has none of the bits of `mask`.
   void AllowWithNone(int call, unsigned index, scmp_datum_t mask) {
     Add(SCMP_ACT_ALLOW, call, {scmp_arg_cmp{index, SCMP_CMP_MASKED_EQ, mask, 0}});
@@ -73,8 +68,6 @@ void AllowReadingOpenFiles(Filter& filter) {
                          SCMP_SYS(close)}) {
     filter.Allow(call);
   }
-  // The C library's fstat: the status of an open descriptor, never of a path.
-  filter.AllowWithAll(SCMP_SYS(newfstatat), 3, AT_EMPTY_PATH);
 }
 
 // The allocator's calls; no memory becomes executable.
