@@ -139,12 +139,10 @@ HANDLE CreateWorkerJob() {
 // process does).
 HANDLE RestrictedWorkerToken() {
   HANDLE own = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(),
-                        TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
-                            TOKEN_ADJUST_SESSIONID,
-                        &own)) {
-    return nullptr;
-  }
+  // The restricted token has the access of this handle: enough to start a process with it
+  // and to lower its integrity.
+  constexpr DWORD kAccess = TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT;
+  if (!OpenProcessToken(GetCurrentProcess(), kAccess, &own)) return nullptr;
   HANDLE restricted = nullptr;
   const BOOL made =
       CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr, &restricted);
