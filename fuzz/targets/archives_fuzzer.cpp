@@ -2,10 +2,6 @@
 // "gvdata.mor", next to an intact "kelddat.mpq"; files are read from both. A crash or hang of
 // the archive library inside the layer's worker process is contained by design; only this
 // process failing counts.
-#include <pthread.h>
-#include <sanitizer/common_interface_defs.h>
-#include <signal.h>
-
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -23,8 +19,8 @@
 #include "archive/archive_header_check.h"
 #define GVDE_FUZZ_HEADER_CHECK 1
 #endif
-#if __has_include("archive/worker_process.h")
-#include "archive/worker_process.h"
+#if __has_include("archive/worker_archives.h")
+#include "archive/worker_archives.h"
 #define GVDE_FUZZ_WORKER 1
 #endif
 
@@ -43,26 +39,13 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-// A forked worker dies of the library's crashes as a plain process would: without this, the
-// fuzzer's and the sanitizers' handlers, inherited through fork, would report the contained
-// crash as a finding of its own.
-void PlainCrashesInChild() {
-  __sanitizer_set_death_callback(nullptr);
-  for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-  }
-}
-
 // The game folder with its intact base archive, written once per process.
 const std::string& GameDir() {
   static const std::string dir = [] {
-    pthread_atfork(nullptr, nullptr, PlainCrashesInChild);
 #ifdef GVDE_FUZZ_WORKER
-    // A hung worker must be given up well within the fuzzer's own time limit per input.
-    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(2000));
+    // Hung workers must be given up well within the fuzzer's own time limit per input: the
+    // first one and each of the restarted ones.
+    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(1500));
 #endif
     const std::string game = gvde::fuzz::ScratchDir() + "/game/";
     Require(gvde::MakeDirectory(game));

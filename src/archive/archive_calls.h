@@ -15,11 +15,15 @@ enum class ArchiveSlot : std::uint8_t {
   Base = 1,  // "kelddat.mpq"
 };
 
+// The largest file read whole; the game's largest are well below 1 MiB. A larger one counts
+// as too large, before any memory is set aside for it.
+constexpr std::uint32_t kLargestArchiveFile = 64u << 20;
+
 // What reading a whole file came to; GameArchives turns it into ExtractFile's result.
 enum class ExtractOutcome : std::uint8_t {
-  Read = 0,        // the buffer holds the file, 1 to 0x7FFFFFFF bytes
+  Read = 0,        // the buffer holds the file, 1 to kLargestArchiveFile bytes
   NoData = 1,      // in neither archive, or empty: the buffer is untouched
-  TooLarge = 2,    // no 31-bit size, or no buffer of its size: the buffer is untouched
+  TooLarge = 2,    // above kLargestArchiveFile, or no buffer of its size: the buffer is untouched
   ReadFailed = 3,  // the read failed: the buffer is to be emptied
 };
 

@@ -12,10 +12,6 @@ namespace {
 constexpr std::uint8_t kFailed = 0;
 constexpr std::uint8_t kDone = 1;
 
-bool AnswerOpen(ByteLink& link, StormArchives& archives, ArchiveSlot slot, const std::string& path) {
-  return SendReply(link, archives.OpenArchive(slot, path) ? kDone : kFailed, {});
-}
-
 bool AnswerReadWhole(ByteLink& link, StormArchives& archives, const std::string& name) {
   std::vector<std::uint8_t> bytes;
   const ExtractOutcome outcome = archives.ReadWholeFile(name, bytes);
@@ -39,30 +35,51 @@ bool AnswerReadExact(ByteLink& link, StormArchives& archives, const std::string&
   return SendReply(link, kDone, std::span<const std::uint8_t>(bytes.data(), size));
 }
 
-bool Answer(ByteLink& link, StormArchives& archives, const WorkerRequest& request) {
-  switch (request.op) {
-    case WorkerOp::OpenGameArchive:
-      return AnswerOpen(link, archives, ArchiveSlot::Game, request.text);
-    case WorkerOp::OpenBaseArchive:
-      return AnswerOpen(link, archives, ArchiveSlot::Base, request.text);
-    case WorkerOp::ReadWholeFile:
-      return AnswerReadWhole(link, archives, request.text);
-    case WorkerOp::ReadExactFile:
-      return AnswerReadExact(link, archives, request.text, request.size);
-    case WorkerOp::Exit:
-      break;
+bool IsOpenRequest(WorkerOp op) { return op == WorkerOp::OpenGameArchive || op == WorkerOp::OpenBaseArchive; }
+
+// The worker between requests: the archives it holds, and whether it is confined yet.
+class Session {
+ public:
+  Session(ByteLink& link, bool (*confine)()) : link_(link), confine_(confine) {}
+
+  // False when the worker is to end.
+  bool Answer(const WorkerRequest& request) {
+    if (IsOpenRequest(request.op)) return AnswerOpen(request);
+    if (!ConfineOnce()) return false;
+    if (request.op == WorkerOp::ReadWholeFile) return AnswerReadWhole(link_, archives_, request.text);
+    return AnswerReadExact(link_, archives_, request.text, request.size);
   }
-  return false;
-}
+
+ private:
+  bool AnswerOpen(const WorkerRequest& request) {
+    const ArchiveSlot slot = request.op == WorkerOp::OpenGameArchive ? ArchiveSlot::Game : ArchiveSlot::Base;
+    const bool opened = archives_.OpenArchive(slot, request.text);
+    open_[static_cast<int>(slot)] = open_[static_cast<int>(slot)] || opened;
+    // Confined before the answer: no file is read from an archive before that.
+    if (open_[0] && open_[1] && !ConfineOnce()) return false;
+    return SendReply(link_, opened ? kDone : kFailed, {});
+  }
+
+  bool ConfineOnce() {
+    if (confine_ != nullptr && !confine_()) return false;
+    confine_ = nullptr;
+    return true;
+  }
+
+  ByteLink& link_;
+  StormArchives archives_;
+  bool open_[2] = {false, false};
+  bool (*confine_)();  // null once confined, or when there is nothing to confine
+};
 
 }  // namespace
 
-int ServeArchiveRequests(ByteLink& link) {
-  StormArchives archives;
+int ServeArchiveRequests(ByteLink& link, bool (*confine)()) {
+  Session session(link, confine);
   WorkerRequest request;
   while (ReceiveRequest(link, request)) {
     if (request.op == WorkerOp::Exit) return 0;
-    if (!Answer(link, archives, request)) return 1;
+    if (!session.Answer(request)) return 1;
   }
   return 1;
 }

@@ -1,4 +1,5 @@
-// The worker process's side: a loop that opens the archives and reads files as the parent asks.
+// The worker process's side: a loop that opens the archives and reads files as the parent asks,
+// and the entry points that start it in a freshly started program.
 #pragma once
 
 #include "archive/worker_channel.h"
@@ -8,20 +9,40 @@ namespace gvde {
 // Serves requests from `link` with the library calls in this process until the parent asks it
 // to exit or the stream ends; the archives are closed before it returns. Returns the worker's
 // exit status: 0 after an exit request, 1 when the stream ended or broke first.
-int ServeArchiveRequests(ByteLink& link);
+// `confine`, where given, is called once both archives are open, or before the first read if
+// that comes first; when it fails the worker ends without another answer.
+int ServeArchiveRequests(ByteLink& link, bool (*confine)() = nullptr);
+
+#ifdef _WIN32
 
 // The argument with which a Windows program is started again as the archive worker.
 inline constexpr char kArchiveWorkerFlag[] = "--archive-worker";
 
 // For the entry point of a Windows program (the window program), before anything else:
 //   if (gvde::IsArchiveWorkerInvocation()) return gvde::RunArchiveWorker();
-// True when this process was started as the archive worker. Calling it also tells GameArchives
-// that this program can serve as its own worker; a Windows program that never calls it (a test
-// or a tool) makes the library calls in its own process. On POSIX the worker is forked and this
-// is always false.
+//   gvde::UseThisProgramAsArchiveWorker();
+// True when this process was started as the archive worker.
 bool IsArchiveWorkerInvocation();
+// From now on GameArchives starts this program again as its worker. A Windows program that
+// never calls it (a test or a tool) makes the library calls in its own process: starting
+// "itself" again there would run the wrong program.
+void UseThisProgramAsArchiveWorker();
 // Serves the parent over the standard input and output handles it was started with; returns
 // the process exit status.
 int RunArchiveWorker();
+
+#else
+
+// The worker program, looked for beside the running program (see WorkerProgramPath).
+inline constexpr char kArchiveWorkerProgram[] = "gvde-archive-worker";
+// The descriptor on which the worker program finds its end of the socket.
+inline constexpr int kArchiveWorkerSocket = 3;
+
+// The body of the worker program, started as `gvde-archive-worker PARENT_PID` with its socket
+// at kArchiveWorkerSocket: serves the parent, confined once both archives are open, and ends
+// the process. Returns 2 for a wrong start.
+int RunArchiveWorkerProgram(int argc, char** argv);
+
+#endif
 
 }  // namespace gvde

@@ -9,7 +9,6 @@
 #include <StormLib.h>
 
 #include <cstdint>
-#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -93,10 +92,7 @@ ExtractOutcome StormArchives::ReadWholeFile(const std::string& name, std::vector
   const OpenedFile file(handle);
   DWORD sizeHigh = 0;
   const DWORD size = SFileGetFileSize(file.Get(), &sizeHigh);
-  // A size that is no positive 32-bit result counts as too large.
-  if (sizeHigh != 0 || size > static_cast<DWORD>(std::numeric_limits<std::int32_t>::max())) {
-    return ExtractOutcome::TooLarge;
-  }
+  if (sizeHigh != 0 || size > kLargestArchiveFile) return ExtractOutcome::TooLarge;
   if (size == 0) return ExtractOutcome::NoData;
   try {
     buffer.resize(size);
@@ -120,7 +116,7 @@ bool StormArchives::ReadExactFileInto(const std::string& name, std::uint32_t siz
   const OpenedFile file(handle);
   DWORD sizeHigh = 0;
   const DWORD actualSize = SFileGetFileSize(file.Get(), &sizeHigh);
-  if (sizeHigh != 0 || actualSize != size) return false;
+  if (sizeHigh != 0 || actualSize != size || size > kLargestArchiveFile) return false;
   std::uint8_t* destination = destinationFor();
   return destination != nullptr && ReadFromStart(file.Get(), destination, size);
 }

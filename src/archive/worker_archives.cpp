@@ -1,9 +1,10 @@
 #include "archive/worker_archives.h"
 
-#include <limits>
+#include <atomic>
 #include <new>
 #include <stdexcept>
 
+#include "archive/archive_header_check.h"
 #include "archive/storm_archives.h"
 #include "archive/worker_channel.h"
 #include "archive/worker_process.h"
@@ -12,9 +13,32 @@ namespace gvde {
 namespace {
 
 constexpr std::uint8_t kDone = 1;
-constexpr auto kLargestFile = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
+
+std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
+
+// The worker's stream, each wait on it bounded by the limit in force.
+class WorkerLink final : public ByteLink {
+ public:
+  explicit WorkerLink(WorkerProcess& process) : process_(process) {}
+
+ private:
+  std::size_t WriteSome(const std::uint8_t* data, std::size_t size) override {
+    return process_.Send(data, size, WorkerWaitLimit());
+  }
+  std::size_t ReadSome(std::uint8_t* data, std::size_t size) override {
+    return process_.Receive(data, size, WorkerWaitLimit());
+  }
+
+  WorkerProcess& process_;
+};
 
 }  // namespace
+
+std::chrono::milliseconds WorkerWaitLimit() {
+  return std::chrono::milliseconds(waitLimitMilliseconds.load());
+}
+
+void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimitMilliseconds.store(limit.count()); }
 
 WorkerArchives::WorkerArchives() : process_(std::make_unique<WorkerProcess>()) {
   if (!process_->Start()) process_.reset();
@@ -22,12 +46,12 @@ WorkerArchives::WorkerArchives() : process_(std::make_unique<WorkerProcess>()) {
 
 WorkerArchives::~WorkerArchives() {
   if (process_ == nullptr) return;
-  // The worker closes its archives on the way out; a worker that cannot be told is killed.
-  if (SendRequest(*process_, {WorkerOp::Exit, 0, {}})) {
-    process_->Finish();
-  } else {
-    process_->Kill();
-  }
+  // The worker closes its archives on the way out and then ends its stream; a worker that
+  // cannot be told, or sends anything more, is killed.
+  WorkerLink link(*process_);
+  std::uint8_t stray = 0;
+  if (SendRequest(link, {WorkerOp::Exit, 0, {}})) (void)link.Read(&stray, 1);
+  process_->Kill();
 }
 
 void WorkerArchives::Abandon() {
@@ -37,21 +61,49 @@ void WorkerArchives::Abandon() {
 }
 
 bool WorkerArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
-  if (process_ == nullptr) return false;
+  if (process_ == nullptr || !AskToOpen(slot, nativePath)) return false;
+  openedPaths_[static_cast<int>(slot)] = nativePath;
+  return true;
+}
+
+bool WorkerArchives::AskToOpen(ArchiveSlot slot, const std::string& nativePath) {
+  WorkerLink link(*process_);
   const WorkerOp op = slot == ArchiveSlot::Game ? WorkerOp::OpenGameArchive : WorkerOp::OpenBaseArchive;
   ReplyHead head;
-  if (!SendRequest(*process_, {op, 0, nativePath}) || !ReceiveReplyHead(*process_, head) ||
-      head.byteCount != 0) {
+  if (!SendRequest(link, {op, 0, nativePath}) || !ReceiveReplyHead(link, head) || head.byteCount != 0) {
     Abandon();
     return false;
   }
   return head.status == kDone;
 }
 
+WorkerProcess* WorkerArchives::ReadyWorker() {
+  if (process_ != nullptr) return process_.get();
+  const bool bothOpened = !openedPaths_[0].empty() && !openedPaths_[1].empty();
+  if (!bothOpened || restarts_ >= kWorkerRestarts) return nullptr;
+  ++restarts_;
+  process_ = std::make_unique<WorkerProcess>();
+  if (!process_->Start()) {
+    process_.reset();
+    return nullptr;
+  }
+  for (const ArchiveSlot slot : {ArchiveSlot::Game, ArchiveSlot::Base}) {
+    // The files are checked again: they may have changed since the first worker opened them.
+    const std::string& path = openedPaths_[static_cast<int>(slot)];
+    if (!ProbeArchiveFile(path) || !AskToOpen(slot, path)) {
+      Abandon();
+      return nullptr;
+    }
+  }
+  return process_.get();
+}
+
 ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) {
-  if (process_ == nullptr) return ExtractOutcome::NoData;
+  WorkerProcess* worker = ReadyWorker();
+  if (worker == nullptr) return ExtractOutcome::NoData;
+  WorkerLink link(*worker);
   ReplyHead head;
-  if (!SendRequest(*process_, {WorkerOp::ReadWholeFile, 0, name}) || !ReceiveReplyHead(*process_, head)) {
+  if (!SendRequest(link, {WorkerOp::ReadWholeFile, 0, name}) || !ReceiveReplyHead(link, head)) {
     Abandon();
     return ExtractOutcome::ReadFailed;
   }
@@ -59,7 +111,7 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
   const bool carriesBytes = outcome == ExtractOutcome::Read;
   const bool knownOutcome = head.status <= static_cast<std::uint8_t>(ExtractOutcome::ReadFailed);
   const bool sizeFits =
-      carriesBytes ? head.byteCount > 0 && head.byteCount <= kLargestFile : head.byteCount == 0;
+      carriesBytes ? head.byteCount > 0 && head.byteCount <= kLargestArchiveFile : head.byteCount == 0;
   if (!knownOutcome || !sizeFits) {
     Abandon();
     return ExtractOutcome::ReadFailed;
@@ -68,13 +120,13 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
   try {
     buffer.resize(head.byteCount);
   } catch (const std::bad_alloc&) {
-    if (!DiscardBytes(*process_, head.byteCount)) Abandon();
+    if (!DiscardBytes(link, head.byteCount)) Abandon();
     return ExtractOutcome::TooLarge;
   } catch (const std::length_error&) {
-    if (!DiscardBytes(*process_, head.byteCount)) Abandon();
+    if (!DiscardBytes(link, head.byteCount)) Abandon();
     return ExtractOutcome::TooLarge;
   }
-  if (!process_->Read(buffer.data(), head.byteCount)) {
+  if (!link.Read(buffer.data(), head.byteCount)) {
     Abandon();
     return ExtractOutcome::ReadFailed;
   }
@@ -82,9 +134,11 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
 }
 
 bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) {
-  if (process_ == nullptr) return false;
+  WorkerProcess* worker = ReadyWorker();
+  if (worker == nullptr) return false;
+  WorkerLink link(*worker);
   ReplyHead head;
-  if (!SendRequest(*process_, {WorkerOp::ReadExactFile, size, name}) || !ReceiveReplyHead(*process_, head)) {
+  if (!SendRequest(link, {WorkerOp::ReadExactFile, size, name}) || !ReceiveReplyHead(link, head)) {
     Abandon();
     return false;
   }
@@ -93,7 +147,7 @@ bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, 
     Abandon();
     return false;
   }
-  if (read && !process_->Read(destination, size)) {
+  if (read && !link.Read(destination, size)) {
     Abandon();
     return false;
   }

@@ -38,6 +38,26 @@ bool IsKnownOp(std::uint8_t op) {
 
 }  // namespace
 
+bool ByteLink::Write(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const std::size_t moved = WriteSome(data, size);
+    if (moved == 0 || moved > size) return false;
+    data += moved;
+    size -= moved;
+  }
+  return true;
+}
+
+bool ByteLink::Read(std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const std::size_t moved = ReadSome(data, size);
+    if (moved == 0 || moved > size) return false;
+    data += moved;
+    size -= moved;
+  }
+  return true;
+}
+
 bool SendRequest(ByteLink& link, const WorkerRequest& request) {
   if (request.text.size() > kLongestRequestText) return false;
   // One write per message: each costs a system call on both sides.

@@ -10,12 +10,18 @@
 
 namespace gvde {
 
-// One end of a byte stream to the other process. Each call moves exactly `size` bytes or fails.
+// One end of a byte stream to the other process.
 class ByteLink {
  public:
   virtual ~ByteLink() = default;
-  virtual bool Write(const std::uint8_t* data, std::size_t size) = 0;
-  virtual bool Read(std::uint8_t* data, std::size_t size) = 0;
+  // Each moves exactly `size` bytes, or fails when the stream ends, breaks or stays silent.
+  bool Write(const std::uint8_t* data, std::size_t size);
+  bool Read(std::uint8_t* data, std::size_t size);
+
+ private:
+  // One transfer of 1 to `size` bytes: how many moved, 0 when none can.
+  virtual std::size_t WriteSome(const std::uint8_t* data, std::size_t size) = 0;
+  virtual std::size_t ReadSome(std::uint8_t* data, std::size_t size) = 0;
 };
 
 enum class WorkerOp : std::uint8_t {

@@ -1,6 +1,6 @@
-// The parent's side of the worker process that runs the archive library: POSIX forks it,
-// Windows starts this program again with kArchiveWorkerFlag (see archive_worker.h). Every wait
-// for the worker is limited, and a worker that is ended is always reaped.
+// The parent's side of the worker process that runs the archive library, one file per
+// platform: start it as a fresh program, feed it, read from it, end it and reap it. What the
+// bytes mean, and how long a wait may last, is the client's business (worker_archives.cpp).
 #pragma once
 
 #include <chrono>
@@ -8,37 +8,26 @@
 #include <cstdint>
 #include <memory>
 
-#include "archive/worker_channel.h"
-
 namespace gvde {
 
-// How long one wait for the worker may last before it counts as hung. Generous: the worker
-// answers within milliseconds unless the library is stuck.
-constexpr std::chrono::milliseconds kWorkerWaitLimit{60000};
-
-// The limit in force; tests shorten it to see a silent worker fail quickly.
-std::chrono::milliseconds WorkerWaitLimit();
-void SetWorkerWaitLimit(std::chrono::milliseconds limit);
-
-// True where a worker process can be started: always on POSIX; on Windows only in a program
-// whose entry point answers kArchiveWorkerFlag (it called IsArchiveWorkerInvocation).
+// True where a worker process can be started: always on POSIX (the worker program); on Windows
+// only in a program that serves as its own worker (UseThisProgramAsArchiveWorker).
 bool WorkerProcessesAvailable();
 
-class WorkerProcess final : public ByteLink {
+class WorkerProcess final {
  public:
   WorkerProcess();
   WorkerProcess(const WorkerProcess&) = delete;
   WorkerProcess& operator=(const WorkerProcess&) = delete;
-  ~WorkerProcess() override;  // kills a worker that is still there
+  ~WorkerProcess();  // kills and reaps a worker that is still there
 
-  // Starts the worker, which then waits for requests. False when it cannot be started.
+  // Starts a new worker, which then waits for requests. False when it cannot be started.
   bool Start();
-  // Each fails when the worker has ended or stays silent longer than WorkerWaitLimit().
-  bool Write(const std::uint8_t* data, std::size_t size) override;
-  bool Read(std::uint8_t* data, std::size_t size) override;
-  // After the worker was asked to exit: waits (within the limit) until it has, then reaps it.
-  void Finish();
-  // Kills the worker at once and reaps it; harmless when there is none.
+  // One transfer of 1 to `size` bytes: how many moved; 0 when the worker has ended, the
+  // transfer failed, or nothing could move within `limit`.
+  std::size_t Send(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit);
+  std::size_t Receive(std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit);
+  // Ends the worker at once if it has not ended yet, and reaps it; harmless when there is none.
   void Kill();
 
  private:

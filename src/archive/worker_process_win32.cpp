@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/archive_worker.h"
+#include "archive/transfer_buffer_win32.h"
 #include "archive/worker_process.h"
 
 namespace gvde {
@@ -21,32 +22,6 @@ namespace gvde {
 // The worker is this program started again with kArchiveWorkerFlag. Its standard input and
 // output are the client end of a named pipe, which the parent serves with overlapped I/O so that
 // every wait has a limit. A job object ends the worker when the parent goes away.
-namespace {
-
-constexpr DWORD kPipeBufferSize = 65536;
-constexpr DWORD kTransferSize = 65536;
-constexpr DWORD kEndWait = 10000;
-
-// Pipe transfers go through memory that Windows allocated: in a winelib program, Wine refuses
-// to read a pipe into the C library's heap (ERROR_INVALID_USER_BUFFER).
-class TransferBuffer {
- public:
-  TransferBuffer()
-      : bytes_(static_cast<std::uint8_t*>(
-            VirtualAlloc(nullptr, kTransferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
-  TransferBuffer(const TransferBuffer&) = delete;
-  TransferBuffer& operator=(const TransferBuffer&) = delete;
-  ~TransferBuffer() {
-    if (bytes_ != nullptr) VirtualFree(bytes_, 0, MEM_RELEASE);
-  }
-  std::uint8_t* Get() const { return bytes_; }
-
- private:
-  std::uint8_t* bytes_;
-};
-
-}  // namespace
-
 struct WorkerProcess::Handles {
   HANDLE pipe = INVALID_HANDLE_VALUE;
   HANDLE event = nullptr;
@@ -57,12 +32,13 @@ struct WorkerProcess::Handles {
 
 namespace {
 
-std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
-std::atomic<bool> workerEntryPresent{false};
+constexpr DWORD kPipeBufferSize = 65536;
+constexpr DWORD kEndWait = 10000;
+
 std::atomic<unsigned> pipeCount{0};
 
-DWORD WaitMilliseconds() {
-  return static_cast<DWORD>(std::clamp<long long>(waitLimitMilliseconds.load(), 0, INFINITE - 1));
+DWORD Milliseconds(std::chrono::milliseconds limit) {
+  return static_cast<DWORD>(std::clamp<long long>(limit.count(), 0, INFINITE - 1));
 }
 
 void CloseIfOpen(HANDLE& handle) {
@@ -142,23 +118,15 @@ HANDLE CreateClientEnd(const std::string& name) {
   return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr);
 }
 
-// True when the command line ends with a space and kArchiveWorkerFlag.
-bool EndsWithWorkerFlag(const WCHAR* line) {
-  WideText tail;
-  AppendAscii(tail, " ");
-  AppendAscii(tail, kArchiveWorkerFlag);
-  std::size_t length = 0;
-  while (line[length] != 0) ++length;
-  if (length < tail.size()) return false;
-  return std::equal(tail.begin(), tail.end(), line + (length - tail.size()));
-}
-
-// A job that kills its processes when its last handle closes; null where that is not offered.
-HANDLE CreateKillOnCloseJob() {
+// A job for the worker alone: it cannot start another process, and it is killed when the
+// job's last handle closes. Null where that is not offered.
+HANDLE CreateWorkerJob() {
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
   if (job == nullptr) return nullptr;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  limits.BasicLimitInformation.LimitFlags =
+      JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_ACTIVE_PROCESS;
+  limits.BasicLimitInformation.ActiveProcessLimit = 1;
   if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
     CloseHandle(job);
     return nullptr;
@@ -166,11 +134,54 @@ HANDLE CreateKillOnCloseJob() {
   return job;
 }
 
+// This process's token without its privileges and at low integrity, which may not write to
+// the user's files; null where the system cannot make one (the worker then runs as this
+// process does).
+HANDLE RestrictedWorkerToken() {
+  HANDLE own = nullptr;
+  // The restricted token has the access of this handle: enough to start a process with it
+  // and to lower its integrity.
+  constexpr DWORD kAccess = TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT;
+  if (!OpenProcessToken(GetCurrentProcess(), kAccess, &own)) return nullptr;
+  HANDLE restricted = nullptr;
+  const BOOL made =
+      CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr, &restricted);
+  CloseHandle(own);
+  if (!made) return nullptr;
+  SID_IDENTIFIER_AUTHORITY labels = SECURITY_MANDATORY_LABEL_AUTHORITY;
+  PSID low = nullptr;
+  if (AllocateAndInitializeSid(&labels, 1, SECURITY_MANDATORY_LOW_RID, 0, 0, 0, 0, 0, 0, 0, &low)) {
+    TOKEN_MANDATORY_LABEL label{};
+    label.Label.Attributes = SE_GROUP_INTEGRITY;
+    label.Label.Sid = low;
+    SetTokenInformation(restricted, TokenIntegrityLevel, &label,
+                        static_cast<DWORD>(sizeof label + GetLengthSid(low)));
+    FreeSid(low);
+  }
+  return restricted;
+}
+
+// Starts the worker suspended, with the restricted token where there is one.
+BOOL CreateWorker(WideText& programPath, WideText& commandLine, STARTUPINFOW& startup,
+                  PROCESS_INFORMATION& started) {
+  constexpr DWORD kFlags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+  HANDLE token = RestrictedWorkerToken();
+  if (token != nullptr) {
+    const BOOL created = CreateProcessAsUserW(token, programPath.data(), commandLine.data(), nullptr, nullptr,
+                                              TRUE, kFlags, nullptr, nullptr, &startup, &started);
+    CloseHandle(token);
+    if (created) return TRUE;
+  }
+  return CreateProcessW(programPath.data(), commandLine.data(), nullptr, nullptr, TRUE, kFlags, nullptr,
+                        nullptr, &startup, &started);
+}
+
 // Completes one overlapped ReadFile or WriteFile within the wait limit. After a timeout the
 // transfer is cancelled, and its end awaited, before the buffer goes back to the caller.
-bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred) {
+bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred,
+                      std::chrono::milliseconds limit) {
   if (!started && GetLastError() != ERROR_IO_PENDING) return false;
-  if (WaitForSingleObject(overlapped.hEvent, WaitMilliseconds()) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(overlapped.hEvent, Milliseconds(limit)) != WAIT_OBJECT_0) {
     CancelIoEx(pipe, &overlapped);
     GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
     return false;
@@ -178,74 +189,9 @@ bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& 
   return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) && transferred > 0;
 }
 
-// The worker's end: plain synchronous reads and writes on its standard handles.
-class HandleLink final : public ByteLink {
- public:
-  HandleLink(HANDLE input, HANDLE output) : input_(input), output_(output) {}
-  bool Usable() const { return buffer_.Get() != nullptr; }
-  bool Write(const std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-      std::memcpy(buffer_.Get(), data, piece);
-      DWORD written = 0;
-      if (!WriteFile(output_, buffer_.Get(), piece, &written, nullptr) || written != piece) return false;
-      data += piece;
-      size -= piece;
-    }
-    return true;
-  }
-  bool Read(std::uint8_t* data, std::size_t size) override {
-    while (size > 0) {
-      const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-      DWORD received = 0;
-      if (!ReadFile(input_, buffer_.Get(), piece, &received, nullptr) || received == 0) return false;
-      std::memcpy(data, buffer_.Get(), received);
-      data += received;
-      size -= received;
-    }
-    return true;
-  }
-
- private:
-  HANDLE input_;
-  HANDLE output_;
-  TransferBuffer buffer_;
-};
-
-LONG WINAPI EndWorkerOnCrash(EXCEPTION_POINTERS*) {
-  TerminateProcess(GetCurrentProcess(), 3);
-  return EXCEPTION_EXECUTE_HANDLER;
-}
-
 bool IsUsable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
 }  // namespace
-
-std::chrono::milliseconds WorkerWaitLimit() {
-  return std::chrono::milliseconds(waitLimitMilliseconds.load());
-}
-
-void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimitMilliseconds.store(limit.count()); }
-
-bool WorkerProcessesAvailable() { return workerEntryPresent.load(); }
-
-bool IsArchiveWorkerInvocation() {
-  workerEntryPresent.store(true);
-  const WCHAR* line = GetCommandLineW();
-  return line != nullptr && EndsWithWorkerFlag(line);
-}
-
-int RunArchiveWorker() {
-  // A crash in the library ends the worker at once and quietly: no error box, no debugger. The
-  // parent sees the pipe break.
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-  SetUnhandledExceptionFilter(EndWorkerOnCrash);
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!IsUsable(input) || !IsUsable(output)) return 1;
-  HandleLink link(input, output);
-  return link.Usable() ? ServeArchiveRequests(link) : 1;
-}
 
 WorkerProcess::WorkerProcess() : handles_(std::make_unique<Handles>()) {}
 
@@ -277,16 +223,14 @@ bool WorkerProcess::Start() {
   startup.hStdOutput = client;
   startup.hStdError = nullptr;
   PROCESS_INFORMATION started{};
-  const BOOL created =
-      CreateProcessW(programPath.data(), commandLine.data(), nullptr, nullptr, TRUE,
-                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+  const BOOL created = CreateWorker(programPath, commandLine, startup, started);
   CloseHandle(client);  // the worker holds its own copy now
   if (!created) {
     Kill();
     return false;
   }
   handles_->process = started.hProcess;
-  handles_->job = CreateKillOnCloseJob();
+  handles_->job = CreateWorkerJob();
   if (handles_->job != nullptr && !AssignProcessToJobObject(handles_->job, started.hProcess)) {
     CloseIfOpen(handles_->job);
   }
@@ -295,41 +239,28 @@ bool WorkerProcess::Start() {
   return true;
 }
 
-bool WorkerProcess::Write(const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    if (!IsUsable(handles_->pipe)) return false;
-    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-    std::memcpy(handles_->buffer.Get(), data, piece);
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = handles_->event;
-    DWORD written = 0;
-    const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-    if (!CompleteTransfer(handles_->pipe, overlapped, started, written) || written > piece) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
+std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
+  if (!IsUsable(handles_->pipe)) return 0;
+  const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+  std::memcpy(handles_->buffer.Get(), data, piece);
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = handles_->event;
+  DWORD written = 0;
+  const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, written, limit) || written > piece) return 0;
+  return written;
 }
 
-bool WorkerProcess::Read(std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    if (!IsUsable(handles_->pipe)) return false;
-    const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = handles_->event;
-    DWORD received = 0;
-    const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-    if (!CompleteTransfer(handles_->pipe, overlapped, started, received) || received > piece) return false;
-    std::memcpy(data, handles_->buffer.Get(), received);
-    data += received;
-    size -= received;
-  }
-  return true;
-}
-
-void WorkerProcess::Finish() {
-  if (handles_->process != nullptr) WaitForSingleObject(handles_->process, WaitMilliseconds());
-  Kill();
+std::size_t WorkerProcess::Receive(std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
+  if (!IsUsable(handles_->pipe)) return 0;
+  const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, kTransferSize));
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = handles_->event;
+  DWORD received = 0;
+  const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, received, limit) || received > piece) return 0;
+  std::memcpy(data, handles_->buffer.Get(), received);
+  return received;
 }
 
 void WorkerProcess::Kill() {

@@ -1,20 +1,28 @@
 // The worker process seen from outside: it exists while archives are open, it is reaped on
 // every way out, and its death or silence fails calls instead of the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive/game_archives.h"
+#include "archive/worker_archives.h"
+#include "archive/worker_confinement.h"
 #include "archive/worker_process.h"
 #include "demogame/mpq_builder.h"
+#include "testkit/mpq_damage.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -109,29 +117,95 @@ TEST_F(ArchiveWorkerTest, ArchiveMissingBeforeTheLibraryIsAskedStartsNoWorker) {
   EXPECT_TRUE(ChildProcesses().empty());
 }
 
-TEST_F(ArchiveWorkerTest, KilledWorkerFailsTheCallsUntilTheArchivesAreOpenedAgain) {
-  const pid_t worker = OpenWithWorker();
+TEST_F(ArchiveWorkerTest, KilledWorkerFailsOneCallAndIsStartedAgainAtMostThreeTimes) {
+  pid_t worker = OpenWithWorker();
   ASSERT_GT(worker, 0);
-  ExpectReadsWork();
+  for (int restart = 0; restart < kWorkerRestarts; ++restart) {
+    SCOPED_TRACE(restart);
+    ASSERT_EQ(kill(worker, SIGKILL), 0);
+    // The call that finds the worker dead is a failed read: the buffer is emptied.
+    Bytes buffer = {1, 2, 3};
+    EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_TRUE(ChildProcesses().empty());
+    // The next call has a new worker with both archives.
+    ExpectReadsWork();
+    const std::vector<pid_t> children = ChildProcesses();
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_NE(children.front(), worker);
+    worker = children.front();
+  }
+
   ASSERT_EQ(kill(worker, SIGKILL), 0);
-
-  // The call that finds the worker dead is a failed read: the buffer is emptied.
-  Bytes buffer = {1, 2, 3};
+  Bytes buffer = {1};
   EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
-  EXPECT_TRUE(buffer.empty());
-  EXPECT_TRUE(ChildProcesses().empty());
-
-  // Later calls find no archive.
+  // No more workers: later calls find no archive.
   Bytes after = {4};
   EXPECT_EQ(archives_.ExtractFile(after, "b"), 0);
   EXPECT_EQ(after, (Bytes{4}));
   Bytes exact(4, 0xAA);
   EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, "g"));
   EXPECT_EQ(exact, Bytes(4, 0xAA));
+  EXPECT_TRUE(ChildProcesses().empty());
 
+  // Opening the archives again starts afresh.
   ASSERT_GT(OpenWithWorker(), 0);
   ExpectReadsWork();
 }
+
+// One byte of a file's sector offset table changed: the library writes past a buffer while
+// reading it. That read fails (the worker may die of it); the next file reads as before.
+TEST_F(ArchiveWorkerTest, DamagedSectorTableFailsThatFileOnly) {
+  Bytes data(20000);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 31 + i / 7);
+  const std::string game = dir_.File("gvdata.mor");
+  ASSERT_TRUE(demogame::BuildMpq(game, {{"damaged", data}, {"intact", data}}));
+  const std::optional<std::uint64_t> table = testkit::StoredFileOffset(game, "damaged");
+  ASSERT_TRUE(table.has_value());
+  // The first offset, 24 (the table's own length for 5 sectors), becomes 150.
+  ASSERT_TRUE(testkit::PatchFile(game, static_cast<std::size_t>(*table), {150}));
+
+  ASSERT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
+  Bytes buffer;
+  EXPECT_EQ(archives_.ExtractFile(buffer, "damaged"), 0);
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_EQ(archives_.ExtractFile(buffer, "intact"), 20000);
+  EXPECT_EQ(buffer, data);
+  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 5);
+}
+
+#ifdef __linux__
+std::string StatusLine(pid_t pid, const std::string& key) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(key + ":", 0) == 0) return line;
+  }
+  return {};
+}
+
+TEST_F(ArchiveWorkerTest, WorkerIsConfinedOnceBothArchivesAreOpen) {
+  const pid_t worker = OpenWithWorker();
+  ASSERT_GT(worker, 0);
+  EXPECT_EQ(StatusLine(worker, "NoNewPrivs"), "NoNewPrivs:\t1");
+  EXPECT_EQ(StatusLine(worker, "Seccomp"), "Seccomp:\t2");
+  ExpectReadsWork();
+}
+
+TEST(WorkerConfinement, AProcessThatOpensAFileOrASocketIsKilled) {
+  // The process is a copy of this test program started afresh.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        if (!ConfineArchiveWorker()) _exit(1);
+        // A sanitizer build's filter refuses opening files (its reports try to) instead.
+        const int file = open("/dev/null", O_RDONLY);
+        if (file >= 0) _exit(2);
+        socket(AF_UNIX, SOCK_STREAM, 0);
+        _exit(3);
+      },
+      ::testing::KilledBySignal(SIGSYS), "");
+}
+#endif
 
 TEST_F(ArchiveWorkerTest, KilledWorkerFailsAnExactRead) {
   const pid_t worker = OpenWithWorker();
@@ -170,6 +244,54 @@ TEST_F(ArchiveWorkerTest, SilentWorkerIsKilledWhenClosing) {
   archives_.CloseArchives();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_TRUE(ChildProcesses().empty());
+}
+
+// Gone, or a zombie that its new parent has yet to reap.
+bool ProcessHasEnded(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  const std::size_t nameEnd = line.rfind(')');
+  return nameEnd != std::string::npos && line.size() > nameEnd + 2 && line[nameEnd + 2] == 'Z';
+}
+
+TEST(ArchiveWorkerParent, WorkerEndsWithAParentKilledByASignal) {
+  // The parent is a copy of this test program started afresh, which runs this test from its
+  // start too: it finds the game folder in the environment that it inherits.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  constexpr char kFolderVariable[] = "GVDE_TEST_WORKER_PARENT_DIR";
+  std::optional<testkit::TempDir> made;
+  if (getenv(kFolderVariable) == nullptr) {
+    made.emplace();
+    ASSERT_TRUE(demogame::BuildMpq(made->File("gvdata.mor"), {{"g", Text("game")}}));
+    ASSERT_TRUE(demogame::BuildMpq(made->File("kelddat.mpq"), {{"b", Text("base")}}));
+    ASSERT_EQ(setenv(kFolderVariable, made->path().c_str(), 1), 0);
+  }
+  const std::string dir = getenv(kFolderVariable);
+  const std::string report = dir + "/worker.pid";
+  // The worker is stopped, as one stuck in the library would be: it cannot notice that its
+  // stream has ended.
+  EXPECT_EXIT(
+      {
+        GameArchives archives;
+        const std::vector<pid_t> workers =
+            archives.OpenArchives(dir + "/") ? ChildProcesses() : std::vector<pid_t>{};
+        if (workers.size() == 1 && kill(workers.front(), SIGSTOP) == 0) {
+          std::ofstream(report) << workers.front() << std::endl;
+        }
+        kill(getpid(), SIGKILL);
+      },
+      ::testing::KilledBySignal(SIGKILL), "");
+  unsetenv(kFolderVariable);
+  pid_t worker = 0;
+  ASSERT_TRUE(std::ifstream(report) >> worker);
+  ASSERT_GT(worker, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!ProcessHasEnded(worker) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(ProcessHasEnded(worker));
+  if (!ProcessHasEnded(worker)) kill(worker, SIGKILL);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_calls.h"
 #include "demogame/mpq_builder.h"
 #include "testkit/mpq_damage.h"
 
@@ -123,6 +124,15 @@ TEST_F(GameArchivesTest, ZeroLengthFileExtractsAsZero) {
   Bytes buffer = {5};
   EXPECT_EQ(archives_.ExtractFile(buffer, "empty.bin"), 0);
   EXPECT_EQ(archives_.ExtractFile(buffer, "empty2.bin"), 0);
+}
+
+// The game's files are far smaller; a larger one is refused before memory is set aside for it.
+TEST_F(GameArchivesTest, FilesAbove64MiBAreTooLarge) {
+  BuildGame({{"big", Bytes(kLargestArchiveFile + 1, 0), Storage::Compressed}}, {});
+  ASSERT_TRUE(archives_.OpenArchives(gameDir_));
+  Bytes buffer = {1, 2};
+  EXPECT_EQ(archives_.ExtractFile(buffer, "big"), -1);
+  EXPECT_EQ(buffer, (Bytes{1, 2}));
 }
 
 TEST_F(GameArchivesTest, PaletteMustBeExactly768Bytes) {

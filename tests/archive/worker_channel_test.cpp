@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,24 +16,26 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Reads come from `input`, writes go to `output`.
+// Reads come from `input` at most `piece` bytes at a time, writes go to `output`.
 class MemoryLink final : public ByteLink {
  public:
-  explicit MemoryLink(Bytes input = {}) : input_(std::move(input)) {}
-  bool Write(const std::uint8_t* data, std::size_t size) override {
-    output.insert(output.end(), data, data + size);
-    return true;
-  }
-  bool Read(std::uint8_t* data, std::size_t size) override {
-    if (size > input_.size() - position_) return false;
-    for (std::size_t i = 0; i < size; ++i) data[i] = input_[position_ + i];
-    position_ += size;
-    return true;
-  }
+  explicit MemoryLink(Bytes input = {}, std::size_t piece = 3) : input_(std::move(input)), piece_(piece) {}
   Bytes output;
 
  private:
+  std::size_t WriteSome(const std::uint8_t* data, std::size_t size) override {
+    output.insert(output.end(), data, data + size);
+    return size;
+  }
+  std::size_t ReadSome(std::uint8_t* data, std::size_t size) override {
+    const std::size_t count = std::min({size, piece_, input_.size() - position_});
+    for (std::size_t i = 0; i < count; ++i) data[i] = input_[position_ + i];
+    position_ += count;
+    return count;
+  }
+
   Bytes input_;
+  std::size_t piece_;
   std::size_t position_ = 0;
 };
 

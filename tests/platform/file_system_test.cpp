@@ -53,14 +53,14 @@ TEST_F(FileSystemTest, RenameOverReplacesTheTargetAndRemoveDeletes) {
     ASSERT_TRUE(out.Close());
   }
   EXPECT_TRUE(RenameOver(dir_ + "/new", dir_ + "/old"));
-  auto bytes = ReadWholeFile(dir_ + "/old");
+  auto bytes = ReadWholeFile(dir_ + "/old", 100);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "/new");
-  EXPECT_FALSE(ReadWholeFile(dir_ + "/new").has_value());
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/new", 100).has_value());
   EXPECT_FALSE(RenameOver(dir_ + "/new", dir_ + "/old"));  // nothing left to rename
 
   EXPECT_TRUE(RemoveFile(dir_ + "/old"));
-  EXPECT_FALSE(ReadWholeFile(dir_ + "/old").has_value());
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/old", 100).has_value());
   EXPECT_FALSE(RemoveFile(dir_ + "/old"));
 }
 

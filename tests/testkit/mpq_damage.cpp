@@ -28,6 +28,20 @@ bool BuildMpqOfFormat(const std::string& path, int format, const std::string& na
   return SFileCloseArchive(archive) && ok;
 }
 
+std::optional<std::uint64_t> StoredFileOffset(const std::string& path, const std::string& name) {
+  HANDLE archive = nullptr;
+  if (!SFileOpenArchive(path.c_str(), 0, STREAM_FLAG_READ_ONLY, &archive)) return std::nullopt;
+  std::optional<std::uint64_t> offset;
+  HANDLE file = nullptr;
+  if (SFileOpenFileEx(archive, name.c_str(), SFILE_OPEN_FROM_MPQ, &file)) {
+    ULONGLONG position = 0;
+    if (SFileGetFileInfo(file, SFileInfoByteOffset, &position, sizeof position, nullptr)) offset = position;
+    SFileCloseFile(file);
+  }
+  SFileCloseArchive(archive);
+  return offset;
+}
+
 bool PatchFile(const std::string& path, std::size_t offset, const std::vector<std::uint8_t>& bytes) {
   std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
   if (!file) return false;

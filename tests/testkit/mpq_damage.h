@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ namespace gvde::testkit {
 // `name` with `data`, stored compressed. False on any failure.
 bool BuildMpqOfFormat(const std::string& path, int format, const std::string& name,
                       const std::vector<std::uint8_t>& data);
+
+// Where the stored data of `name` begins in the archive at `path` (its sector offset table,
+// for a compressed file of several sectors); nullopt when the file is not there.
+std::optional<std::uint64_t> StoredFileOffset(const std::string& path, const std::string& name);
 
 // Overwrites bytes of the file at `path` from `offset` on; false when it cannot.
 bool PatchFile(const std::string& path, std::size_t offset, const std::vector<std::uint8_t>& bytes);

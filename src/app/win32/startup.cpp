@@ -45,6 +45,7 @@ int RunProgram(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The archive library runs in a second copy of this program, started with a flag.
   if (gvde::IsArchiveWorkerInvocation()) return gvde::RunArchiveWorker();
+  gvde::UseThisProgramAsArchiveWorker();
   HINSTANCE instance = GetModuleHandleA(nullptr);
   // The folder browser's new dialog style needs COM on this thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
