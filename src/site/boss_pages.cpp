@@ -28,7 +28,7 @@ bool HasReferenceMonster(std::uint32_t b, const BossRecord& boss) {
 void WriteMonsterReference(PageFile& page, std::int32_t number, const MonsterRecord* monster) {
   const std::uint16_t level = monster ? monster->monsterLevel : std::uint16_t{0};
   page << number << " (<a href=\"m" << number << ".htm\" target=\"out\">"
-       << (monster ? std::string_view(monster->name) : "ERROR!") << "</a>, <a href=\"ml" << level
+       << GameText{monster ? std::string_view(monster->name) : "ERROR!"} << "</a>, <a href=\"ml" << level
        << ".htm\" target=\"nav\">level " << level << "</a>)";
 }
 
@@ -54,7 +54,7 @@ std::string_view ComparisonNote(const BossRecord& boss, const MonsterRecord* ref
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
   const auto& aiTypeNames = context.config.aiTypeNames;
-  page << "Color translation: " << boss.colorTranslation.value_or(std::string())
+  page << "Color translation: " << GameText{boss.colorTranslation.value_or(std::string())}
        << "<br>AI type: " << boss.aiType << " (";
   page << (boss.aiType < aiTypeNames.size() ? std::string_view(aiTypeNames[boss.aiType]) : "ERROR!");
   page << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
@@ -102,7 +102,7 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
   const GameData& game = context.game;
   const BossRecord& boss = game.bosses[b];
   const MonsterRecord* reference = ReferenceMonster(game, b);
-  page << kPageHead << "<h3>" << b << ": " << boss.name << "</h3><img src=\"b" << b
+  page << kPageHead << "<h3>" << b << ": " << GameText{boss.name} << "</h3><img src=\"b" << b
        << ".png\"><p>Boss of monsters #";
   WriteMonsterReference(page, boss.baseMonster, game.Monster(boss.baseMonster));
   page << ", ";

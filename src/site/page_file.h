@@ -8,11 +8,17 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/html_text.h"
 #include "platform/num_to_str.h"
 #include "site/run_messages.h"
 #include "site/step.h"
 
 namespace gvde {
+
+// Text from the game (names, file names, the title) as a page shows it: escaped.
+struct GameText {
+  std::string_view text;
+};
 
 class PageFile {
  public:
@@ -27,6 +33,7 @@ class PageFile {
   PageFile& operator<<(std::uint32_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint16_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint8_t n) { return *this << std::string_view(NumToStr(n)); }
+  PageFile& operator<<(GameText game);
   PageFile& operator<<(char c) = delete;  // a single byte is text, write a string_view
   // True when creation, every write and the close succeeded.
   bool Close() { return file_.Close(); }

@@ -37,7 +37,7 @@ constexpr std::string_view kStyleLines[] = {
 Step WriteIndexPage(Run& run) {
   PageFile page;
   const bool created = page.Create(run.folder.OutputDir() + "index.htm");
-  if (created) page << kIndexHead << run.game.Image().ReadString(run.config.addresses.title) << kIndexTail;
+  if (created) page << kIndexHead << GameText{run.game.Image().ReadString(run.config.addresses.title)} << kIndexTail;
   run.game.image.reset();
   if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex));
   return Step::Next();
