@@ -116,9 +116,9 @@ bool INIToRead::Load(const std::string& fileName) {
 bool INIToRead::CheckLines(const std::vector<std::string_view>& lines) {
   std::size_t entryCount = 0;
   std::size_t groupCount = 0;
-  for (const std::string_view line : lines) {
-    const ParsedLine parsed = ParseLine(line, valueComments_);
-    if (parsed.kind == LineKind::kError) return Fail(parsed.error);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const ParsedLine parsed = ParseLine(lines[n], valueComments_);
+    if (parsed.kind == LineKind::kError) return FailAt(n, parsed.error);
     if (parsed.kind == LineKind::kEntry) ++entryCount;
     if (parsed.kind == LineKind::kGroup) ++groupCount;
   }
@@ -136,13 +136,13 @@ bool INIToRead::CheckLines(const std::vector<std::string_view>& lines) {
 bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
   currentGroup_ = groupCount_;
   std::size_t k = 0;
-  for (const std::string_view line : lines) {
-    const ParsedLine parsed = ParseLine(line, valueComments_);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const ParsedLine parsed = ParseLine(lines[n], valueComments_);
     if (parsed.kind == LineKind::kEntry) {
       const bool grouped = currentGroup_ != groupCount_;
       const std::size_t first = grouped ? groupFirstEntry_[currentGroup_] : 0;
       for (std::size_t i = first; i < k; ++i) {
-        if (entryNames_[i] == parsed.name) return Fail("Repeating entry name");
+        if (entryNames_[i] == parsed.name) return FailAt(n, "Repeating entry name");
       }
       entryNames_[k] = std::string(parsed.name);
       entryValues_[k] = std::string(parsed.value);
@@ -158,7 +158,7 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
       groupFirstEntry_[currentGroup_] = k;
       groupNames_[currentGroup_] = std::string(parsed.name);
       for (std::size_t i = 0; i < currentGroup_; ++i) {
-        if (groupNames_[i] == parsed.name) return Fail("Repeating group name");
+        if (groupNames_[i] == parsed.name) return FailAt(n, "Repeating group name");
       }
     }
   }
@@ -203,6 +203,13 @@ void INIToRead::Clear() {
 
 bool INIToRead::Fail(const char* message) {
   lastError_ = message;
+  errorLine_ = 0;
+  return false;
+}
+
+bool INIToRead::FailAt(std::size_t lineIndex, const char* message) {
+  Fail(message);
+  errorLine_ = lineIndex + 1;
   return false;
 }
 

@@ -29,6 +29,8 @@ class INIToRead {
   bool ValueComments() const { return valueComments_; }
 
   const std::string& LastError() const { return lastError_; }
+  // The line (from 1) that the last load failed on, or 0 when the failure is not about a line.
+  std::size_t ErrorLine() const { return errorLine_; }
   bool IsLoaded() const { return loaded_; }
 
  private:
@@ -36,6 +38,7 @@ class INIToRead {
   bool CheckLines(const std::vector<std::string_view>& lines);
   bool StoreLines(const std::vector<std::string_view>& lines);
   bool Fail(const char* message);
+  bool FailAt(std::size_t lineIndex, const char* message);
   std::size_t FindEntry(std::string_view name) const;
 
   std::vector<std::string> groupNames_;
@@ -49,6 +52,7 @@ class INIToRead {
   std::size_t ungroupedCount_ = 0;
   bool loaded_ = false;
   std::string lastError_;
+  std::size_t errorLine_ = 0;
   bool valueComments_ = false;
 };
 

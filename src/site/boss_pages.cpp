@@ -80,8 +80,8 @@ Step WriteBossPicture(Run& run, std::uint32_t b) {
       WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
                         boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
                         run.folder.DataFile("b" + NumToStr(b) + ".png"));
-  if (written || !run.host.AskExit(PictureQuestion("boss", b))) return Step::Next();
-  return Step::Stop();
+  if (written) return Step::Next();
+  return run.PictureFailed(PictureQuestion("boss", b));
 }
 
 Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {

@@ -97,8 +97,8 @@ Step WriteMonsterPicture(Run& run, std::uint32_t n) {
                                                              m.EffectiveColorTranslation(), std::nullopt,
                                                              static_cast<std::uint32_t>(m.animationSize),
                                                              run.folder.DataFile("m" + NumToStr(n) + ".png"));
-  if (written || !run.host.AskExit(PictureQuestion("monster", n))) return Step::Next();
-  return Step::Stop();
+  if (written) return Step::Next();
+  return run.PictureFailed(PictureQuestion("monster", n));
 }
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }

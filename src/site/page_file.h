@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "platform/html_text.h"
 #include "platform/num_to_str.h"
@@ -59,20 +60,25 @@ class SiteFolder {
   std::string DataFile(std::string_view fileName) const;
 
   // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
-  // or written whole fails the step with kCannotWriteToFile; a failure of `fill` itself is
-  // passed on after the file is closed.
+  // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure
+  // of `fill` itself is passed on after the file is closed.
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
+    const std::string path = DataFile(fileName);
     PageFile page;
-    if (!page.Create(DataFile(fileName))) return Step::Fail(std::string(kCannotWriteToFile));
+    if (!page.Create(path)) return CannotWrite(path);
     Step filled = fill(page);
     const bool closed = page.Close();
     if (!filled) return filled;
-    if (!closed) return Step::Fail(std::string(kCannotWriteToFile));
+    if (!closed) return CannotWrite(path);
     return Step::Next();
   }
 
  private:
+  static Step CannotWrite(const std::string& path) {
+    return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(path));
+  }
+
   std::string outputDir_;
 };
 

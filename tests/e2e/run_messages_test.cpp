@@ -10,6 +10,7 @@
 #include "demogame/demo_pictures.h"
 #include "demogame/mpq_builder.h"
 #include "demogame/sprite_encoders.h"
+#include "platform/folder_lock.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::testkit {
@@ -31,12 +32,14 @@ class RunMessages : public ::testing::Test {
 
   CommandResult Cli(const std::vector<std::string>& args) { return RunProgram(dir_.path(), GVDE_CLI_PATH, args); }
 
-  // One "Error: ..." line, nothing on stdout, the given exit status.
-  void ExpectOnlyError(const std::vector<std::string>& args, const std::string& message, int exitCode) {
+  // One "Error: ..." line, followed by the indented detail when one is given, nothing on
+  // stdout, the given exit status.
+  void ExpectOnlyError(const std::vector<std::string>& args, const std::string& message, int exitCode,
+                       const std::string& detail = "") {
     CommandResult r = Cli(args);
     EXPECT_EQ(r.exitCode, exitCode) << message;
     EXPECT_EQ(r.out, "") << message;
-    EXPECT_EQ(r.err, "Error: " + message + "\n");
+    EXPECT_EQ(r.err, "Error: " + message + "\n" + (detail.empty() ? "" : "  " + detail + "\n"));
   }
 
   void ReplaceAddress(const std::string& key, const std::string& value) {
@@ -74,12 +77,13 @@ TEST_F(RunMessages, UsageAndInformation) {
 
 TEST_F(RunMessages, StartupFailuresStopBeforeTheRun) {
   fs::rename(dir_.File("Address.ini"), dir_.File("Address.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2);
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini: No such file or directory");
   fs::rename(dir_.File("Address.bak"), dir_.File("Address.ini"));
   fs::rename(dir_.File("AITypes.ini"), dir_.File("AITypes.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read AITypes.ini", 2);
-  fs::rename(dir_.File("Effect.ini"), dir_.File("Effect.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Effect.ini", 2);
+  ExpectOnlyError({"game", "site"}, "Cannot read AITypes.ini", 2, "AITypes.ini: No such file or directory");
+  fs::remove(dir_.File("Effect.ini"));
+  fs::create_directory(dir_.File("Effect.ini"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Effect.ini", 2, "Effect.ini: Is a directory");
   EXPECT_FALSE(FileExists(dir_.File("site")));
 }
 
@@ -90,21 +94,24 @@ TEST_F(RunMessages, AddressFileProblems) {
   ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
   ReplaceAddress("ItemTable", "12 34");
   ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2);
-  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "[group\r\n"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2);
+  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "; tables\r\n[group\r\n"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 2: Unfinished group name");
+  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "ItemTable=1\r\nTitle=2\r\nItemTable=3\r\n"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 3: Repeating entry name");
 }
 
 TEST_F(RunMessages, InputsAndExecutable) {
   ExpectOnlyError({"", "site"}, "Input Grimveil path", 1);
   ExpectOnlyError({"game", ""}, "Input path for result", 1);
-  ExpectOnlyError({"site-missing-game", "site"}, "Cannot open GV.exe file", 1);
+  ExpectOnlyError({"site-missing-game", "site"}, "Cannot open GV.exe file", 1,
+                  "site-missing-game/GV.exe: No such file or directory");
   ASSERT_TRUE(WriteFileText(dir_.File("game/GV.exe"), "MZ not really"));
-  ExpectOnlyError({"game", "site"}, "Cannot open GV.exe file", 1);
+  ExpectOnlyError({"game", "site"}, "Cannot open GV.exe file", 1, "game/GV.exe: not a Windows program (no PE header)");
 }
 
 TEST_F(RunMessages, DataDirectoryAndAddresses) {
   ASSERT_TRUE(WriteFileText(dir_.File("plain"), "a file, not a directory"));
-  ExpectOnlyError({"game", "plain"}, "Cannot create directory for data", 1);
+  ExpectOnlyError({"game", "plain"}, "Cannot create directory for data", 1, "plain/data: Not a directory");
   ReplaceAddress("AffixTable", "7FFF0000");
   ExpectOnlyError({"game", "site"}, "Incorrect addresses", 1);
 }
@@ -153,21 +160,30 @@ TEST_F(RunMessages, ItemPictureStage) {
   EXPECT_FALSE(FileExists(dir_.File("site/data/i0.png")));
 }
 
+// The output folder of a run in progress: the second run ends at once.
+TEST_F(RunMessages, OutputFolderInUse) {
+  fs::create_directory(dir_.File("site"));
+  FolderLock otherRun;
+  ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
+  ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
+  EXPECT_TRUE(fs::is_empty(dir_.File("site")));
+}
+
 TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
   fs::create_directories(dir_.File("site/data/i0.htm"));
-  ExpectOnlyError({"--keep-going", "game", "site"}, "Cannot write to file", 1);
+  ExpectOnlyError({"--keep-going", "game", "site"}, "Cannot write to file", 1, "site/data/i0.htm: Is a directory");
   fs::remove(dir_.File("site/data/i0.htm"));
 
   fs::create_directories(dir_.File("site/index.htm"));
   CommandResult r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write index.htm\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write index.htm\n  site/index.htm: Is a directory\n")) << r.err;
   fs::remove(dir_.File("site/index.htm"));
 
   fs::create_directories(dir_.File("site/data/style.css"));
   r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write style.css\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write style.css\n  site/data/style.css: Is a directory\n")) << r.err;
   EXPECT_TRUE(FileExists(dir_.File("site/index.htm")));
 }
 

@@ -2,8 +2,9 @@
 
 namespace gvde {
 
-void CliHost::ShowError(const std::string& message) {
+void CliHost::ShowError(const std::string& message, const std::string& detail) {
   std::fprintf(err_, "Error: %s\n", message.c_str());
+  if (!detail.empty()) std::fprintf(err_, "  %s\n", detail.c_str());
   std::fflush(err_);
 }
 

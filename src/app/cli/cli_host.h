@@ -1,5 +1,6 @@
-// The terminal's side of a run: error boxes become "Error: ..." lines on stderr,
-// "Done" goes to stdout, and the "... Exit?" question is answered by flag or by the user.
+// The terminal's side of a run: error boxes become "Error: ..." lines on stderr, each followed
+// by an indented line with the failure's detail where one is known; "Done" goes to stdout, and
+// the "... Exit?" question is answered by flag or by the user (end of input answers No).
 #pragma once
 
 #include <cstdio>
@@ -16,7 +17,7 @@ class CliHost final : public Host {
   CliHost(ImageErrorAnswer answer, std::FILE* out, std::FILE* err, std::FILE* in, bool interactive)
       : answer_(answer), out_(out), err_(err), in_(in), interactive_(interactive) {}
 
-  void ShowError(const std::string& message) override;
+  void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question) override;
   void ShowDone() override;
 

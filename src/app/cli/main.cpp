@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
   gvde::StartupResult startup = gvde::LoadStartupConfiguration("");
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
+    if (!startup.detail.empty()) std::fprintf(stderr, "  %s\n", startup.detail.c_str());
     return kExitStartup;
   }
   gvde::InitEffectFormatters();
