@@ -1,7 +1,12 @@
 // Every message of start-up and of the run, reached through gvde-cli, with its exit status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,6 +78,9 @@ TEST_F(RunMessages, UsageAndInformation) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "gvde-cli 1.1.4\n");
   EXPECT_FALSE(FileExists(dir_.File("site")));
+  // After "--" everything is a directory, even a name that looks like an option.
+  ExpectOnlyError({"--keep-going", "--", "--game", "--site"}, "Cannot open GV.exe file", 1,
+                  "--game/GV.exe: No such file or directory");
 }
 
 TEST_F(RunMessages, StartupFailuresStopBeforeTheRun) {
@@ -167,6 +175,43 @@ TEST_F(RunMessages, OutputFolderInUse) {
   ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
   ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
   EXPECT_TRUE(fs::is_empty(dir_.File("site")));
+}
+
+// A reader that goes away ("gvde-cli ... 2>&1 | head -c 1") and a terminal whose input ends
+// (Ctrl-D at a question) do not end the run: messages to the closed pipe are dropped, the end
+// of input answers No and ends the prompt's line, and the site is written whole.
+TEST_F(RunMessages, TerminalThatGoesAway) {
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  ::close(pipeEnds[0]);
+  const std::string toClosedPipe = " >&" + std::to_string(pipeEnds[1]) + " 2>&1";
+  const int status = std::system(("cd '" + dir_.path() + "' && '" GVDE_CLI_PATH "' game site" + toClosedPipe).c_str());
+  ::close(pipeEnds[1]);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(FileExists(dir_.File("site/index.htm")));
+  EXPECT_TRUE(FileExists(dir_.File("site/data/style.css")));
+
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(::grantpt(terminal), 0);
+  ASSERT_EQ(::unlockpt(terminal), 0);
+  const std::string endOfInput = "\x04";  // Ctrl-D at the start of a line
+  ASSERT_EQ(::write(terminal, endOfInput.data(), endOfInput.size()), 1);
+  const std::string fromTerminal = std::string(" <") + ::ptsname(terminal);
+  const std::string capture = dir_.File("err.txt");
+  const int asked =
+      std::system(("cd '" + dir_.path() + "' && '" GVDE_CLI_PATH "' game site2" + fromTerminal + " 2>" + capture).c_str());
+  ::close(terminal);
+  ASSERT_TRUE(WIFEXITED(asked));
+  EXPECT_EQ(WEXITSTATUS(asked), 0);
+  std::istringstream err(ReadFileText(capture));
+  int questions = 0;
+  for (std::string line; std::getline(err, line); ++questions) {
+    EXPECT_TRUE(line.starts_with("Error: Cannot write an image for ") && line.ends_with(". Exit? [y/N] ")) << line;
+  }
+  EXPECT_GT(questions, 0);
+  EXPECT_TRUE(FileExists(dir_.File("site2/index.htm")));
 }
 
 TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
