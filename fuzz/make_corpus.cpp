@@ -47,7 +47,7 @@ void SaveText(const std::string& target, const std::string& name, const std::str
 }
 
 Bytes ReadFile(const std::string& path) {
-  std::optional<Bytes> bytes = gvde::ReadWholeFile(path);
+  std::optional<Bytes> bytes = gvde::ReadWholeFile(path, gvde::kMaxExecutableFileSize);
   if (!bytes) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
     ++failures;
@@ -303,12 +303,10 @@ void WholeRunSeeds(const std::string& demoDir) {
   const std::uint32_t bossEnd = terminator(bosses, 32, 0, gvde::kBossEndMarker);
   const std::uint32_t prefixEnd = terminator(affixes, 48, 4, 0xFFFFFFFF);
   // The game address of the last raw byte of the first section.
-  const std::span<const std::uint8_t> image(exe->image());
+  auto imageWord = [&](std::uint32_t offset) { return exe->Record(offset, 4).U32(0); };
   const std::uint32_t coff = exe->headerOffset;
-  const std::uint32_t table = coff + 116 + 8 * gvde::fuzz::WordAt(image, coff + 112);
-  const std::uint32_t lastByte = gvde::fuzz::WordAt(image, coff + 48) +
-                                 gvde::fuzz::WordAt(image, table + 12) +
-                                 gvde::fuzz::WordAt(image, table + 16) - 1;
+  const std::uint32_t table = coff + 116 + 8 * imageWord(coff + 112);
+  const std::uint32_t lastByte = imageWord(coff + 48) + imageWord(table + 12) + imageWord(table + 16) - 1;
 
   Save("whole_run", "unchanged", Patches(0).bytes());
   Save("whole_run", "technical_info", Patches(1).bytes());

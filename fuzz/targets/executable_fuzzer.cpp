@@ -10,12 +10,18 @@
 #include "fuzz_support.h"
 #include "game/affix_records.h"
 #include "game/executable.h"
+#include "game/executable_internal.h"
 #include "game/item_records.h"
 #include "game/monster_records.h"
 
 namespace {
 
 using gvde::fuzz::WordAt;
+
+// The 32-bit word at file offset `offset` of the loaded image; 0 outside it.
+std::uint32_t ImageWord(const gvde::executable& exe, std::uint32_t offset) {
+  return exe.Record(offset, 4).U32(0);
+}
 
 // The game table record sizes with the offset and value of their end markers.
 struct TableShape {
@@ -36,15 +42,14 @@ void Require(bool condition) {
 // the loaded image whose section sizes the loader has rounded.
 std::vector<std::uint32_t> SectionBounds(const gvde::executable& exe) {
   std::vector<std::uint32_t> addresses;
-  const std::span<const std::uint8_t> image(exe.image());
   const std::uint32_t coff = exe.headerOffset;
-  const std::uint32_t imageBase = WordAt(image, coff + 48);
-  const std::uint32_t count = WordAt(image, coff + 2) & 0xFFFF;
-  const std::uint32_t table = coff + 116 + 8 * WordAt(image, coff + 112);
+  const std::uint32_t imageBase = ImageWord(exe, coff + 48);
+  const std::uint32_t count = ImageWord(exe, coff + 2) & 0xFFFF;
+  const std::uint32_t table = coff + 116 + 8 * ImageWord(exe, coff + 112);
   for (std::uint32_t i = 0; i < count && i < 64; ++i) {
-    const std::size_t header = std::size_t{table} + 40 * std::size_t{i};
-    const std::uint32_t start = imageBase + WordAt(image, header + 12);
-    const std::uint32_t end = start + WordAt(image, header + 8);
+    const std::uint32_t header = table + 40 * i;
+    const std::uint32_t start = imageBase + ImageWord(exe, header + 12);
+    const std::uint32_t end = start + ImageWord(exe, header + 8);
     for (const std::uint32_t a : {start - 1, start, start + 1, end - 2, end - 1, end}) addresses.push_back(a);
   }
   return addresses;
@@ -60,7 +65,7 @@ std::vector<std::uint32_t> WordsOfFile(std::span<const std::uint8_t> file) {
 
 void CheckRecord(const gvde::executable& exe, std::uint32_t offset, std::uint32_t size) {
   const gvde::RecordView record = exe.Record(offset, size);
-  const std::uint64_t fileSize = exe.image().size();
+  const std::uint64_t fileSize = exe.fileSize;
   Require(record.Valid() == (offset < fileSize && offset + std::uint64_t{size} <= fileSize));
   if (!record.Valid()) return;
   Require(record.Size() == size);
@@ -73,7 +78,7 @@ void CheckRecord(const gvde::executable& exe, std::uint32_t offset, std::uint32_
 void CheckWalk(const gvde::executable& exe, std::uint32_t start, const TableShape& shape) {
   const gvde::TableWalk walk =
       gvde::WalkTable(exe, start, shape.recordSize, shape.markerOffset, shape.markerValue);
-  const std::uint64_t fileSize = exe.image().size();
+  const std::uint64_t fileSize = exe.fileSize;
   for (const gvde::RecordView& record : walk.records) {
     Require(record.Valid() && record.Size() == shape.recordSize);
     Require(record.U32(shape.markerOffset) != shape.markerValue);
@@ -90,8 +95,8 @@ void CheckAddress(const gvde::executable& exe, std::uint32_t va, bool walk) {
   Require(offset.has_value() == text.has_value());
   Require(exe.ReadString(va) == text.value_or("<NO STRING>"));
   if (!offset) return;
-  Require(*offset < exe.image().size());
-  Require(text->size() <= exe.image().size() - *offset);
+  Require(*offset < exe.fileSize);
+  Require(text->size() <= exe.fileSize - *offset);
   for (const std::uint32_t size : {1u, 4u, 76u, 0x7FFFFFFFu, 0xFFFFFFFFu}) CheckRecord(exe, *offset, size);
   if (!walk) return;
   for (const TableShape& shape : kTables) CheckWalk(exe, *offset, shape);
@@ -117,10 +122,8 @@ void DecodeTables(const gvde::executable& exe, std::uint32_t offset, std::uint32
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = gvde::fuzz::ScratchDir() + "/GV.exe";
   const std::span<const std::uint8_t> file(data, size);
-  if (!gvde::fuzz::WriteBytes(path, file)) std::abort();
-  const std::unique_ptr<gvde::executable> exe = gvde::executable::Create(path);
+  const std::unique_ptr<gvde::executable> exe = gvde::executable::FromBytes(file);
   Require(exe != nullptr);
 
   const std::vector<std::uint32_t> words = WordsOfFile(file);
@@ -129,12 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)gvde::RoundUp(word, words.front());
   }
   if (exe->status != gvde::kExeOk) {
-    Require(exe->image().empty() && exe->HeaderPointer() == nullptr);
+    Require(!exe->Record(0, 0).Valid());
     for (const std::uint32_t word : words) Require(!exe->VAToPointer(word).has_value());
     return 0;
   }
-  Require(exe->fileSize == size && exe->image().size() == size);
-  Require(gvde::FindPEHeader(exe->fileSize, exe->image().data()) == exe->headerOffset);
+  Require(exe->fileSize == size && exe->Record(exe->fileSize - 1, 1).Valid() &&
+          !exe->Record(exe->fileSize, 0).Valid());
+  Require(gvde::FindPEHeader(exe->fileSize, data) == exe->headerOffset);
 
   for (const std::uint32_t va : SectionBounds(*exe)) CheckAddress(*exe, va, true);
   std::size_t walks = 0;

@@ -9,6 +9,7 @@
 
 #include "demogame/demo_pictures.h"
 #include "fuzz_support.h"
+#include "image/cel_frames_internal.h"
 #include "image/item_images.h"
 #include "image/sprites.h"
 

@@ -12,6 +12,7 @@
 #include "demogame/demo_game.h"
 #include "effects/effect_descriptions.h"
 #include "fuzz_support.h"
+#include "game/executable.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 #include "testkit/recording_host.h"
@@ -44,7 +45,7 @@ const Demo& DemoGame() {
     d.gameDir = root + "/game/";
     d.outputDir = root + "/site/";
     Require(gvde::MakeDirectory(d.outputDir));
-    const std::optional<std::vector<std::uint8_t>> exe = gvde::ReadWholeFile(d.gameDir + "GV.exe");
+    const std::optional<std::vector<std::uint8_t>> exe = gvde::ReadWholeFile(d.gameDir + "GV.exe", gvde::kMaxExecutableFileSize);
     Require(exe && exe->size() >= 4);
     d.exe = *exe;
     gvde::InitEffectFormatters();

@@ -22,7 +22,7 @@ int HexDigit(char c) {
 
 template <std::size_t N>
 bool ReadNameList(const std::string& path, std::array<std::string, N>& names) {
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path, kMaxIniFileSize);
   if (!bytes) return false;
   std::vector<std::string> lines = ReadLines(*bytes, N);
   for (std::size_t i = 0; i < N; ++i) names[i] = std::move(lines[i]);
@@ -103,7 +103,8 @@ std::vector<std::string> ReadLines(const std::vector<std::uint8_t>& bytes, std::
 
 RememberedSettings LoadSettings(const std::string& path) {
   RememberedSettings settings;
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
+  // A Settings.ini that cannot be read, or is too large, leaves the settings empty.
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path, kMaxIniFileSize);
   if (!bytes) return settings;
   std::vector<std::string> lines = ReadLines(*bytes, 3);
   settings.gameDir = std::move(lines[0]);

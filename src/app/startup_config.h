@@ -31,8 +31,8 @@ struct RememberedSettings {
   bool technicalInfo = false;
 };
 
-// Settings.ini: game directory, output directory, then "+" when ticked. A missing file gives
-// empty values and an unticked box; only a third line of exactly "+" ticks it.
+// Settings.ini: game directory, output directory, then "+" when ticked. A missing file (or one
+// above kMaxIniFileSize) gives empty values and an unticked box; only a third line of exactly "+" ticks it.
 RememberedSettings LoadSettings(const std::string& path);
 
 // Writes the three lines, each ended by CR LF. False when the file could not be written; the

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/byte_reader.h"
+
 #ifdef __WINE__
 #include <sys/stat.h>
 #else
@@ -97,18 +99,9 @@ class FileBytes final : public ArchiveBytes {
 
 using HeaderBytes = std::array<std::uint8_t, 0xD0>;
 
-std::uint64_t LittleEndian(const std::uint8_t* bytes, int count) {
-  std::uint64_t value = 0;
-  for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-  return value;
-}
-std::uint16_t U16(const HeaderBytes& header, std::size_t at) {
-  return static_cast<std::uint16_t>(LittleEndian(header.data() + at, 2));
-}
-std::uint32_t U32(const HeaderBytes& header, std::size_t at) {
-  return static_cast<std::uint32_t>(LittleEndian(header.data() + at, 4));
-}
-std::uint64_t U64(const HeaderBytes& header, std::size_t at) { return LittleEndian(header.data() + at, 8); }
+std::uint16_t U16(const HeaderBytes& header, std::size_t at) { return ByteReader(header).U16(at); }
+std::uint32_t U32(const HeaderBytes& header, std::size_t at) { return ByteReader(header).U32(at); }
+std::uint64_t U64(const HeaderBytes& header, std::size_t at) { return ByteReader(header).U64(at); }
 
 // True when a table of `byteSize` bytes at `relative` bytes from the archive start ends inside
 // the file; `start` is never past the end of the file.
@@ -180,12 +173,13 @@ bool ProbeArchive(ArchiveBytes& bytes) {
     std::array<std::uint8_t, kUserDataSize> head{};
     const std::uint64_t available = std::min<std::uint64_t>(kUserDataSize, fileSize - offset);
     if (!bytes.Read(offset, head.data(), static_cast<std::size_t>(available))) return false;
-    const auto id = static_cast<std::uint32_t>(LittleEndian(head.data(), 4));
+    const ByteReader fields(head);
+    const std::uint32_t id = fields.U32(0);
     if (id == kUserDataId && !userDataSeen) {
       if (fileSize - offset < kUserDataSize) return false;
-      const auto userDataSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 4, 4));
-      const auto headerOffset = static_cast<std::uint32_t>(LittleEndian(head.data() + 8, 4));
-      const auto userDataHeaderSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 12, 4));
+      const std::uint32_t userDataSize = fields.U32(4);
+      const std::uint32_t headerOffset = fields.U32(8);
+      const std::uint32_t userDataHeaderSize = fields.U32(12);
       if (userDataHeaderSize <= userDataSize && userDataSize <= headerOffset &&
           offset + headerOffset + kSmallestHeaderSize < fileSize) {
         userDataSeen = true;
@@ -193,7 +187,7 @@ bool ProbeArchive(ArchiveBytes& bytes) {
         continue;
       }
     }
-    const auto headerSize = static_cast<std::uint32_t>(LittleEndian(head.data() + 4, 4));
+    const std::uint32_t headerSize = fields.U32(4);
     if (id == kArchiveId && headerSize >= kSmallestHeaderSize) return HeaderIsPossible(bytes, offset);
     offset += kSearchStep;
   }

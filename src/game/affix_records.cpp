@@ -12,19 +12,31 @@ namespace {
 constexpr std::array<std::string_view, 6> kAffixItemClassNames = {"Jewelry", "Bow",    "Staff",
                                                                   "Weapon",  "Shield", "Armor"};
 
+// AffixRecord, 48 bytes; its effect entry lies at 0x04.
+namespace affix_field {
+constexpr std::uint32_t kName = 0x00;
+constexpr std::uint32_t kEffect = 0x04;
+constexpr std::uint32_t kLevel = 0x10;
+constexpr std::uint32_t kItemClasses = 0x14;
+constexpr std::uint32_t kGroup = 0x18;
+constexpr std::uint32_t kInShops = 0x20;
+constexpr std::uint32_t kMinPrice = 0x24;
+constexpr std::uint32_t kMaxPrice = 0x28;
+constexpr std::uint32_t kPriceMultiplier = 0x2C;
+}  // namespace affix_field
+
 AffixRecord DecodeAffix(const executable& exe, const RecordView& view) {
+  namespace f = affix_field;
   AffixRecord a;
-  a.name = exe.TranslateString(view.U32(0x00)).value_or(std::string());
-  a.effect.code = view.U32(0x04);
-  a.effect.param1 = view.I32(0x08);
-  a.effect.param2 = view.I32(0x0C);
-  a.level = view.U32(0x10);
-  a.itemClasses = view.U32(0x14);
-  a.group = view.U32(0x18);
-  a.inShops = view.U32(0x20);
-  a.minPrice = view.I32(0x24);
-  a.maxPrice = view.I32(0x28);
-  a.priceMultiplier = view.I32(0x2C);
+  a.name = exe.TranslateString(view.U32(f::kName)).value_or(std::string());
+  a.effect = DecodeEffectEntry(view, f::kEffect);
+  a.level = view.U32(f::kLevel);
+  a.itemClasses = view.U32(f::kItemClasses);
+  a.group = view.U32(f::kGroup);
+  a.inShops = view.U32(f::kInShops);
+  a.minPrice = view.I32(f::kMinPrice);
+  a.maxPrice = view.I32(f::kMaxPrice);
+  a.priceMultiplier = view.I32(f::kPriceMultiplier);
   return a;
 }
 
@@ -45,10 +57,10 @@ std::optional<std::uint32_t> ReadRun(const executable& exe, std::uint32_t start,
 
 PreparedAffixes PrepareAffixTable(const executable& exe, std::uint32_t start) {
   PreparedAffixes out;
-  const std::optional<std::uint32_t> prefixEnd = ReadRun(exe, start, out.prefixes, out.MaxAffixLevel);
+  const std::optional<std::uint32_t> prefixEnd = ReadRun(exe, start, out.prefixes, out.maxAffixLevel);
   // Without a terminator the prefix run ended at the end of the file: no suffixes follow.
   if (prefixEnd && *prefixEnd <= UINT32_MAX - kAffixRecordSize) {
-    ReadRun(exe, *prefixEnd + kAffixRecordSize, out.suffixes, out.MaxAffixLevel);
+    ReadRun(exe, *prefixEnd + kAffixRecordSize, out.suffixes, out.maxAffixLevel);
   }
   return out;
 }

@@ -30,7 +30,7 @@ struct AffixRecord {
 struct PreparedAffixes {
   std::vector<AffixRecord> prefixes;
   std::vector<AffixRecord> suffixes;
-  std::uint32_t MaxAffixLevel = 0;
+  std::uint32_t maxAffixLevel = 0;
 };
 
 // `start` is the file offset of the first prefix record.

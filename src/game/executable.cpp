@@ -1,14 +1,18 @@
 #include "game/executable.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <new>
 
+#include "game/executable_internal.h"
 #include "platform/file_system.h"
 
 namespace gvde {
 namespace {
 
 // Offsets from the COFF file header.
+namespace coff {
 constexpr std::uint32_t kMachine = 0;
 constexpr std::uint32_t kNumberOfSections = 2;
 constexpr std::uint32_t kSizeOfOptionalHeader = 16;
@@ -20,24 +24,28 @@ constexpr std::uint32_t kFileAlignment = 56;
 constexpr std::uint32_t kSizeOfHeaders = 80;
 constexpr std::uint32_t kNumberOfRvaAndSizes = 112;
 constexpr std::uint32_t kDataDirectories = 116;
+constexpr std::uint32_t kDataDirectorySize = 8;
+}  // namespace coff
 
 // Offsets within a 40-byte section header.
-constexpr std::uint32_t kSectionHeaderSize = 40;
+namespace section {
+constexpr std::uint32_t kHeaderSize = 40;
 constexpr std::uint32_t kVirtualSize = 8;
 constexpr std::uint32_t kVirtualAddress = 12;
 constexpr std::uint32_t kSizeOfRawData = 16;
 constexpr std::uint32_t kPointerToRawData = 20;
-constexpr std::uint32_t kSectionCharacteristics = 36;
+constexpr std::uint32_t kCharacteristics = 36;
+}  // namespace section
+
+// Offsets in the MS-DOS header.
+constexpr std::uint32_t kLfanew = 0x3C;
+constexpr std::uint16_t kMzSignature = 0x5A4D;
+constexpr std::uint32_t kPeSignature = 0x4550;
+// The signature, the COFF header and the first 96 bytes of the optional header.
+constexpr std::uint32_t kFixedHeaderBytes = 120;
 
 constexpr std::uint32_t kExecutableImage = 0x0002;
 constexpr std::uint32_t kUninitialisedData = 0x80;
-
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 void Put32(std::uint8_t* p, std::uint32_t value) {
   p[0] = static_cast<std::uint8_t>(value);
@@ -59,31 +67,37 @@ struct Headers {
   std::uint16_t sizeOfOptionalHeader;
   std::uint16_t characteristics;
   std::uint16_t magic;
+  std::uint32_t imageBase;
   std::uint32_t sectionAlignment;
   std::uint32_t fileAlignment;
   std::uint32_t sizeOfHeaders;
   std::uint32_t numberOfRvaAndSizes;
 };
 
-Headers ReadHeaders(const std::uint8_t* coff) {
-  return Headers{Get16(coff + kMachine),
-                 Get16(coff + kNumberOfSections),
-                 Get16(coff + kSizeOfOptionalHeader),
-                 Get16(coff + kCharacteristics),
-                 Get16(coff + kMagic),
-                 Get32(coff + kSectionAlignment),
-                 Get32(coff + kFileAlignment),
-                 Get32(coff + kSizeOfHeaders),
-                 Get32(coff + kNumberOfRvaAndSizes)};
+Headers ReadHeaders(const ByteReader& header) {
+  return Headers{header.U16(coff::kMachine),
+                 header.U16(coff::kNumberOfSections),
+                 header.U16(coff::kSizeOfOptionalHeader),
+                 header.U16(coff::kCharacteristics),
+                 header.U16(coff::kMagic),
+                 header.U32(coff::kImageBase),
+                 header.U32(coff::kSectionAlignment),
+                 header.U32(coff::kFileAlignment),
+                 header.U32(coff::kSizeOfHeaders),
+                 header.U32(coff::kNumberOfRvaAndSizes)};
 }
 
 std::uint32_t SectionTableOffset(std::uint32_t headerOffset, std::uint32_t numberOfRvaAndSizes) {
-  return headerOffset + kDataDirectories + 8 * numberOfRvaAndSizes;
+  return headerOffset + coff::kDataDirectories + coff::kDataDirectorySize * numberOfRvaAndSizes;
+}
+
+// The offset just past the section table, in 32-bit arithmetic.
+std::uint32_t HeaderEnd(const Headers& h, std::uint32_t headerOffset) {
+  return SectionTableOffset(headerOffset, h.numberOfRvaAndSizes) + section::kHeaderSize * h.numberOfSections;
 }
 
 std::uint8_t CheckHeaders(const Headers& h, std::uint32_t headerOffset, std::uint32_t fileSize) {
-  const std::uint32_t headerEnd =
-      SectionTableOffset(headerOffset, h.numberOfRvaAndSizes) + kSectionHeaderSize * h.numberOfSections;
+  const std::uint32_t headerEnd = HeaderEnd(h, headerOffset);
   if (h.sizeOfOptionalHeader != 96 + 8 * h.numberOfRvaAndSizes || h.numberOfSections == 0)
     return kExeBadLayout;
   if (h.fileAlignment > h.sectionAlignment || NextPowerOfTwo(h.fileAlignment) != h.fileAlignment ||
@@ -97,89 +111,90 @@ std::uint8_t CheckHeaders(const Headers& h, std::uint32_t headerOffset, std::uin
     return kExeNotI386Image;
   }
   // The 64-bit sum also catches a 32-bit headerEnd that wrapped round.
-  const std::uint64_t wideHeaderEnd = std::uint64_t{headerOffset} + kDataDirectories +
-                                      8 * std::uint64_t{h.numberOfRvaAndSizes} +
-                                      std::uint64_t{kSectionHeaderSize} * h.numberOfSections;
+  const std::uint64_t wideHeaderEnd = std::uint64_t{headerOffset} + coff::kDataDirectories +
+                                      std::uint64_t{coff::kDataDirectorySize} * h.numberOfRvaAndSizes +
+                                      std::uint64_t{section::kHeaderSize} * h.numberOfSections;
   if (headerEnd > fileSize || wideHeaderEnd > fileSize) return kExeTruncated;
   return kExeOk;
 }
 
-// Rewrites each section's sizes with their rounded values; false for a section without data.
-bool RoundSectionSizes(std::uint8_t* table, std::uint32_t count, const Headers& h) {
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint8_t* section = table + i * kSectionHeaderSize;
-    const std::uint32_t virtualSize = Get32(section + kVirtualSize);
-    const std::uint32_t rawSize = Get32(section + kSizeOfRawData);
+// Reads the section table and rewrites each section's sizes in `image` with their rounded
+// values; false at the first section without data.
+bool ReadSections(std::vector<std::uint8_t>& image, std::uint32_t tableOffset, const Headers& h,
+                  std::vector<SectionHeader>& sections) {
+  sections.reserve(h.numberOfSections);
+  for (std::uint32_t i = 0; i < h.numberOfSections; ++i) {
+    const std::uint32_t at = tableOffset + i * section::kHeaderSize;
+    const ByteReader entry = ByteReader(image).Sub(at, section::kHeaderSize);
+    SectionHeader s;
+    s.virtualAddress = entry.U32(section::kVirtualAddress);
+    s.pointerToRawData = entry.U32(section::kPointerToRawData);
+    const std::uint32_t virtualSize = entry.U32(section::kVirtualSize);
+    const std::uint32_t rawSize = entry.U32(section::kSizeOfRawData);
     if (rawSize == 0 &&
-        (virtualSize == 0 || (Get32(section + kSectionCharacteristics) & kUninitialisedData) == 0)) {
+        (virtualSize == 0 || (entry.U32(section::kCharacteristics) & kUninitialisedData) == 0)) {
       return false;
     }
-    const std::uint32_t roundedRaw = RoundUp(rawSize, h.fileAlignment);
-    Put32(section + kSizeOfRawData, roundedRaw);
-    Put32(section + kVirtualSize, RoundUp(virtualSize != 0 ? virtualSize : roundedRaw, h.sectionAlignment));
+    s.sizeOfRawData = RoundUp(rawSize, h.fileAlignment);
+    s.virtualSize = RoundUp(virtualSize != 0 ? virtualSize : s.sizeOfRawData, h.sectionAlignment);
+    Put32(image.data() + at + section::kSizeOfRawData, s.sizeOfRawData);
+    Put32(image.data() + at + section::kVirtualSize, s.virtualSize);
+    sections.push_back(s);
   }
   return true;
 }
 
-template <typename T>
-bool RangesOverlap(T startA, T endA, T startB, T endB) {
-  return !(endA <= startB || endB <= startA);
+// Virtual ranges are compared as signed 32-bit values and file ranges as unsigned ones; both
+// ends are formed in 32 bits, with the rounded sizes.
+bool SectionsOverlap(const std::vector<SectionHeader>& sections) {
+  std::vector<SectionRange> virtualRanges;
+  std::vector<SectionRange> fileRanges;
+  virtualRanges.reserve(sections.size());
+  fileRanges.reserve(sections.size());
+  for (const SectionHeader& s : sections) {
+    virtualRanges.push_back({Signed32(s.virtualAddress), Signed32(s.virtualAddress + s.virtualSize)});
+    fileRanges.push_back({s.pointerToRawData, std::uint32_t{s.pointerToRawData + s.sizeOfRawData}});
+  }
+  return AnyTwoOverlap(std::move(virtualRanges)) || AnyTwoOverlap(std::move(fileRanges));
 }
 
-bool SectionsOverlap(const std::uint8_t* table, std::uint32_t count) {
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint8_t* a = table + i * kSectionHeaderSize;
-    for (std::uint32_t j = 0; j < i; ++j) {
-      const std::uint8_t* b = table + j * kSectionHeaderSize;
-      const std::uint32_t va = Get32(a + kVirtualAddress);
-      const std::uint32_t vb = Get32(b + kVirtualAddress);
-      if (RangesOverlap(Signed32(va), Signed32(va + Get32(a + kVirtualSize)), Signed32(vb),
-                        Signed32(vb + Get32(b + kVirtualSize)))) {
-        return true;
-      }
-      const std::uint32_t fa = Get32(a + kPointerToRawData);
-      const std::uint32_t fb = Get32(b + kPointerToRawData);
-      if (RangesOverlap(fa, fa + Get32(a + kSizeOfRawData), fb, fb + Get32(b + kSizeOfRawData))) return true;
-    }
+bool SectionDataInHeaders(const std::vector<SectionHeader>& sections, std::uint32_t headerEnd) {
+  for (const SectionHeader& s : sections) {
+    if (s.sizeOfRawData != 0 && s.pointerToRawData < headerEnd) return true;
   }
   return false;
-}
-
-bool SectionDataInHeaders(const std::uint8_t* table, std::uint32_t count, std::uint32_t headerEnd) {
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint8_t* section = table + i * kSectionHeaderSize;
-    if (Get32(section + kSizeOfRawData) != 0 && Get32(section + kPointerToRawData) < headerEnd) return true;
-  }
-  return false;
-}
-
-// Steps from the PE header on; rewrites the section sizes in `image`.
-std::uint8_t CheckImage(std::vector<std::uint8_t>& image, std::uint32_t& headerOffset) {
-  const auto fileSize = static_cast<std::uint32_t>(image.size());
-  headerOffset = FindPEHeader(fileSize, image.data());
-  if (headerOffset == 0) return kExeNoPeSignature;
-  const Headers h = ReadHeaders(image.data() + headerOffset);
-  const std::uint8_t headerStatus = CheckHeaders(h, headerOffset, fileSize);
-  if (headerStatus != kExeOk) return headerStatus;
-
-  std::uint8_t* table = image.data() + SectionTableOffset(headerOffset, h.numberOfRvaAndSizes);
-  const std::uint32_t headerEnd =
-      SectionTableOffset(headerOffset, h.numberOfRvaAndSizes) + kSectionHeaderSize * h.numberOfSections;
-  if (!RoundSectionSizes(table, h.numberOfSections, h)) return kExeBadLayout;
-  if (SectionsOverlap(table, h.numberOfSections)) return kExeBadLayout;
-  if (SectionDataInHeaders(table, h.numberOfSections, headerEnd)) return kExeBadLayout;
-  return kExeOk;
 }
 
 }  // namespace
 
 std::uint32_t FindPEHeader(std::uint32_t size, const std::uint8_t* bytes) {
   if (size < 64 || bytes == nullptr) return 0;
-  if (Get16(bytes) != 0x5A4D) return 0;
-  const std::uint32_t lfanew = Get32(bytes + 0x3C);
-  if (lfanew < 64 || std::uint64_t{lfanew} + 120 > size) return 0;
-  if (Get32(bytes + lfanew) != 0x4550) return 0;
+  const ByteReader file(bytes, size);
+  if (file.U16(0) != kMzSignature) return 0;
+  const std::uint32_t lfanew = file.U32(kLfanew);
+  if (lfanew < 64 || std::uint64_t{lfanew} + kFixedHeaderBytes > size) return 0;
+  if (file.U32(lfanew) != kPeSignature) return 0;
   return lfanew + 4;
+}
+
+// Ranges with start < end, sorted by start, overlap exactly when one starts before the one
+// before it ends; when none does, they are disjoint and their ends grow with their starts. A
+// range with end <= start overlaps no other such range (that would need b.start < a.end <=
+// a.start < b.end <= b.start), and overlaps a proper range exactly when the last proper range
+// that starts before its end reaches past its start.
+bool AnyTwoOverlap(std::vector<SectionRange> ranges) {
+  const auto byStart = [](const SectionRange& a, const SectionRange& b) { return a.start < b.start; };
+  const auto firstEmpty =
+      std::partition(ranges.begin(), ranges.end(), [](const SectionRange& r) { return r.start < r.end; });
+  std::sort(ranges.begin(), firstEmpty, byStart);
+  for (auto r = ranges.begin(); r != firstEmpty; ++r) {
+    if (r != ranges.begin() && r->start < std::prev(r)->end) return true;
+  }
+  for (auto empty = firstEmpty; empty != ranges.end(); ++empty) {
+    const auto after = std::lower_bound(ranges.begin(), firstEmpty, SectionRange{empty->end, 0}, byStart);
+    if (after != ranges.begin() && std::prev(after)->end > empty->start) return true;
+  }
+  return false;
 }
 
 std::uint32_t NextPowerOfTwo(std::uint32_t x) {
@@ -203,47 +218,78 @@ std::unique_ptr<executable> executable::Create(const std::string& fileName) {
 
   std::optional<std::vector<std::uint8_t>> bytes;
   try {
-    bytes = ReadWholeFile(fileName);
+    bytes = ReadWholeFile(fileName, kMaxExecutableFileSize);
   } catch (const std::bad_alloc&) {
     exe->status = kExeNoMemory;
     return exe;
   }
   if (!bytes) return exe;
-  if (bytes->empty()) {
-    exe->status = kExeTruncated;
-    return exe;
-  }
-  if (bytes->size() > std::numeric_limits<std::uint32_t>::max()) {
-    exe->status = kExeNoMemory;
-    return exe;
-  }
-  exe->image_ = std::move(*bytes);
-  exe->fileSize = static_cast<std::uint32_t>(exe->image_.size());
-
-  const std::uint8_t status = CheckImage(exe->image_, exe->headerOffset);
-  if (status != kExeOk) std::vector<std::uint8_t>().swap(exe->image_);
-  exe->status = status;
+  exe->Load(std::move(*bytes));
   return exe;
 }
 
-const std::uint8_t* executable::HeaderPointer() const {
-  return image_.empty() ? nullptr : image_.data() + headerOffset;
+std::unique_ptr<executable> executable::FromBytes(std::span<const std::uint8_t> bytes) {
+  auto exe = std::make_unique<executable>();
+  std::vector<std::uint8_t> copy;
+  try {
+    copy.assign(bytes.begin(), bytes.end());
+  } catch (const std::bad_alloc&) {
+    exe->status = kExeNoMemory;
+    return exe;
+  }
+  exe->Load(std::move(copy));
+  return exe;
+}
+
+// The steps after the file has been read.
+void executable::Load(std::vector<std::uint8_t> bytes) {
+  if (bytes.empty()) {
+    status = kExeTruncated;
+    return;
+  }
+  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+    status = kExeNoMemory;
+    return;
+  }
+  image_ = std::move(bytes);
+  fileSize = static_cast<std::uint32_t>(image_.size());
+  try {
+    status = CheckImage();
+  } catch (const std::bad_alloc&) {
+    status = kExeNoMemory;  // the parsed section table could not be held
+  }
+  if (status != kExeOk) {
+    std::vector<std::uint8_t>().swap(image_);
+    sections_.clear();
+  }
+}
+
+// Steps from the PE header on; parses the section table and rewrites its sizes in the image.
+std::uint8_t executable::CheckImage() {
+  headerOffset = FindPEHeader(fileSize, image_.data());
+  if (headerOffset == 0) return kExeNoPeSignature;
+  const Headers h = ReadHeaders(ByteReader(image_).Sub(headerOffset, coff::kDataDirectories));
+  const std::uint8_t headerStatus = CheckHeaders(h, headerOffset, fileSize);
+  if (headerStatus != kExeOk) return headerStatus;
+
+  const std::uint32_t tableOffset = SectionTableOffset(headerOffset, h.numberOfRvaAndSizes);
+  if (!ReadSections(image_, tableOffset, h, sections_)) return kExeBadLayout;
+  if (SectionsOverlap(sections_)) return kExeBadLayout;
+  if (SectionDataInHeaders(sections_, HeaderEnd(h, headerOffset))) return kExeBadLayout;
+  imageBase_ = h.imageBase;
+  return kExeOk;
 }
 
 std::optional<std::uint32_t> executable::VAToPointer(std::uint32_t va) const {
-  const std::uint8_t* coff = HeaderPointer();
-  if (coff == nullptr) return std::nullopt;
-  const std::int64_t imageBase = Get32(coff + kImageBase);
-  const std::uint32_t count = Get16(coff + kNumberOfSections);
-  const std::uint8_t* table =
-      image_.data() + SectionTableOffset(headerOffset, Get32(coff + kNumberOfRvaAndSizes));
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint8_t* section = table + i * kSectionHeaderSize;
-    const std::int64_t start = imageBase + Signed32(Get32(section + kVirtualAddress));
-    const std::int64_t end = start + Get32(section + kVirtualSize);
+  for (const SectionHeader& s : sections_) {
+    const std::int64_t start = std::int64_t{imageBase_} + Signed32(s.virtualAddress);
+    const std::int64_t end = start + s.virtualSize;
     if (start <= va && va < end) {
-      const std::uint64_t offset =
-          Get32(section + kPointerToRawData) + static_cast<std::uint64_t>(va - start);
+      const auto inSection = static_cast<std::uint64_t>(va - start);
+      // The part of a section at or past its rounded raw size has no bytes in the file: it
+      // reads as the bytes past the end of the file do.
+      if (inSection >= s.sizeOfRawData) return std::nullopt;
+      const std::uint64_t offset = s.pointerToRawData + inSection;
       if (offset >= image_.size()) return std::nullopt;
       return static_cast<std::uint32_t>(offset);
     }
@@ -265,8 +311,8 @@ std::string executable::ReadString(std::uint32_t va) const {
 }
 
 RecordView executable::Record(std::uint32_t offset, std::uint32_t size) const {
-  if (offset >= image_.size() || size > image_.size() - offset) return RecordView();
-  return RecordView(image_.data() + offset, size);
+  if (offset >= image_.size()) return RecordView();
+  return ByteReader(image_).Sub(offset, size);
 }
 
 TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t recordSize,
@@ -275,6 +321,7 @@ TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t re
   if (recordSize == 0) return walk;  // a table of empty records would never end
   for (std::uint64_t offset = start; offset <= std::numeric_limits<std::uint32_t>::max();
        offset += recordSize) {
+    if (walk.records.size() == kMaxTableRecords) break;
     const RecordView record = exe.Record(static_cast<std::uint32_t>(offset), recordSize);
     if (!record.Valid()) break;
     if (record.U32(markerOffset) == markerValue) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,24 +24,36 @@ enum : std::uint8_t {
   kExeNoMemory = 7,
 };
 
-std::uint32_t FindPEHeader(std::uint32_t size, const std::uint8_t* bytes);
-std::uint32_t NextPowerOfTwo(std::uint32_t x);
-std::uint32_t RoundUp(std::uint32_t x, std::uint32_t alignment);
+// One entry of the section table, with the sizes the loader has rounded.
+struct SectionHeader {
+  std::uint32_t virtualSize = 0;
+  std::uint32_t virtualAddress = 0;
+  std::uint32_t sizeOfRawData = 0;
+  std::uint32_t pointerToRawData = 0;
+};
+
+// GV.exe files above this size are refused before anything is read (a real one is a few MiB).
+constexpr std::uint64_t kMaxExecutableFileSize = 64u << 20;
+
+// Table walks end after this many records, as at a record that does not fit in the file.
+constexpr std::uint32_t kMaxTableRecords = 65536;
 
 class executable {
  public:
-  // Always returns an object; `status` tells whether it is usable (0).
+  // Reads the file and loads it as FromBytes does; a file that cannot be read or is larger
+  // than kMaxExecutableFileSize gives status 1. Always returns an object; `status` tells
+  // whether it is usable (0).
   static std::unique_ptr<executable> Create(const std::string& fileName);
+  // Loads a copy of the bytes of a GV.exe file held in memory.
+  static std::unique_ptr<executable> FromBytes(std::span<const std::uint8_t> bytes);
 
   std::uint8_t status = kExeCannotOpen;
   std::uint32_t fileSize = 0;
   std::uint32_t headerOffset = 0;
 
-  // image + headerOffset, or nullptr when the image is empty.
-  const std::uint8_t* HeaderPointer() const;
-
-  // File offset of the byte that `va` names: nullopt when no section covers `va`, or when
-  // the translated position lies outside the file (such bytes give no data).
+  // File offset of the byte that `va` names: nullopt when no section covers `va`, when `va`
+  // lies past the section's rounded raw size, or when the translated position lies outside
+  // the file (such bytes give no data).
   std::optional<std::uint32_t> VAToPointer(std::uint32_t va) const;
 
   // The zero-terminated text at `va`, ending at the first zero byte or at the end of the
@@ -53,10 +66,14 @@ class executable {
   // A view of `size` bytes at file `offset`; invalid (Valid() false) unless wholly inside.
   RecordView Record(std::uint32_t offset, std::uint32_t size) const;
 
-  const std::vector<std::uint8_t>& image() const { return image_; }
-
  private:
+  void Load(std::vector<std::uint8_t> bytes);
+  std::uint8_t CheckImage();
+
   std::vector<std::uint8_t> image_;
+  // Parsed once when the image is valid; empty otherwise.
+  std::uint32_t imageBase_ = 0;
+  std::vector<SectionHeader> sections_;
 };
 
 // One walk over a game table: the records before the terminator, in table order.
@@ -68,7 +85,7 @@ struct TableWalk {
 };
 
 // Walks records of `recordSize` bytes from file offset `start` until one whose 32-bit
-// field at `markerOffset` equals `markerValue`.
+// field at `markerOffset` equals `markerValue`, for at most kMaxTableRecords records.
 TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t recordSize,
                     std::uint32_t markerOffset, std::uint32_t markerValue);
 

@@ -54,14 +54,14 @@ GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& s
   PreparedMonsters monsters = PrepareMonsterTables(exe, starts.monsters, starts.bosses);
   game.monsters = std::move(monsters.monsters);
   game.bosses = std::move(monsters.bosses);
-  game.animationGroups = std::move(monsters.AnimationGroups);
-  game.maxDungeonLevel = monsters.MaxDungeonLevel;
-  game.maxMonsterLevel = monsters.MaxMonsterLevel;
+  game.animationGroups = std::move(monsters.animationGroups);
+  game.maxDungeonLevel = monsters.maxDungeonLevel;
+  game.maxMonsterLevel = monsters.maxMonsterLevel;
 
   PreparedAffixes affixes = PrepareAffixTable(exe, starts.affixes);
   game.prefixes = std::move(affixes.prefixes);
   game.suffixes = std::move(affixes.suffixes);
-  game.maxAffixLevel = affixes.MaxAffixLevel;
+  game.maxAffixLevel = affixes.maxAffixLevel;
 
   RelateRecords(game);
   game.image = std::move(image);

@@ -64,13 +64,13 @@ std::uint32_t EffectsUsed(const UniqueRecord& unique);
 
 struct PreparedItems {
   std::vector<ItemRecord> records;
-  std::uint32_t MaxItemLevel = 0;
+  std::uint32_t maxItemLevel = 0;
 };
 
 struct PreparedUniques {
   std::vector<UniqueRecord> records;
-  std::uint32_t MaxUniqueLevel = 0;
-  std::uint32_t MaxUniqueId = 0;
+  std::uint32_t maxUniqueLevel = 0;
+  std::uint32_t maxUniqueId = 0;
 };
 
 // `start` is the file offset of the table's first record (translated table start).

@@ -23,7 +23,7 @@ struct MonsterRecord {
   std::int32_t animationSize = 0;
   std::int32_t seedingSize = 0;
   std::uint32_t animationFileAddress = 0;  // raw game address; groups are formed on it
-  std::uint32_t animationGroup = 0;        // index into AnimationGroups
+  std::uint32_t animationGroup = 0;        // index into the animation groups
   std::uint32_t secondAttackEnabled = 0;
   std::string soundSet;  // empty when it does not translate
   std::uint32_t specialSounds = 0;
@@ -91,11 +91,11 @@ struct animfiledescr {
 struct PreparedMonsters {
   std::vector<MonsterRecord> monsters;
   std::vector<BossRecord> bosses;
-  std::uint32_t MonsterCount = 0;
-  std::uint32_t MaxDungeonLevel = 0;
-  std::uint32_t MaxMonsterLevel = 0;
-  std::uint32_t AnimationGroupCount = 0;
-  std::vector<animfiledescr> AnimationGroups;
+  std::uint32_t monsterCount = 0;
+  std::uint32_t maxDungeonLevel = 0;
+  std::uint32_t maxMonsterLevel = 0;
+  std::uint32_t animationGroupCount = 0;
+  std::vector<animfiledescr> animationGroups;
 };
 
 // Monster walk, animation grouping, boss walk. Starts are file offsets of the first records.

@@ -4,7 +4,9 @@
 #include <exception>
 #include <limits>
 
+#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
+#include "platform/byte_reader.h"
 
 namespace gvde {
 
@@ -13,11 +15,6 @@ namespace {
 constexpr std::size_t kCelFrameHeader = 10;
 constexpr std::uint32_t kFullLiteral = 127;
 constexpr std::uint32_t kFullTransparent = 128;
-
-std::uint32_t ReadU32(std::span<const std::uint8_t> data, std::size_t at) {
-  return static_cast<std::uint32_t>(data[at]) | static_cast<std::uint32_t>(data[at + 1]) << 8 |
-         static_cast<std::uint32_t>(data[at + 2]) << 16 | static_cast<std::uint32_t>(data[at + 3]) << 24;
-}
 
 // Control bytes are signed: 1..127 literal, -128..-1 transparent, 0 invalid.
 bool IsLiteral(std::uint8_t b) { return b >= 0x01 && b <= 0x7F; }
@@ -28,7 +25,8 @@ std::uint32_t RunPixels(std::uint8_t b) { return IsTransparent(b) ? 0x100U - b :
 bool IsBreak(std::span<const std::uint8_t> runs, std::size_t position) {
   const std::uint8_t b = runs[position];
   const std::uint32_t n = RunPixels(b);
-  if (IsTransparent(b)) return n < kFullTransparent && position + 1 < runs.size() && IsTransparent(runs[position + 1]);
+  if (IsTransparent(b))
+    return n < kFullTransparent && position + 1 < runs.size() && IsTransparent(runs[position + 1]);
   const std::size_t next = position + n + 1;
   return n < kFullLiteral && next < runs.size() && IsLiteral(runs[next]);
 }
@@ -142,7 +140,8 @@ bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint
     if (out + n > pixels.size()) return false;
     if (IsLiteral(b)) {
       if (position + 1 + n > runs.size()) return false;
-      std::copy_n(runs.begin() + static_cast<std::ptrdiff_t>(position + 1), n, pixels.begin() + static_cast<std::ptrdiff_t>(out));
+      std::copy_n(runs.begin() + static_cast<std::ptrdiff_t>(position + 1), n,
+                  pixels.begin() + static_cast<std::ptrdiff_t>(out));
     }
     out += n;  // transparent pixels are already 255
     position += RunBytes(b);
@@ -152,10 +151,12 @@ bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint
 
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,
                     std::uint32_t frameIndex, std::uint32_t& width, std::uint32_t& height) {
+  const ByteReader bytes(file);
+  // Frame i starts at the word 4 + 4 * i and ends where frame i + 1 starts.
   const std::uint64_t entry = 4 + 4 * static_cast<std::uint64_t>(frameIndex);
-  if (entry + 8 > file.size()) return false;
-  const std::uint32_t start = ReadU32(file, static_cast<std::size_t>(entry));
-  const std::uint32_t end = ReadU32(file, static_cast<std::size_t>(entry) + 4);
+  if (!bytes.Has(entry, 8)) return false;
+  const std::uint32_t start = bytes.U32(entry);
+  const std::uint32_t end = bytes.U32(entry + 4);
   // A frame needs run data after its header, all inside the file.
   if (static_cast<std::uint64_t>(start) + kCelFrameHeader >= end || end > file.size()) return false;
   const auto runs = file.subspan(start + kCelFrameHeader, end - start - kCelFrameHeader);

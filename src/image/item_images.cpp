@@ -3,16 +3,16 @@
 #include <vector>
 
 #include "image/sprites.h"
+#include "platform/byte_reader.h"
 #include "platform/num_to_str.h"
 
 namespace gvde {
 
 std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
                               std::uint32_t firstNumber, std::span<const std::uint8_t> file) {
-  if (file.size() < 4) return 0;  // too short to hold a frame count: no frames
-  const std::uint32_t frameCount = static_cast<std::uint32_t>(file[0]) | static_cast<std::uint32_t>(file[1]) << 8 |
-                                   static_cast<std::uint32_t>(file[2]) << 16 |
-                                   static_cast<std::uint32_t>(file[3]) << 24;
+  const ByteReader bytes(file);
+  if (!bytes.Has(0, 4)) return 0;  // too short to hold a frame count: no frames
+  const std::uint32_t frameCount = bytes.U32(0);
   if (firstFrame >= frameCount) return 0;
   // The last frame is never written. Frames whose offset entries lie beyond the file
   // cannot decode, so the walk ends there instead of counting up to a huge N.

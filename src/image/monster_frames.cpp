@@ -2,10 +2,11 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <limits>
 #include <exception>
+#include <limits>
 
 #include "image/sprites.h"
+#include "platform/byte_reader.h"
 
 namespace gvde {
 
@@ -52,28 +53,23 @@ bool ReadBossTable(FileSource& files, const std::optional<std::string>& bossTabl
          files.ReadFileExact(table.data(), 256, "CF\\SD\\" + *bossTable + ".trn");
 }
 
-std::uint32_t ReadU32(std::span<const std::uint8_t> data, std::size_t at) {
-  return static_cast<std::uint32_t>(data[at]) | static_cast<std::uint32_t>(data[at + 1]) << 8 |
-         static_cast<std::uint32_t>(data[at + 2]) << 16 | static_cast<std::uint32_t>(data[at + 3]) << 24;
-}
-
 // Where the run data of frame 0 of the first group lies; false when any offset read
 // from the file points outside it.
 bool LocateFirstFrame(std::span<const std::uint8_t> file, std::size_t& dataBegin, std::size_t& dataEnd) {
-  const std::uint64_t size = file.size();
-  if (size < 4) return false;
-  const std::uint64_t group = ReadU32(file, 0);
-  if (group + 12 > size) return false;
-  const std::uint32_t frameStart = ReadU32(file, static_cast<std::size_t>(group + 4));
-  const std::uint32_t frameEnd = ReadU32(file, static_cast<std::size_t>(group + 8));
+  const ByteReader bytes(file);
+  // The file starts with the offset of the first group; the group holds its frame count and
+  // the start of frames 0 and 1, relative to the group.
+  if (!bytes.Has(0, 4)) return false;
+  const std::uint64_t group = bytes.U32(0);
+  if (!bytes.Has(group, 12)) return false;
+  const std::uint32_t frameStart = bytes.U32(group + 4);
+  const std::uint32_t frameEnd = bytes.U32(group + 8);
   if (frameEnd < frameStart) return false;
   const std::uint64_t start = group + frameStart;
   const std::uint64_t end = group + frameEnd;
-  if (end > size || start + 2 > size) return false;
-  const std::uint64_t headerLength =
-      static_cast<std::uint64_t>(file[static_cast<std::size_t>(start)]) |
-      static_cast<std::uint64_t>(file[static_cast<std::size_t>(start) + 1]) << 8;
-  const std::uint64_t begin = start + headerLength;
+  // The frame opens with the length of its own header.
+  if (end > bytes.Size() || !bytes.Has(start, 2)) return false;
+  const std::uint64_t begin = start + bytes.U16(start);
   if (begin >= end) return false;  // no run data: no pixels
   dataBegin = static_cast<std::size_t>(begin);
   dataEnd = static_cast<std::size_t>(end);
@@ -107,7 +103,8 @@ bool CountPixels(std::span<const std::uint8_t> runs, std::uint64_t& count) {
 }
 
 // Decoding pass over runs that the counting pass accepted; `pixels` has exactly their size.
-void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table, std::vector<std::uint8_t>& pixels) {
+void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table,
+                std::vector<std::uint8_t>& pixels) {
   std::size_t out = 0;
   std::size_t position = 0;
   // Whole runs at a time rather than a test of the run kind per pixel.
@@ -144,7 +141,8 @@ bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spr
   std::vector<std::uint8_t> file;
   const std::int32_t extracted = files.ExtractFile(file, fileName);
   if (extracted <= 0) return false;
-  const std::span<const std::uint8_t> whole(file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
+  const std::span<const std::uint8_t> whole(
+      file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
 
   std::size_t dataBegin = 0;
   std::size_t dataEnd = 0;

@@ -7,37 +7,24 @@
 #include <exception>
 #include <limits>
 #include <memory>
+#include <span>
 
+#include "image/png_chunks_internal.h"
 #include "platform/file_system.h"
 
 namespace gvde {
 
 namespace {
 
-constexpr std::size_t kIhdrTypeOffset = 12;
-constexpr std::size_t kIhdrCrcOffset = 29;
-constexpr std::size_t kPaletteOffset = 41;
-constexpr std::size_t kPlteTypeOffset = 37;
-constexpr std::size_t kPlteCrcOffset = 809;
-constexpr std::size_t kTrnsTypeOffset = 817;
-constexpr std::size_t kTrnsCrcOffset = 822;
-constexpr std::size_t kIdatLengthOffset = 826;
 constexpr std::size_t kPaletteBytes = 768;
-
-std::array<std::uint32_t, 256> BuildCrc32Table() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1U) != 0 ? (c >> 1) ^ 0xEDB88320U : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
-const std::array<std::uint32_t, 256>& Crc32Table() {
-  static const std::array<std::uint32_t, 256> table = BuildCrc32Table();
-  return table;
-}
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+// Width, height, bit depth 8, colour type 3 (indexed), compression, filter and interlace 0.
+constexpr std::size_t kIhdrBytes = 13;
+// Everything before the image data: signature, IHDR, PLTE and tRNS.
+constexpr std::size_t kHeadBytes =
+    sizeof kSignature + kChunkOverhead + kIhdrBytes + kChunkOverhead + kPaletteBytes + kChunkOverhead + 1;
+// tRNS: palette index 0 fully transparent, every other index opaque.
+constexpr std::uint8_t kTransparency[1] = {0};
 
 void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
   at[0] = static_cast<std::uint8_t>(value >> 24);
@@ -46,11 +33,20 @@ void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
   at[3] = static_cast<std::uint8_t>(value);
 }
 
-void PutText(std::uint8_t* at, const char* text) { std::memcpy(at, text, std::strlen(text)); }
-
-// Stores the CRC of `count` bytes starting at `from` at `crcAt`.
-void StoreCrc(std::uint8_t* from, std::size_t count, std::uint8_t* crcAt) {
-  PutBigEndian(crcAt, Crc32(from, count));
+// Signature, IHDR, PLTE and tRNS of a picture of width x height in `palette`.
+std::array<std::uint8_t, kHeadBytes> Head(std::uint32_t width, std::uint32_t height,
+                                          std::span<const std::uint8_t, kPaletteBytes> palette) {
+  std::array<std::uint8_t, kHeadBytes> head{};
+  std::uint8_t* at = std::copy(std::begin(kSignature), std::end(kSignature), head.data());
+  std::array<std::uint8_t, kIhdrBytes> ihdr{};
+  PutBigEndian(ihdr.data(), width);
+  PutBigEndian(ihdr.data() + 4, height);
+  ihdr[8] = 8;  // bits per index
+  ihdr[9] = 3;  // indexed colour
+  at = PutChunk(at, "IHDR", ihdr);
+  at = PutChunk(at, "PLTE", palette);
+  PutChunk(at, "tRNS", kTransparency);
+  return head;
 }
 
 // The rows as the file stores them: top row first, filter byte 0, index 255 - p.
@@ -128,43 +124,13 @@ Deflater& ThreadDeflater() {
 
 }  // namespace
 
-std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t count) {
-  const auto& table = Crc32Table();
-  std::uint32_t crc = 0xFFFFFFFFU;
-  for (std::size_t i = 0; i < count; ++i) crc = table[(crc ^ bytes[i]) & 0xFFU] ^ (crc >> 8);
-  return ~crc;
-}
-
-PngWriter::PngWriter() {
-  static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  std::uint8_t* h = PngHeader.data();
-  std::memcpy(h, kSignature, sizeof kSignature);
-  PutBigEndian(h + 8, 13);
-  PutText(h + kIhdrTypeOffset, "IHDR");
-  h[24] = 8;  // bit depth
-  h[25] = 3;  // indexed colour
-  PutBigEndian(h + 33, static_cast<std::uint32_t>(kPaletteBytes));
-  PutText(h + kPlteTypeOffset, "PLTE");
-  PutBigEndian(h + 813, 1);
-  PutText(h + kTrnsTypeOffset, "tRNS");
-  h[821] = 0;  // index 0 fully transparent
-  StoreCrc(h + kTrnsTypeOffset, 5, h + kTrnsCrcOffset);
-
-  std::uint8_t* t = PngTrailer.data();
-  PutBigEndian(t + 4, 0);
-  PutText(t + 8, "IEND");
-  StoreCrc(t + 8, 4, t + 12);
-}
-
-std::uint8_t* PngWriter::PngPalette() { return PngHeader.data() + kPaletteOffset; }
+std::uint8_t* PngWriter::PngPalette() { return palette_.data(); }
 
 void PngWriter::PreparePalette() {
-  std::uint8_t* palette = PngPalette();
+  std::uint8_t* palette = palette_.data();
   for (std::size_t k = 0; k < 128; ++k) {
     std::swap_ranges(palette + 3 * k, palette + 3 * k + 3, palette + 3 * (255 - k));
   }
-  std::uint8_t* h = PngHeader.data();
-  StoreCrc(h + kPlteTypeOffset, 4 + kPaletteBytes, h + kPlteCrcOffset);
 }
 
 bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
@@ -178,39 +144,35 @@ bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::s
   constexpr std::uint64_t kMaxLength = std::numeric_limits<uLong>::max() / 4;
   if (rowsLength > kMaxLength || rowsLength > std::numeric_limits<std::size_t>::max() / 4) return false;
 
-  std::uint8_t* h = PngHeader.data();
-  PutBigEndian(h + 16, width);
-  PutBigEndian(h + 20, height);
-  StoreCrc(h + kIhdrTypeOffset, 17, h + kIhdrCrcOffset);
-
   std::vector<std::uint8_t> rows;
-  // Not zero-filled: compress writes every byte that goes to the file.
+  // Not zero-filled: compress writes every byte of the chunk's data.
   std::unique_ptr<std::uint8_t[]> idat;
   uLongf compressedLength = 0;
   try {
     BuildFilteredRows(width, height, pixels, rows);
     const uLong source = static_cast<uLong>(rowsLength);
     compressedLength = static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(source)));
-    idat.reset(new std::uint8_t[4 + static_cast<std::size_t>(compressedLength)]);
+    idat.reset(new std::uint8_t[kChunkOverhead + static_cast<std::size_t>(compressedLength)]);
   } catch (const std::exception&) {
     return false;
   }
-  PutText(idat.get(), "IDAT");
-  if (ThreadDeflater().Compress(idat.get() + 4, &compressedLength, rows.data(), static_cast<uLong>(rowsLength)) !=
-      Z_OK) {
+  if (ThreadDeflater().Compress(idat.get() + kChunkDataOffset, &compressedLength, rows.data(),
+                                static_cast<uLong>(rowsLength)) != Z_OK) {
     return false;
   }
   rows = {};
   if (compressedLength > 0x7FFFFFFFU) return false;  // a PNG chunk length has 31 bits
   const auto idatLength = static_cast<std::uint32_t>(compressedLength);
-  StoreCrc(idat.get(), 4 + static_cast<std::size_t>(idatLength), PngTrailer.data());
+  FrameChunk(idat.get(), "IDAT", idatLength);
 
   OutputFile file;
   if (!file.Create(path)) return false;
-  PutBigEndian(h + kIdatLengthOffset, idatLength);
-  file.Write(PngHeader.data(), PngHeader.size());
-  file.Write(idat.get(), 4 + static_cast<std::size_t>(idatLength));
-  file.Write(PngTrailer.data(), PngTrailer.size());
+  const std::array<std::uint8_t, kHeadBytes> head = Head(width, height, palette_);
+  file.Write(head.data(), head.size());
+  file.Write(idat.get(), kChunkOverhead + idatLength);
+  std::array<std::uint8_t, kChunkOverhead> end{};
+  PutChunk(end.data(), "IEND", {});
+  file.Write(end.data(), end.size());
   return file.Close();
 }
 

@@ -9,15 +9,14 @@
 
 namespace gvde {
 
-std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t count);
-
+// Each picture is assembled from chunks: signature, IHDR, PLTE, tRNS, one IDAT and IEND.
 class PngWriter {
  public:
-  PngWriter();  // InitPngWriter
+  PngWriter() = default;  // InitPngWriter: the palette is all zeros until loaded
 
-  // The 768 palette bytes inside the fixed header block; the run reads the game palette here.
+  // The 768 palette bytes (red, green, blue per entry); the run reads the game palette here.
   std::uint8_t* PngPalette();
-  // Reverses the palette entries and computes the PLTE checksum; once per loaded palette.
+  // Reverses the order of the palette entries; once per loaded palette.
   void PreparePalette();
   // Writes `pixels` (width x height palette indices, bottom row first, 255 transparent).
   // False when a buffer cannot be had, compression fails, or the file cannot be written whole.
@@ -25,8 +24,7 @@ class PngWriter {
                 const std::vector<std::uint8_t>& pixels);
 
  private:
-  std::array<std::uint8_t, 830> PngHeader{};
-  std::array<std::uint8_t, 16> PngTrailer{};
+  std::array<std::uint8_t, 768> palette_{};
 };
 
 }  // namespace gvde

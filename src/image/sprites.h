@@ -24,10 +24,4 @@ bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spr
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,
                     std::uint32_t frameIndex, std::uint32_t& width, std::uint32_t& height);
 
-bool MeasureCelFrame(std::span<const std::uint8_t> runs, std::uint32_t& width, std::uint32_t& height);
-bool CelWidthFits(std::span<const std::uint8_t> runs, std::uint32_t width);
-bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> runs,
-                    std::uint32_t width, std::uint32_t height);
-std::uint32_t Gcd(std::uint32_t a, std::uint32_t b);
-
 }  // namespace gvde

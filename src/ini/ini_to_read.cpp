@@ -1,6 +1,7 @@
 #include "ini/ini_to_read.h"
 
 #include <optional>
+#include <unordered_set>
 
 #include "platform/file_system.h"
 
@@ -97,9 +98,13 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 bool INIToRead::Load(const std::string& fileName) {
   Clear();
-  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName);
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName, kMaxIniFileSize);
   if (!bytes) return Fail("Cannot read INI file");
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  return LoadText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
+bool INIToRead::LoadText(std::string_view text) {
+  Clear();
   const std::vector<std::string_view> lines = SplitLines(text);
   if (!CheckLines(lines)) return false;
   if (!StoreLines(lines)) {
@@ -132,18 +137,18 @@ bool INIToRead::CheckLines(const std::vector<std::string_view>& lines) {
   return true;
 }
 
-// Second pass: stores entries and groups in file order and rejects repeated names.
+// Second pass: stores entries and groups in file order and rejects repeated names. The names
+// seen so far are kept in hash sets (of views into `lines`), so the checks stay linear.
 bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
   currentGroup_ = groupCount_;
   std::size_t k = 0;
+  std::unordered_set<std::string_view> entriesOfGroup;  // of the current group, or ungrouped
+  std::unordered_set<std::string_view> groups;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     const ParsedLine parsed = ParseLine(lines[n], valueComments_);
     if (parsed.kind == LineKind::kEntry) {
       const bool grouped = currentGroup_ != groupCount_;
-      const std::size_t first = grouped ? groupFirstEntry_[currentGroup_] : 0;
-      for (std::size_t i = first; i < k; ++i) {
-        if (entryNames_[i] == parsed.name) return FailAt(n, "Repeating entry name");
-      }
+      if (!entriesOfGroup.insert(parsed.name).second) return FailAt(n, "Repeating entry name");
       entryNames_[k] = std::string(parsed.name);
       entryValues_[k] = std::string(parsed.value);
       ++k;
@@ -157,9 +162,8 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
       groupEntryCount_[currentGroup_] = 0;
       groupFirstEntry_[currentGroup_] = k;
       groupNames_[currentGroup_] = std::string(parsed.name);
-      for (std::size_t i = 0; i < currentGroup_; ++i) {
-        if (groupNames_[i] == parsed.name) return FailAt(n, "Repeating group name");
-      }
+      entriesOfGroup.clear();
+      if (!groups.insert(parsed.name).second) return FailAt(n, "Repeating group name");
     }
   }
   return true;

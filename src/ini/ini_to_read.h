@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +14,18 @@ namespace gvde {
 // A last line without a line end is kept; text ending in a line end gives no extra line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Larger .ini files are refused before anything is read, as files that cannot be read.
+constexpr std::uint64_t kMaxIniFileSize = 1u << 20;
+
 class INIToRead {
  public:
   INIToRead() = default;
 
-  // True when the whole file was read and valid; otherwise LastError() says why.
+  // True when the whole file was read and valid; otherwise LastError() says why. A file
+  // above kMaxIniFileSize fails as unreadable, with "Cannot read INI file".
   bool Load(const std::string& fileName);
+  // The same for the contents of a file held in memory.
+  bool LoadText(std::string_view text);
 
   // The value of the first entry of the current group named exactly `name`; otherwise
   // `defaultValue`, and the last error becomes "Value is not found".
@@ -26,12 +33,10 @@ class INIToRead {
 
   // When set before a load, a ";" after the first character of a value ends the value.
   void SetValueComments(bool on) { valueComments_ = on; }
-  bool ValueComments() const { return valueComments_; }
 
   const std::string& LastError() const { return lastError_; }
   // The line (from 1) that the last load failed on, or 0 when the failure is not about a line.
   std::size_t ErrorLine() const { return errorLine_; }
-  bool IsLoaded() const { return loaded_; }
 
  private:
   void Clear();

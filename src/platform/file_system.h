@@ -17,9 +17,10 @@ char PathSeparator();
 // Longest path the platform accepts; longer paths are refused like unopenable files.
 std::size_t MaxPathLength();
 
-// Reads a whole file opened read-only. nullopt when it cannot be opened or read.
-// Failures of this layer are recorded for DescribeFileError (platform/file_error.h).
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+// Reads a whole file opened read-only. nullopt when it cannot be opened or read, or when it
+// holds more than `maxSize` bytes: the size is checked before anything is read. Failures of
+// this layer are recorded for DescribeFileError (platform/file_error.h).
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize);
 
 bool IsDirectory(const std::string& path);
 

@@ -33,6 +33,8 @@ bool Failed(const std::string& path) {
   return false;
 }
 
+std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+
 }  // namespace
 
 std::string LastSystemErrorText() { return std::generic_category().message(errno); }
@@ -41,7 +43,7 @@ char PathSeparator() { return '/'; }
 
 std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
   if (!UsablePath(path)) return std::nullopt;
   // Non-blocking, so that a named pipe without a writer is refused below instead of waiting.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -49,7 +51,6 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     Failed(path);
     return std::nullopt;
   }
-  std::vector<std::uint8_t> bytes;
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     Failed(path);
@@ -61,6 +62,13 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     ::close(fd);
     return std::nullopt;
   }
+  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > maxSize) {
+    RecordFileError(path, TooLarge(maxSize));
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
   std::uint8_t chunk[65536];
   for (;;) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -72,6 +80,12 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     }
     if (n == 0) break;
     bytes.insert(bytes.end(), chunk, chunk + n);
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() > maxSize) {
+      RecordFileError(path, TooLarge(maxSize));
+      ::close(fd);
+      return std::nullopt;
+    }
   }
   ::close(fd);
   return bytes;

@@ -46,6 +46,8 @@ bool UsablePath(const std::string& path) {
   return true;
 }
 
+std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+
 }  // namespace
 
 std::string LastSystemErrorText() { return SystemErrorText(GetLastError()); }
@@ -54,7 +56,7 @@ char PathSeparator() { return '\\'; }
 
 std::size_t MaxPathLength() { return MAX_PATH - 1; }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
   if (!UsablePath(path)) return std::nullopt;
   // A directory cannot be opened without backup semantics, so it fails here like a missing file.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -63,7 +65,19 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     Failed(path);
     return std::nullopt;
   }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) {
+    Failed(path);
+    CloseHandle(file);
+    return std::nullopt;
+  }
+  if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+    RecordFileError(path, TooLarge(maxSize));
+    CloseHandle(file);
+    return std::nullopt;
+  }
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size.QuadPart));
   std::vector<std::uint8_t> chunk(kChunkSize);
   bool ok = true;
   for (;;) {
@@ -74,6 +88,12 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     }
     if (got == 0) break;
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() > maxSize) {
+      RecordFileError(path, TooLarge(maxSize));
+      ok = false;
+      break;
+    }
   }
   CloseHandle(file);
   if (!ok) return std::nullopt;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "demogame/sprite_encoders.h"
+#include "image/cel_frames_internal.h"
 #include "image/item_images.h"
 #include "image/png_writer.h"
 #include "image/sprites.h"

@@ -160,7 +160,8 @@ TEST(TableEnds, AStringAtTheLastByteOfASectionGoesOnIntoTheNextSectionsBytes) {
 }
 
 // Section 0's raw data ends at a file block; its virtual size goes two pages further. The
-// tail's addresses translate to the file bytes after the raw data: the next section's.
+// tail has no bytes in the file: its addresses give no data, although the file goes on with
+// the next section's bytes.
 class SectionTail : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -201,17 +202,25 @@ class SectionTail : public ::testing::Test {
   std::uint32_t tailStart_ = 0;
 };
 
-TEST_F(SectionTail, NamesAndTableStartsInTheTailReadTheFollowingFileBytes) {
+TEST_F(SectionTail, NamesTitleAndTableStartsInTheTailGiveNoData) {
   AddNextSection();
-  const TableAddresses& a = game_.configuration.addresses;
-  game_.pe.PatchU32(a.affixTable, tailStart_ + 3);  // prefix 0 named "Tail"
-  game_.configuration.addresses.itemTable = tailStart_ + 0x10;
+  TableAddresses& a = game_.configuration.addresses;
+  game_.pe.PatchU32(a.affixTable, tailStart_ + 3);            // the file offset of "Tail"
+  game_.pe.PatchU32(a.affixTable + 48, NextSectionVa() + 3);  // "Tail" by its own address
+  a.title = tailStart_ + 3;
 
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
-  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: Tail, "));
+  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
+  EXPECT_TRUE(StartsWith(game_.Page("p1.htm"), kHead + "<h3>1: Tail, "));
+  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br>&lt;NO STRING&gt;</p>"),
+            std::string::npos);
+
+  a.itemTable = tailStart_ + 0x10;
+  EXPECT_TRUE(EndedWithError(game_.Run(), "Incorrect addresses"));
+  a.itemTable = NextSectionVa() + 0x10;
+  ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(StartsWith(game_.Page("i0.htm"), kHead + "<h3>0: Tail Axe, "));
-  EXPECT_FALSE(game_.Has("i1.htm"));
 }
 
 TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
@@ -230,7 +239,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   EXPECT_TRUE(EndedWithError(game_.Run(), "Incorrect addresses"));
 }
 
-TEST_F(SectionTail, ASectionWithoutRawDataTranslatesFromFileOffsetZero) {
+TEST_F(SectionTail, ASectionWithoutRawDataGivesNoData) {
   AddNextSection();
   PeSection bss;
   bss.name = ".bss";
@@ -238,10 +247,10 @@ TEST_F(SectionTail, ASectionWithoutRawDataTranslatesFromFileOffsetZero) {
   bss.virtualSize = 0x1000;
   game_.pe.sections.push_back(bss);
   const std::uint32_t bssVa = game_.pe.imageBase + game_.pe.Layout().at(2).virtualAddress;
-  game_.pe.PatchU32(game_.configuration.addresses.affixTable, bssVa);  // the file's "MZ"
+  game_.pe.PatchU32(game_.configuration.addresses.affixTable, bssVa);  // not the file's "MZ"
 
   ASSERT_TRUE(EndedDone(game_.Run()));
-  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: MZ, "));
+  EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
 }
 
 }  // namespace

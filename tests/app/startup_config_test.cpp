@@ -217,6 +217,28 @@ TEST_F(ConfigDirTest, MissingFilesStopInOrder) {
   EXPECT_EQ(result.message, "Cannot read Address.ini");
 }
 
+TEST_F(ConfigDirTest, FilesAboveOneMebibyteCannotBeRead) {
+  WriteValidConfiguration();
+  // Valid name lists, padded with blank lines: 1 MiB is read, one byte more is not.
+  const std::string names = "Fire\r\n";
+  Write("Effect.ini", names + std::string((1u << 20) - names.size(), '\n'));
+  EXPECT_TRUE(LoadStartupConfiguration(prefix_).ok);
+  Write("Effect.ini", names + std::string(3u << 20, '\n'));
+  EXPECT_EQ(LoadStartupConfiguration(prefix_).message, "Cannot read Effect.ini");
+  Write("Effect.ini", names);
+  Write("AITypes.ini", names + std::string(1u << 20, '\n'));
+  EXPECT_EQ(LoadStartupConfiguration(prefix_).message, "Cannot read AITypes.ini");
+  Write("AITypes.ini", names);
+  Write("Address.ini", kAddresses + std::string((1u << 20) + 1 - std::string(kAddresses).size(), '\n'));
+  EXPECT_EQ(LoadStartupConfiguration(prefix_).message, "Cannot read Address.ini");
+  // Settings.ini has no message of its own: too large, it is as missing.
+  Write("Address.ini", kAddresses);
+  Write("Settings.ini", "C:\\game\\\r\nC:\\site\\\r\n+\r\n" + std::string(1u << 20, '\n'));
+  const StartupResult result = LoadStartupConfiguration(prefix_);
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.settings.gameDir, "");
+}
+
 TEST_F(ConfigDirTest, InvalidAddressIniCannotBeRead) {
   WriteValidConfiguration();
   const std::vector<std::string> texts = {

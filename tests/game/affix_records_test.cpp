@@ -87,7 +87,7 @@ TEST_F(AffixTableTest, SuffixesFollowThePrefixTerminatorAndShareTheMaximum) {
   ASSERT_EQ(prepared.suffixes.size(), 2u);
   EXPECT_EQ(prepared.suffixes[0].name, "of Pebbles");
   EXPECT_EQ(prepared.suffixes[1].name, "of Rain");
-  EXPECT_EQ(prepared.MaxAffixLevel, 0xFFFFFFFFu);
+  EXPECT_EQ(prepared.maxAffixLevel, 0xFFFFFFFFu);
 }
 
 TEST_F(AffixTableTest, AnEmptyPrefixRunStillHasItsSuffixes) {
@@ -98,7 +98,7 @@ TEST_F(AffixTableTest, AnEmptyPrefixRunStillHasItsSuffixes) {
   ASSERT_EQ(prepared.suffixes.size(), 2u);
   EXPECT_EQ(prepared.suffixes[0].name, "of Reeds");
   EXPECT_EQ(prepared.suffixes[1].name, "");
-  EXPECT_EQ(prepared.MaxAffixLevel, 9u);
+  EXPECT_EQ(prepared.maxAffixLevel, 9u);
 }
 
 TEST_F(AffixTableTest, APrefixRunWithoutTerminatorHasNoSuffixes) {
@@ -108,7 +108,7 @@ TEST_F(AffixTableTest, APrefixRunWithoutTerminatorHasNoSuffixes) {
   ASSERT_FALSE(prepared.prefixes.empty());
   EXPECT_EQ(prepared.prefixes[0].name, "Endless");
   EXPECT_TRUE(prepared.suffixes.empty());
-  EXPECT_EQ(prepared.MaxAffixLevel, 4u);
+  EXPECT_EQ(prepared.maxAffixLevel, 4u);
 }
 
 TEST(AffixNameTables, ItemClassNames) {

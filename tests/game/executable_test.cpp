@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "demogame/pe_builder.h"
+#include "game/executable_internal.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde {
@@ -27,10 +30,14 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& bytes, std::size_t offset) 
 class ExecutableTest : public ::testing::Test {
  protected:
   std::unique_ptr<executable> Load(const std::vector<std::uint8_t>& bytes) {
+    return executable::FromBytes(bytes);
+  }
+
+  std::string WriteFile(const std::vector<std::uint8_t>& bytes) {
     const std::string path = dir_.File("GV.exe");
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return executable::Create(path);
+    return path;
   }
 
   testkit::TempDir dir_;
@@ -124,8 +131,7 @@ TEST_F(ExecutableTest, StatusOfMalformedImages) {
     const auto exe = Load(bytes);
     EXPECT_EQ(exe->status, c.status) << c.what;
     if (c.status != kExeOk) {
-      EXPECT_EQ(exe->HeaderPointer(), nullptr) << c.what;
-      EXPECT_TRUE(exe->image().empty()) << c.what;
+      EXPECT_FALSE(exe->Record(0, 1).Valid()) << c.what;
       EXPECT_EQ(exe->ReadString(0x401000), "<NO STRING>") << c.what;
     }
   }
@@ -186,6 +192,16 @@ TEST_F(ExecutableTest, StatusOfSectionLayouts) {
 TEST_F(ExecutableTest, FilesThatCannotBeRead) {
   EXPECT_EQ(executable::Create("")->status, kExeCannotOpen);
   EXPECT_EQ(executable::Create(dir_.File("missing.exe"))->status, kExeCannotOpen);
+  EXPECT_EQ(executable::Create(dir_.path())->status, kExeCannotOpen);
+  EXPECT_EQ(executable::Create(WriteFile({}))->status, kExeTruncated);
+  // Larger than any GV.exe: refused from its size, before anything is read.
+  const std::string sparse = WriteFile(TwoSections().Build());
+  std::filesystem::resize_file(sparse, kMaxExecutableFileSize + 1);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeCannotOpen);
+  std::filesystem::resize_file(sparse, std::uintmax_t{3} << 30);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeCannotOpen);
+  std::filesystem::resize_file(sparse, kMaxExecutableFileSize);
+  EXPECT_EQ(executable::Create(sparse)->status, kExeOk);
   EXPECT_EQ(Load({})->status, kExeTruncated);
   std::vector<std::uint8_t> short63(63, 0);
   short63[0] = 'M';
@@ -214,6 +230,38 @@ TEST(NextPowerOfTwoTest, Values) {
   for (const auto& [x, expected] : cases) EXPECT_EQ(NextPowerOfTwo(x), expected) << x;
 }
 
+// The loader's overlap test for every pair, as the sorted check must answer it.
+bool AnyPairOverlaps(const std::vector<SectionRange>& ranges) {
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (ranges[i].start < ranges[j].end && ranges[j].start < ranges[i].end) return true;
+    }
+  }
+  return false;
+}
+
+TEST(AnyTwoOverlapTest, AgreesWithComparingEveryPair) {
+  // Small coordinates, so that touching, equal, empty and reversed ranges all come up often.
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> count(0, 7);
+  std::uniform_int_distribution<std::int64_t> coordinate(-3, 12);
+  int overlapping = 0;
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::vector<SectionRange> ranges(static_cast<std::size_t>(count(random)));
+    for (SectionRange& r : ranges) r = {coordinate(random), coordinate(random)};
+    const bool expected = AnyPairOverlaps(ranges);
+    overlapping += expected ? 1 : 0;
+    ASSERT_EQ(AnyTwoOverlap(ranges), expected) << "trial " << trial;
+  }
+  EXPECT_GT(overlapping, 1000);
+  EXPECT_LT(overlapping, 19000);
+  // An empty range strictly inside another overlaps it; at its start it does not.
+  EXPECT_TRUE(AnyTwoOverlap({{0, 10}, {5, 5}}));
+  EXPECT_FALSE(AnyTwoOverlap({{0, 10}, {0, 0}}));
+  EXPECT_TRUE(AnyTwoOverlap({{0, 10}, {8, 2}}));  // a reversed range inside another
+  EXPECT_FALSE(AnyTwoOverlap({{8, 2}, {9, 1}, {5, 5}}));
+}
+
 TEST(RoundUpTest, Values) {
   EXPECT_EQ(RoundUp(0, 512), 0u);
   EXPECT_EQ(RoundUp(1, 512), 512u);
@@ -232,9 +280,8 @@ TEST_F(ExecutableTest, LoadingRewritesRoundedSectionSizes) {
   ASSERT_EQ(exe->status, kExeOk);
   EXPECT_EQ(exe->fileSize, 0x600u);
   EXPECT_EQ(exe->headerOffset, 0x84u);
-  EXPECT_EQ(exe->HeaderPointer(), exe->image().data() + 0x84);
-  EXPECT_EQ(Get32(exe->image(), header + 8), 0x1000u);
-  EXPECT_EQ(Get32(exe->image(), header + 16), 0x200u);
+  EXPECT_EQ(exe->Record(static_cast<std::uint32_t>(header) + 8, 4).U32(0), 0x1000u);
+  EXPECT_EQ(exe->Record(static_cast<std::uint32_t>(header) + 16, 4).U32(0), 0x200u);
 }
 
 TEST_F(ExecutableTest, TranslatesThroughTheSectionTable) {
@@ -246,8 +293,9 @@ TEST_F(ExecutableTest, TranslatesThroughTheSectionTable) {
   EXPECT_EQ(exe->VAToPointer(0x401005), 0x205u);
   EXPECT_EQ(exe->VAToPointer(0x402000),
             0x400u);  // start + rounded size: the next section
+  EXPECT_EQ(exe->VAToPointer(0x4011FF), 0x3FFu);  // last byte of the rounded raw data
   EXPECT_EQ(exe->VAToPointer(0x401200),
-            0x400u);                              // tail past raw data lands on the next bytes
+            std::nullopt);                        // the section's part without bytes in the file
   EXPECT_EQ(exe->VAToPointer(0x4021FF), 0x5FFu);  // last byte of the file
   EXPECT_EQ(exe->VAToPointer(0x402200),
             std::nullopt);  // in the section, past the file
@@ -371,6 +419,25 @@ TEST_F(ExecutableTest, WalkTableRunningOffTheEndOfTheFile) {
   EXPECT_EQ(WalkTable(*exe, 0xFFFFFFF8, 8, 4, 0).terminatorOffset, std::nullopt);
 }
 
+TEST_F(ExecutableTest, WalkTableEndsAfterTheLargestRecordCount) {
+  PeBuilder pe;
+  const std::uint32_t table = pe.NextVA();
+  for (std::uint32_t i = 0; i < kMaxTableRecords; ++i) pe.AddData(Entry(i, 0));
+  pe.AddData(Entry(0, 0xFFFFFFFF));
+  const auto exe = Load(pe.Build());
+  ASSERT_EQ(exe->status, kExeOk);
+  const std::uint32_t start = *exe->VAToPointer(table);
+  // The record after the last one allowed is not looked at, terminator or not.
+  const TableWalk full = WalkTable(*exe, start, 8, 4, 0xFFFFFFFF);
+  ASSERT_EQ(full.records.size(), kMaxTableRecords);
+  EXPECT_EQ(full.records.back().U32(0), kMaxTableRecords - 1);
+  EXPECT_EQ(full.terminatorOffset, std::nullopt);
+  // One record fewer: the terminator is found.
+  const TableWalk shorter = WalkTable(*exe, start + 8, 8, 4, 0xFFFFFFFF);
+  EXPECT_EQ(shorter.records.size(), kMaxTableRecords - 1);
+  EXPECT_EQ(shorter.terminatorOffset, start + 8 * kMaxTableRecords);
+}
+
 TEST_F(ExecutableTest, LinkerStyleImage) {
   PeBuilder pe;
   pe.sections.clear();
@@ -401,15 +468,16 @@ TEST_F(ExecutableTest, LinkerStyleImage) {
   EXPECT_EQ(exe->fileSize, 0x2000u);
   EXPECT_EQ(exe->VAToPointer(0x401000), 0x400u);
   EXPECT_EQ(exe->ReadString(0x403010), "Grimveil");
-  EXPECT_EQ(exe->VAToPointer(0x4037FF),
-            0x1FFFu);  // rounded .rdata tail, last byte of the file
-  EXPECT_EQ(exe->VAToPointer(0x403800), std::nullopt);
+  // Addresses at or past a section's rounded raw size have no bytes in the file, even where
+  // the position they would give lies inside it.
+  EXPECT_EQ(exe->VAToPointer(0x4033FF), 0x1BFFu);  // last byte of the rounded .rdata raw data
+  EXPECT_EQ(exe->VAToPointer(0x403400), std::nullopt);
+  EXPECT_EQ(exe->VAToPointer(0x4037FF), std::nullopt);
   EXPECT_EQ(exe->VAToPointer(0x404010), 0x1C10u);
-  EXPECT_EQ(exe->VAToPointer(0x404200),
-            0x1E00u);  // .data tail reads on into the file
-  EXPECT_EQ(exe->VAToPointer(0x404400), std::nullopt);
-  EXPECT_EQ(exe->VAToPointer(0x407000),
-            0u);  // .bss has no raw data: its pointer is 0
+  EXPECT_EQ(exe->VAToPointer(0x404200), std::nullopt);  // .data tail
+  EXPECT_EQ(exe->TranslateString(0x404200), std::nullopt);
+  EXPECT_EQ(exe->VAToPointer(0x407000), std::nullopt);  // .bss has no raw data at all
+  EXPECT_EQ(exe->ReadString(0x407000), "<NO STRING>");
   EXPECT_EQ(exe->VAToPointer(0x408000), 0x1E00u);
   EXPECT_EQ(exe->VAToPointer(0x409000), std::nullopt);
 }

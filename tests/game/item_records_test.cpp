@@ -101,13 +101,13 @@ TEST_F(TableTest, ItemFieldsAreDecodedFromTheirOffsets) {
   EXPECT_EQ(item.spell, 16);
   EXPECT_EQ(item.consumed, 17);
   EXPECT_EQ(item.price, 0x7FFFFFFF);
-  EXPECT_EQ(prepared.MaxItemLevel, 0x01020304u);
+  EXPECT_EQ(prepared.maxItemLevel, 0x01020304u);
 }
 
 TEST_F(TableTest, FirstRecordTerminatorGivesNoItems) {
   const PreparedItems prepared = Items({});
   EXPECT_TRUE(prepared.records.empty());
-  EXPECT_EQ(prepared.MaxItemLevel, 0u);
+  EXPECT_EQ(prepared.maxItemLevel, 0u);
 }
 
 TEST_F(TableTest, GoldAlwaysUsesPictureFour) {
@@ -146,7 +146,7 @@ TEST_F(TableTest, MaxItemLevelComparesUnsigned) {
   sources[1].level = 0x80000000;
   sources[2].level = 3;
 
-  EXPECT_EQ(Items(sources).MaxItemLevel, 0x80000000u);
+  EXPECT_EQ(Items(sources).maxItemLevel, 0x80000000u);
 }
 
 TEST_F(TableTest, ItemTableRunningToTheEndOfTheFileEndsThere) {
@@ -196,8 +196,8 @@ TEST_F(TableTest, UniqueFieldsAndEffectEntriesAreDecoded) {
     EXPECT_EQ(unique.effects[k].param1, source.effects[k].param1) << k;
     EXPECT_EQ(unique.effects[k].param2, source.effects[k].param2) << k;
   }
-  EXPECT_EQ(prepared.MaxUniqueLevel, 250u);
-  EXPECT_EQ(prepared.MaxUniqueId, 201u);
+  EXPECT_EQ(prepared.maxUniqueLevel, 250u);
+  EXPECT_EQ(prepared.maxUniqueId, 201u);
 }
 
 TEST_F(TableTest, UniqueMaximaAndUntranslatableName) {
@@ -214,15 +214,15 @@ TEST_F(TableTest, UniqueMaximaAndUntranslatableName) {
 
   ASSERT_EQ(prepared.records.size(), 3u);
   EXPECT_EQ(prepared.records[1].name, "");
-  EXPECT_EQ(prepared.MaxUniqueLevel, 9u);
-  EXPECT_EQ(prepared.MaxUniqueId, 30u);
+  EXPECT_EQ(prepared.maxUniqueLevel, 9u);
+  EXPECT_EQ(prepared.maxUniqueId, 30u);
 }
 
 TEST_F(TableTest, EmptyUniqueTable) {
   const PreparedUniques prepared = Uniques({});
   EXPECT_TRUE(prepared.records.empty());
-  EXPECT_EQ(prepared.MaxUniqueLevel, 0u);
-  EXPECT_EQ(prepared.MaxUniqueId, 0u);
+  EXPECT_EQ(prepared.maxUniqueLevel, 0u);
+  EXPECT_EQ(prepared.maxUniqueId, 0u);
 }
 
 TEST(EffectsUsed, IsEffectCountAtMostSix) {

@@ -121,9 +121,9 @@ TEST_F(MonsterTablesTest, MonsterFieldsAreDecodedFromTheirOffsets) {
   EXPECT_EQ(r.dropType, 0x3536);
   EXPECT_EQ(r.selectionOutline, 0x3738);
   EXPECT_EQ(r.experience, 0x39404142);
-  EXPECT_EQ(prepared.MonsterCount, 1u);
-  EXPECT_EQ(prepared.MaxDungeonLevel, 8u);  // 14 div 2 + 1
-  EXPECT_EQ(prepared.MaxMonsterLevel, 0x1516u);
+  EXPECT_EQ(prepared.monsterCount, 1u);
+  EXPECT_EQ(prepared.maxDungeonLevel, 8u);  // 14 div 2 + 1
+  EXPECT_EQ(prepared.maxMonsterLevel, 0x1516u);
 }
 
 TEST_F(MonsterTablesTest, TextsThatDoNotTranslateAreEmpty) {
@@ -134,8 +134,8 @@ TEST_F(MonsterTablesTest, TextsThatDoNotTranslateAreEmpty) {
   EXPECT_EQ(prepared.monsters[0].name, "");
   EXPECT_EQ(prepared.monsters[0].soundSet, "");
   EXPECT_EQ(prepared.monsters[0].colorTranslationFile, "");
-  ASSERT_EQ(prepared.AnimationGroups.size(), 1u);
-  EXPECT_EQ(prepared.AnimationGroups[0].animationFile, "");
+  ASSERT_EQ(prepared.animationGroups.size(), 1u);
+  EXPECT_EQ(prepared.animationGroups[0].animationFile, "");
 }
 
 TEST_F(MonsterTablesTest, GroupsFollowTheAddressNotTheText) {
@@ -153,16 +153,16 @@ TEST_F(MonsterTablesTest, GroupsFollowTheAddressNotTheText) {
   std::vector<std::uint32_t> groups;
   for (const MonsterRecord& m : prepared.monsters) groups.push_back(m.animationGroup);
   EXPECT_EQ(groups, (std::vector<std::uint32_t>{0, 1, 2, 2, 0, 3}));
-  EXPECT_EQ(prepared.AnimationGroupCount, 4u);
-  ASSERT_EQ(prepared.AnimationGroups.size(), 4u);
-  EXPECT_EQ(prepared.AnimationGroups[0].animationFile, "monsters\\mudwalker\\mudwalker%c.spr");
-  EXPECT_EQ(prepared.AnimationGroups[0].firstMonsterName, "Mudwalker");
-  EXPECT_EQ(prepared.AnimationGroups[1].animationFile, "monsters\\mudwalker\\mudwalker%c.spr");
-  EXPECT_EQ(prepared.AnimationGroups[1].firstMonsterName, "Ashen Husk");
-  EXPECT_EQ(prepared.AnimationGroups[2].animationFile, "monsters\\imp\\imp%c.spr");
-  EXPECT_EQ(prepared.AnimationGroups[2].firstMonsterName, "Pale Imp");
-  EXPECT_EQ(prepared.AnimationGroups[3].animationFile, "");
-  EXPECT_EQ(prepared.AnimationGroups[3].firstMonsterName, "Grey Wisp");
+  EXPECT_EQ(prepared.animationGroupCount, 4u);
+  ASSERT_EQ(prepared.animationGroups.size(), 4u);
+  EXPECT_EQ(prepared.animationGroups[0].animationFile, "monsters\\mudwalker\\mudwalker%c.spr");
+  EXPECT_EQ(prepared.animationGroups[0].firstMonsterName, "Mudwalker");
+  EXPECT_EQ(prepared.animationGroups[1].animationFile, "monsters\\mudwalker\\mudwalker%c.spr");
+  EXPECT_EQ(prepared.animationGroups[1].firstMonsterName, "Ashen Husk");
+  EXPECT_EQ(prepared.animationGroups[2].animationFile, "monsters\\imp\\imp%c.spr");
+  EXPECT_EQ(prepared.animationGroups[2].firstMonsterName, "Pale Imp");
+  EXPECT_EQ(prepared.animationGroups[3].animationFile, "");
+  EXPECT_EQ(prepared.animationGroups[3].firstMonsterName, "Grey Wisp");
 }
 
 TEST_F(MonsterTablesTest, MaximaCoverMonsterAndBossLevels) {
@@ -170,7 +170,7 @@ TEST_F(MonsterTablesTest, MaximaCoverMonsterAndBossLevels) {
     std::uint8_t maxDungeonCode;
     std::uint16_t monsterLevel;
     std::uint16_t bossLevel;
-    std::uint32_t MaxDungeonLevel;
+    std::uint32_t maxDungeonLevel;
   };
   const Case cases[] = {
       {0, 0, 0, 1},      // code 0 is level 1
@@ -190,8 +190,8 @@ TEST_F(MonsterTablesTest, MaximaCoverMonsterAndBossLevels) {
     BossFields b;
     b.dungeonLevel = c.bossLevel;
     const PreparedMonsters prepared = Prepare({m}, {b});
-    EXPECT_EQ(prepared.MaxDungeonLevel, c.MaxDungeonLevel);
-    EXPECT_EQ(prepared.MaxMonsterLevel, c.monsterLevel);
+    EXPECT_EQ(prepared.maxDungeonLevel, c.maxDungeonLevel);
+    EXPECT_EQ(prepared.maxMonsterLevel, c.monsterLevel);
   }
 }
 
@@ -234,7 +234,7 @@ TEST_F(MonsterTablesTest, BossFieldsAreDecodedAndHighLevelsBecomeSpecial) {
   EXPECT_EQ(prepared.bosses[1].name, "Ysolde");
   EXPECT_EQ(prepared.bosses[1].colorTranslation, std::nullopt);
   EXPECT_EQ(prepared.bosses[1].dungeonLevel, 0);
-  EXPECT_EQ(prepared.MaxDungeonLevel, 4u);
+  EXPECT_EQ(prepared.maxDungeonLevel, 4u);
 }
 
 TEST_F(MonsterTablesTest, AnEmptyMonsterTableGivesNoMonstersAndNoGroups) {
@@ -243,11 +243,11 @@ TEST_F(MonsterTablesTest, AnEmptyMonsterTableGivesNoMonstersAndNoGroups) {
   b.dungeonLevel = 2;
   const PreparedMonsters prepared = Prepare({}, {b});
   EXPECT_TRUE(prepared.monsters.empty());
-  EXPECT_EQ(prepared.MonsterCount, 0u);
-  EXPECT_EQ(prepared.AnimationGroupCount, 0u);
-  EXPECT_TRUE(prepared.AnimationGroups.empty());
+  EXPECT_EQ(prepared.monsterCount, 0u);
+  EXPECT_EQ(prepared.animationGroupCount, 0u);
+  EXPECT_TRUE(prepared.animationGroups.empty());
   ASSERT_EQ(prepared.bosses.size(), 1u);
-  EXPECT_EQ(prepared.MaxDungeonLevel, 2u);
+  EXPECT_EQ(prepared.maxDungeonLevel, 2u);
 }
 
 TEST(MonsterNameTables, ClassAndAnimationNames) {

@@ -5,6 +5,7 @@
 
 #include "demogame/pe_builder.h"
 #include "demogame/sprite_encoders.h"
+#include "image/cel_frames_internal.h"
 #include "image/sprites.h"
 
 namespace gvde {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/png_chunks_internal.h"
 #include "platform/file_system.h"
 #include "testkit/png_decode.h"
 #include "testkit/temp_dir.h"
@@ -17,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
-Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or(Bytes{}); }
+Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path, 1u << 20).value_or(Bytes{}); }
 
 std::uint32_t BigEndianAt(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
@@ -54,11 +55,32 @@ class PngWriterTest : public ::testing::Test {
   PngWriter png;
 };
 
-TEST(Crc32Test, KnownValues) {
+TEST(PngChunkTest, Crc32KnownValues) {
   const std::string iend = "IEND";
   EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>(iend.data()), iend.size()), 0xAE426082U);
   const std::string check = "123456789";
   EXPECT_EQ(Crc32(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()), 0xCBF43926U);
+}
+
+TEST(PngChunkTest, PutChunkWritesLengthTypeDataAndCrc) {
+  Bytes out(40, 0xEE);
+  std::uint8_t* after = PutChunk(out.data(), "tRNS", Bytes{0});
+  EXPECT_EQ(after, out.data() + 13);
+  after = PutChunk(after, "IEND", {});
+  EXPECT_EQ(after, out.data() + 25);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 26),
+            (Bytes{0, 0, 0, 1, 't', 'R', 'N', 'S', 0, 0x40, 0xE6, 0xD8, 0x66,  //
+                   0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82, 0xEE}));
+}
+
+TEST(PngChunkTest, FrameChunkAroundDataInPlace) {
+  Bytes chunk(kChunkOverhead + 300, 0);
+  for (std::size_t i = 0; i < 300; ++i) chunk[kChunkDataOffset + i] = static_cast<std::uint8_t>(i);
+  FrameChunk(chunk.data(), "IDAT", 300);
+  EXPECT_EQ(Bytes(chunk.begin(), chunk.begin() + 8), (Bytes{0, 0, 1, 0x2C, 'I', 'D', 'A', 'T'}));
+  EXPECT_EQ(chunk[kChunkDataOffset + 299], 299 % 256);
+  EXPECT_EQ(BigEndianAt(chunk, 308), Crc32(chunk.data() + 4, 304));
+  EXPECT_NE(BigEndianAt(chunk, 308), Crc32(chunk.data() + 8, 300));  // the type is covered too
 }
 
 TEST_F(PngWriterTest, OneTransparentPixelGivesTheExactFile) {

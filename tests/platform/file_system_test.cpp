@@ -29,7 +29,7 @@ TEST_F(FileSystemTest, WrittenFileReadsBackWhole) {
   out.Write("ab\0c", 4);
   out.Write(std::string_view("\r\n"));
   EXPECT_TRUE(out.Close());
-  auto bytes = ReadWholeFile(dir_ + "/a.bin");
+  auto bytes = ReadWholeFile(dir_ + "/a.bin", 6);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), std::string("ab\0c\r\n", 6));
 }
@@ -42,7 +42,7 @@ TEST_F(FileSystemTest, CreateReplacesAnExistingFile) {
   ASSERT_TRUE(out.Create(dir_ + "/a.txt"));
   out.Write(std::string_view("new"));
   ASSERT_TRUE(out.Close());
-  auto bytes = ReadWholeFile(dir_ + "/a.txt");
+  auto bytes = ReadWholeFile(dir_ + "/a.txt", 100);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
 }
@@ -52,8 +52,23 @@ TEST_F(FileSystemTest, FailuresAreReported) {
   EXPECT_FALSE(out.Create(dir_ + "/missing/a.txt"));
   EXPECT_FALSE(out.Close());
   EXPECT_FALSE(out.Create(std::string(MaxPathLength() + 1, 'a')));
-  EXPECT_FALSE(ReadWholeFile(dir_ + "/nothing").has_value());
-  EXPECT_FALSE(ReadWholeFile(dir_).has_value());  // a directory is not a file
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/nothing", 100).has_value());
+  EXPECT_FALSE(ReadWholeFile(dir_, 100).has_value());  // a directory is not a file
+}
+
+TEST_F(FileSystemTest, FilesAboveTheLimitAreRefusedUnread) {
+  OutputFile out;
+  ASSERT_TRUE(out.Create(dir_ + "/seven"));
+  out.Write(std::string_view("1234567"));
+  ASSERT_TRUE(out.Close());
+  EXPECT_TRUE(ReadWholeFile(dir_ + "/seven", 7).has_value());
+  EXPECT_FALSE(ReadWholeFile(dir_ + "/seven", 6).has_value());
+  // A sparse file of 3 GiB: refused from its size alone, so nothing near it is allocated.
+  const std::string sparse = dir_ + "/sparse";
+  ASSERT_TRUE(out.Create(sparse));
+  ASSERT_TRUE(out.Close());
+  ASSERT_EQ(truncate(sparse.c_str(), off_t{3} << 30), 0);
+  EXPECT_FALSE(ReadWholeFile(sparse, 64u << 20).has_value());
 }
 
 TEST_F(FileSystemTest, WritesPastTheOutputLimitSurfaceAtClose) {

@@ -74,8 +74,11 @@ std::optional<DecodedPng> DecodePng(const std::vector<std::uint8_t>& file) {
   return std::move(*decoded);
 }
 
+// Far more than any picture the tool writes.
+constexpr std::uint64_t kLargestPngFile = 256u << 20;
+
 std::optional<DecodedPng> DecodePngFile(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadWholeFile(path, kLargestPngFile);
   if (!bytes) return std::nullopt;
   return DecodePng(*bytes);
 }
