@@ -168,15 +168,6 @@ TEST_F(RunMessages, ItemPictureStage) {
   EXPECT_FALSE(FileExists(dir_.File("site/data/i0.png")));
 }
 
-// The output folder of a run in progress: the second run ends at once.
-TEST_F(RunMessages, OutputFolderInUse) {
-  fs::create_directory(dir_.File("site"));
-  FolderLock otherRun;
-  ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
-  ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
-  EXPECT_TRUE(fs::is_empty(dir_.File("site")));
-}
-
 // A reader that goes away ("gvde-cli ... 2>&1 | head -c 1") and a terminal whose input ends
 // (Ctrl-D at a question) do not end the run: messages to the closed pipe are dropped, the end
 // of input answers No and ends the prompt's line, and the site is written whole.
@@ -215,6 +206,14 @@ TEST_F(RunMessages, TerminalThatGoesAway) {
 }
 
 TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
+  {
+    // The output folder of a run in progress: the second run ends at once.
+    fs::create_directory(dir_.File("site"));
+    FolderLock otherRun;
+    ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
+    ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
+    EXPECT_TRUE(fs::is_empty(dir_.File("site")));
+  }
   fs::create_directories(dir_.File("site/data/i0.htm"));
   ExpectOnlyError({"--keep-going", "game", "site"}, "Cannot write to file", 1, "site/data/i0.htm: Is a directory");
   fs::remove(dir_.File("site/data/i0.htm"));
