@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ini/ini_to_read.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 
 namespace gvde {
@@ -44,16 +45,32 @@ constexpr std::array<AddressKey, 7> kAddressKeys = {{
     {"Title", &TableAddresses::title},
 }};
 
-// Empty on success, else the message for the first key that gives 0.
-std::string ReadAddresses(const std::string& path, TableAddresses& addresses) {
+// Why the reader refused the file: the system's reason when it could not be read, else the
+// reader's own message, with the line it is about.
+std::string AddressFileDetail(const std::string& path, const INIToRead& reader) {
+  const std::string unreadable = DescribeFileError(path);
+  if (!unreadable.empty()) return unreadable;
+  const std::string where = reader.ErrorLine() != 0 ? path + " line " + std::to_string(reader.ErrorLine()) : path;
+  return where + ": " + reader.LastError();
+}
+
+// Stops at the first failure: an unusable file, or the first key that gives 0.
+void ReadAddresses(const std::string& path, StartupResult& result) {
   INIToRead reader;
-  if (!reader.Load(path)) return "Cannot read Address.ini";
+  ClearFileError();
+  if (!reader.Load(path)) {
+    result.message = "Cannot read Address.ini";
+    result.detail = AddressFileDetail(path, reader);
+    return;
+  }
   for (const AddressKey& key : kAddressKeys) {
     const std::uint32_t value = HexToNum(reader.GetValue(key.name, ""));
-    if (value == 0) return std::string(key.name) + " offset equals 0";
-    addresses.*key.field = value;
+    if (value == 0) {
+      result.message = std::string(key.name) + " offset equals 0";
+      return;
+    }
+    result.configuration.addresses.*key.field = value;
   }
-  return {};
 }
 
 }  // namespace
@@ -112,13 +129,15 @@ StartupResult LoadStartupConfiguration(const std::string& directory) {
   result.settings = LoadSettings(directory + "Settings.ini");
   if (!ReadNameList(directory + "Effect.ini", result.configuration.effectNames)) {
     result.message = "Cannot read Effect.ini";
+    result.detail = DescribeFileError(directory + "Effect.ini");
     return result;
   }
   if (!ReadNameList(directory + "AITypes.ini", result.configuration.aiTypeNames)) {
     result.message = "Cannot read AITypes.ini";
+    result.detail = DescribeFileError(directory + "AITypes.ini");
     return result;
   }
-  result.message = ReadAddresses(directory + "Address.ini", result.configuration.addresses);
+  ReadAddresses(directory + "Address.ini", result);
   result.ok = result.message.empty();
   return result;
 }

@@ -20,7 +20,9 @@ struct EffectContext {
 // Fills the code-to-formatter table; called once at start-up (safe to call again).
 void InitEffectFormatters();
 
-// Codes above 93 give "Unknown effect " + code + ": " + FormatRange(p1, p2).
+// The line as a page shows it: a spell name in it is escaped (it comes from the game), the
+// effect names of Effect.ini are not. Codes above 93 give "Unknown effect " + code + ": " +
+// FormatRange(p1, p2).
 std::string DescribeEffect(const EffectEntry& entry, const EffectContext& context);
 
 // a; and when b differs, "..." and b.

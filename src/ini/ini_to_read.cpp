@@ -121,9 +121,9 @@ bool INIToRead::LoadText(std::string_view text) {
 bool INIToRead::CheckLines(const std::vector<std::string_view>& lines) {
   std::size_t entryCount = 0;
   std::size_t groupCount = 0;
-  for (const std::string_view line : lines) {
-    const ParsedLine parsed = ParseLine(line, valueComments_);
-    if (parsed.kind == LineKind::kError) return Fail(parsed.error);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const ParsedLine parsed = ParseLine(lines[n], valueComments_);
+    if (parsed.kind == LineKind::kError) return FailAt(n, parsed.error);
     if (parsed.kind == LineKind::kEntry) ++entryCount;
     if (parsed.kind == LineKind::kGroup) ++groupCount;
   }
@@ -144,11 +144,11 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
   std::size_t k = 0;
   std::unordered_set<std::string_view> entriesOfGroup;  // of the current group, or ungrouped
   std::unordered_set<std::string_view> groups;
-  for (const std::string_view line : lines) {
-    const ParsedLine parsed = ParseLine(line, valueComments_);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const ParsedLine parsed = ParseLine(lines[n], valueComments_);
     if (parsed.kind == LineKind::kEntry) {
       const bool grouped = currentGroup_ != groupCount_;
-      if (!entriesOfGroup.insert(parsed.name).second) return Fail("Repeating entry name");
+      if (!entriesOfGroup.insert(parsed.name).second) return FailAt(n, "Repeating entry name");
       entryNames_[k] = std::string(parsed.name);
       entryValues_[k] = std::string(parsed.value);
       ++k;
@@ -163,7 +163,7 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
       groupFirstEntry_[currentGroup_] = k;
       groupNames_[currentGroup_] = std::string(parsed.name);
       entriesOfGroup.clear();
-      if (!groups.insert(parsed.name).second) return Fail("Repeating group name");
+      if (!groups.insert(parsed.name).second) return FailAt(n, "Repeating group name");
     }
   }
   return true;
@@ -207,6 +207,13 @@ void INIToRead::Clear() {
 
 bool INIToRead::Fail(const char* message) {
   lastError_ = message;
+  errorLine_ = 0;
+  return false;
+}
+
+bool INIToRead::FailAt(std::size_t lineIndex, const char* message) {
+  Fail(message);
+  errorLine_ = lineIndex + 1;
   return false;
 }
 

@@ -35,12 +35,15 @@ class INIToRead {
   void SetValueComments(bool on) { valueComments_ = on; }
 
   const std::string& LastError() const { return lastError_; }
+  // The line (from 1) that the last load failed on, or 0 when the failure is not about a line.
+  std::size_t ErrorLine() const { return errorLine_; }
 
  private:
   void Clear();
   bool CheckLines(const std::vector<std::string_view>& lines);
   bool StoreLines(const std::vector<std::string_view>& lines);
   bool Fail(const char* message);
+  bool FailAt(std::size_t lineIndex, const char* message);
   std::size_t FindEntry(std::string_view name) const;
 
   std::vector<std::string> groupNames_;
@@ -54,6 +57,7 @@ class INIToRead {
   std::size_t ungroupedCount_ = 0;
   bool loaded_ = false;
   std::string lastError_;
+  std::size_t errorLine_ = 0;
   bool valueComments_ = false;
 };
 

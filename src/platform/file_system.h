@@ -18,7 +18,8 @@ char PathSeparator();
 std::size_t MaxPathLength();
 
 // Reads a whole file opened read-only. nullopt when it cannot be opened or read, or when it
-// holds more than `maxSize` bytes: the size is checked before anything is read.
+// holds more than `maxSize` bytes: the size is checked before anything is read. Failures of
+// this layer are recorded for DescribeFileError (platform/file_error.h).
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize);
 
 bool IsDirectory(const std::string& path);
@@ -33,8 +34,10 @@ bool RenameOver(const std::string& from, const std::string& to);
 // Removes a file; false when it cannot (or there is none).
 bool RemoveFile(const std::string& path);
 
-// A file created anew (replacing any file of that name) and written piece by piece.
-// Every failure is remembered, so Close() tells whether the whole file reached the disk.
+// A file created anew and written piece by piece. Whatever was at its path is removed first,
+// so a link there is replaced, not written through. Every failure is remembered (and recorded
+// as the thread's last file error), so Close() tells whether the whole file reached the disk.
+// Writes count against the OutputLimit in force.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -53,6 +56,7 @@ class OutputFile {
  private:
   void* handle_ = nullptr;
   bool failed_ = false;
+  std::string path_;
 };
 
 }  // namespace gvde

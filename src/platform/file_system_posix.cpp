@@ -5,23 +5,65 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 
+#include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/output_limit.h"
 
 namespace gvde {
+
+namespace {
+
+bool UsablePath(const std::string& path) {
+  if (path.empty()) {
+    RecordFileError(path, std::generic_category().message(ENOENT));
+    return false;
+  }
+  if (path.size() > MaxPathLength()) {
+    RecordFileError(path, std::generic_category().message(ENAMETOOLONG));
+    return false;
+  }
+  return true;
+}
+
+// Records errno for `path` and gives false, so a failing call can end with `return Failed(path)`.
+bool Failed(const std::string& path) {
+  RecordFileError(path, LastSystemErrorText());
+  return false;
+}
+
+std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+
+}  // namespace
+
+std::string LastSystemErrorText() { return std::generic_category().message(errno); }
 
 char PathSeparator() { return '/'; }
 
 std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
-  if (path.empty() || path.size() > MaxPathLength()) return std::nullopt;
+  if (!UsablePath(path)) return std::nullopt;
   // Non-blocking, so that a named pipe without a writer is refused below instead of waiting.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    Failed(path);
+    return std::nullopt;
+  }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-      static_cast<std::uint64_t>(st.st_size) > maxSize) {
+  if (::fstat(fd, &st) != 0) {
+    Failed(path);
+    ::close(fd);
+    return std::nullopt;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    RecordFileError(path, S_ISDIR(st.st_mode) ? std::generic_category().message(EISDIR) : "not a plain file");
+    ::close(fd);
+    return std::nullopt;
+  }
+  if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > maxSize) {
+    RecordFileError(path, TooLarge(maxSize));
     ::close(fd);
     return std::nullopt;
   }
@@ -32,6 +74,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
+      Failed(path);
       ::close(fd);
       return std::nullopt;
     }
@@ -39,6 +82,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     bytes.insert(bytes.end(), chunk, chunk + n);
     // A file that grows while it is read is held to the same limit.
     if (bytes.size() > maxSize) {
+      RecordFileError(path, TooLarge(maxSize));
       ::close(fd);
       return std::nullopt;
     }
@@ -53,8 +97,8 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool MakeDirectory(const std::string& path) {
-  if (path.empty() || path.size() > MaxPathLength()) return false;
-  return ::mkdir(path.c_str(), 0777) == 0;
+  if (!UsablePath(path)) return false;
+  return ::mkdir(path.c_str(), 0777) == 0 || Failed(path);
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
@@ -70,17 +114,20 @@ bool RemoveFile(const std::string& path) {
 
 OutputFile::~OutputFile() { Close(); }
 
+// Whatever is at the path goes first, and the new file must not exist: a link planted there
+// (symbolic, dangling or hard) is replaced, never written through. Folders on the way to the
+// file are followed as usual. A folder at the path stays and the creation fails.
 bool OutputFile::Create(const std::string& path) {
   Close();
   failed_ = false;
-  if (path.empty() || path.size() > MaxPathLength()) return false;
-  // As fopen "wb" would, but a named pipe without a reader fails at once instead of waiting.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return false;
-  const int flags = ::fcntl(fd, F_GETFL);
-  const bool blocking = flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != -1;
-  std::FILE* f = blocking ? ::fdopen(fd, "wb") : nullptr;
+  path_ = path;
+  if (!UsablePath(path)) return false;
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Failed(path);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return Failed(path);
+  std::FILE* f = ::fdopen(fd, "wb");
   if (f == nullptr) {
+    Failed(path);
     ::close(fd);
     return false;
   }
@@ -89,16 +136,27 @@ bool OutputFile::Create(const std::string& path) {
 }
 
 void OutputFile::Write(const void* data, std::size_t size) {
-  if (handle_ == nullptr) {
+  if (handle_ == nullptr || failed_) {
     failed_ = true;
     return;
   }
-  if (size != 0 && std::fwrite(data, 1, size, static_cast<std::FILE*>(handle_)) != size) failed_ = true;
+  if (size == 0) return;
+  if (!OutputLimit::Charge(size)) {
+    failed_ = true;
+    return;
+  }
+  if (std::fwrite(data, 1, size, static_cast<std::FILE*>(handle_)) != size) {
+    Failed(path_);
+    failed_ = true;
+  }
 }
 
 bool OutputFile::Close() {
   if (handle_ == nullptr) return false;
-  if (std::fclose(static_cast<std::FILE*>(handle_)) != 0) failed_ = true;
+  if (std::fclose(static_cast<std::FILE*>(handle_)) != 0 && !failed_) {
+    Failed(path_);
+    failed_ = true;
+  }
   handle_ = nullptr;
   return !failed_;
 }

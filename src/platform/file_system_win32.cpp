@@ -6,18 +6,51 @@
 
 #include <algorithm>
 
+#include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/output_limit.h"
 
 namespace gvde {
 
 namespace {
 
-bool UsablePath(const std::string& path) { return !path.empty() && path.size() <= MaxPathLength(); }
-
 // Largest piece handed to one ReadFile or WriteFile call.
 constexpr DWORD kChunkSize = 1u << 20;
 
+std::string SystemErrorText(DWORD code) {
+  char buffer[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                      buffer, sizeof buffer, nullptr);
+  std::string text(buffer, std::min<std::size_t>(length, sizeof buffer));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  if (text.empty()) text = "system error " + std::to_string(code);
+  return text;
+}
+
+// Records the last error for `path` and gives false, so a failing call can end with
+// `return Failed(path)`.
+bool Failed(const std::string& path) {
+  RecordFileError(path, LastSystemErrorText());
+  return false;
+}
+
+bool UsablePath(const std::string& path) {
+  if (path.empty()) {
+    RecordFileError(path, SystemErrorText(ERROR_PATH_NOT_FOUND));
+    return false;
+  }
+  if (path.size() > MaxPathLength()) {
+    RecordFileError(path, SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+    return false;
+  }
+  return true;
+}
+
+std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+
 }  // namespace
+
+std::string LastSystemErrorText() { return SystemErrorText(GetLastError()); }
 
 char PathSeparator() { return '\\'; }
 
@@ -28,10 +61,18 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
   // A directory cannot be opened without backup semantics, so it fails here like a missing file.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (file == INVALID_HANDLE_VALUE) {
+    Failed(path);
+    return std::nullopt;
+  }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
-      static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+  if (!GetFileSizeEx(file, &size)) {
+    Failed(path);
+    CloseHandle(file);
+    return std::nullopt;
+  }
+  if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+    RecordFileError(path, TooLarge(maxSize));
     CloseHandle(file);
     return std::nullopt;
   }
@@ -42,13 +83,14 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file, chunk.data(), kChunkSize, &got, nullptr)) {
-      ok = false;
+      ok = Failed(path);
       break;
     }
     if (got == 0) break;
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
     // A file that grows while it is read is held to the same limit.
     if (bytes.size() > maxSize) {
+      RecordFileError(path, TooLarge(maxSize));
       ok = false;
       break;
     }
@@ -59,14 +101,14 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 }
 
 bool IsDirectory(const std::string& path) {
-  if (!UsablePath(path)) return false;
+  if (path.empty() || path.size() > MaxPathLength()) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool MakeDirectory(const std::string& path) {
   if (!UsablePath(path)) return false;
-  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || Failed(path);
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
@@ -81,19 +123,32 @@ bool RemoveFile(const std::string& path) {
 
 OutputFile::~OutputFile() { Close(); }
 
+// Whatever is at the path goes first (DeleteFile removes a symbolic link itself, and a hard
+// link only loses this name), and the new file must not exist. The reparse-point flag keeps a
+// link planted in between from being followed: the name exists, so CREATE_NEW fails.
 bool OutputFile::Create(const std::string& path) {
   Close();
   failed_ = false;
+  path_ = path;
   if (!UsablePath(path)) return false;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (!DeleteFileA(path.c_str())) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Failed(path);
+  }
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed(path);
   handle_ = file;
   return true;
 }
 
 void OutputFile::Write(const void* data, std::size_t size) {
-  if (handle_ == nullptr) {
+  if (handle_ == nullptr || failed_) {
+    failed_ = true;
+    return;
+  }
+  if (size == 0) return;
+  if (!OutputLimit::Charge(size)) {
     failed_ = true;
     return;
   }
@@ -102,6 +157,7 @@ void OutputFile::Write(const void* data, std::size_t size) {
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, kChunkSize));
     DWORD written = 0;
     if (!WriteFile(static_cast<HANDLE>(handle_), bytes, piece, &written, nullptr) || written == 0) {
+      Failed(path_);
       failed_ = true;
       return;
     }
@@ -112,7 +168,10 @@ void OutputFile::Write(const void* data, std::size_t size) {
 
 bool OutputFile::Close() {
   if (handle_ == nullptr) return false;
-  if (!CloseHandle(static_cast<HANDLE>(handle_))) failed_ = true;
+  if (!CloseHandle(static_cast<HANDLE>(handle_)) && !failed_) {
+    Failed(path_);
+    failed_ = true;
+  }
   handle_ = nullptr;
   return !failed_;
 }

@@ -67,7 +67,7 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
   const AffixRecord& affix = context.game.Affixes(kind)[n];
   const std::string_view letter = LetterOf(kind);
   const EffectContext effects{context.config.effectNames, context.game.Image(), context.config.addresses.spellTable};
-  page << kPageHead << "<h3>" << n << ": " << affix.name << ", <a href=\"" << letter << "l" << affix.level
+  page << kPageHead << "<h3>" << n << ": " << GameText{affix.name} << ", <a href=\"" << letter << "l" << affix.level
        << ".htm\" target=\"nav\">Level " << affix.level << "</a></h3><p>"
        << DescribeEffect(affix.effect, effects) << "</p><p>May appear on ";
   WriteItemClasses(page, letter, affix);

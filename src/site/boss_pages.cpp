@@ -23,7 +23,7 @@ namespace {
 void WriteMonsterReference(PageFile& page, std::int32_t number, const MonsterRecord* monster) {
   const std::uint16_t level = monster ? monster->monsterLevel : std::uint16_t{0};
   page << number << " (<a href=\"m" << number << ".htm\" target=\"out\">"
-       << (monster ? std::string_view(monster->name) : "ERROR!") << "</a>, <a href=\"ml" << level
+       << GameText{monster ? std::string_view(monster->name) : "ERROR!"} << "</a>, <a href=\"ml" << level
        << ".htm\" target=\"nav\">level " << level << "</a>)";
 }
 
@@ -42,7 +42,7 @@ void WriteComparisonNote(PageFile& page, const BossRecord& boss, const MonsterRe
 }
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
-  page << "Color translation: " << boss.colorTranslation.value_or(std::string())
+  page << "Color translation: " << GameText{boss.colorTranslation.value_or(std::string())}
        << "<br>AI type: " << boss.aiType << " (" << AiTypeName(context.config.aiTypeNames, boss.aiType)
        << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
        << "<br>Pack value: " << boss.packValue << "<br>Special sound: " << boss.specialSound;
@@ -66,9 +66,9 @@ Step WriteBossPicture(Run& run, std::uint32_t b) {
       WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
                         boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
                         run.folder.DataFile("b" + NumToStr(b) + ".png"));
-  if (written) run.writtenPictures.push_back("data/b" + NumToStr(b) + ".png");
-  if (written || !run.host.AskExit(PictureQuestion("boss", b))) return Step::Next();
-  return Step::Stop();
+  if (!written) return run.PictureFailed(PictureQuestion("boss", b));
+  run.writtenPictures.push_back("data/b" + NumToStr(b) + ".png");
+  return Step::Next();
 }
 
 Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
@@ -89,7 +89,7 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
   const GameData& game = context.game;
   const BossRecord& boss = game.bosses[b];
   const MonsterRecord* reference = ReferenceMonster(game, b);
-  page << kPageHead << "<h3>" << b << ": " << boss.name << "</h3><img src=\"b" << b
+  page << kPageHead << "<h3>" << b << ": " << GameText{boss.name} << "</h3><img src=\"b" << b
        << ".png\"><p>Boss of monsters #";
   WriteMonsterReference(page, boss.baseMonster, game.Monster(boss.baseMonster));
   page << ", ";

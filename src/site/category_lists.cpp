@@ -37,7 +37,7 @@ void WriteCategoryHead(PageFile& page, std::string_view prefix, std::string_view
     if (counts[c] == 0) continue;
     if (!first) page << "<br>";
     first = false;
-    page << "<a href=\"" << prefix << "c" << SlotText(c) << ".htm\" target=\"nav\">&nbsp;" << ByteText(c)
+    page << "<a href=\"" << prefix << "c" << SlotText(c) << ".htm\" target=\"nav\">&nbsp;" << GameText{ByteText(c)}
          << "&nbsp;</a>";
   }
 }
@@ -57,14 +57,14 @@ FirstByteGroups GroupByFirstByte(const std::vector<std::string_view>& names) {
 
 void WriteSortedBody(PageFile& page, const std::vector<NamedRecord>& entries, std::string_view recordPrefix) {
   for (const NamedRecord& entry : entries) {
-    page << "<br><a href=\"" << recordPrefix << entry.number << ".htm\" target=\"out\">" << entry.name << "</a>";
+    page << "<br><a href=\"" << recordPrefix << entry.number << ".htm\" target=\"out\">" << GameText{entry.name} << "</a>";
   }
 }
 
 void WriteNumericBody(PageFile& page, const std::vector<NamedRecord>& entries, std::string_view prefix) {
   for (std::size_t k = 0; k < entries.size(); ++k) {
     page << "<br><a href=\"" << prefix << entries[k].number << ".htm\" target=\"out\">"
-         << static_cast<std::uint32_t>(k) << ": " << entries[k].name << "</a>";
+         << static_cast<std::uint32_t>(k) << ": " << GameText{entries[k].name} << "</a>";
   }
 }
 
@@ -81,7 +81,7 @@ Step WriteFirstByteList(const SiteFolder& folder, std::size_t c, std::string_vie
   const std::string fileName = c == 0 ? FileName(prefix, "n.htm") : FileName(prefix, "c" + SlotText(c) + ".htm");
   Step written = folder.WritePage(fileName, [&](PageFile& page) {
     page << kPageHead << title;
-    if (c > 0) page << " (" << ByteText(c) << ")";
+    if (c > 0) page << " (" << GameText{ByteText(c)} << ")";
     if (entries.size() != counted) return Step::Fail(std::string(kCountsDisagree));
     if (c == 0) {
       WriteNumericBody(page, entries, prefix);

@@ -6,6 +6,7 @@
 
 #include "game/executable.h"
 #include "game/game_data.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 #include "site/affix_pages.h"
 #include "site/boss_pages.h"
@@ -22,7 +23,9 @@ namespace {
 
 constexpr std::uint32_t kPaletteSize = 768;
 
-Step Fail(std::string_view message) { return Step::Fail(std::string(message)); }
+Step Fail(std::string_view message, std::string detail = {}) {
+  return Step::Fail(std::string(message), std::move(detail));
+}
 
 Step CheckInputs(const RunInputs& inputs) {
   if (inputs.gameDir.empty()) return Fail(kInputGamePath);
@@ -30,10 +33,31 @@ Step CheckInputs(const RunInputs& inputs) {
   return Step::Next();
 }
 
+// A second run into a folder that a run is writing would mix two sites: it ends at once.
+// A folder that cannot be locked is left to the later steps, which report it if it matters.
+Step LockOutputFolder(Run& run, const std::string& outputDir) {
+  if (run.folderLock.Lock(outputDir) == FolderLock::Outcome::InUse) return Fail(kOutputFolderInUse);
+  return Step::Next();
+}
+
 Step CreateDataDirectory(const SiteFolder& folder) {
   const std::string dir = folder.OutputDir() + "data";
   if (IsDirectory(dir) || MakeDirectory(dir)) return Step::Next();
-  return Fail(kCannotCreateDataDir);
+  return Fail(kCannotCreateDataDir, DescribeFileError(dir));
+}
+
+// Why GV.exe did not load: the system's reason when it could not be read, else what is wrong
+// with its contents.
+std::string ExeFailureDetail(const std::string& path, std::uint8_t status) {
+  switch (status) {
+    case kExeCannotOpen: return DescribeFileError(path);
+    case kExeTruncated: return path + ": empty, or ends inside its headers";
+    case kExeNoPeSignature: return path + ": not a Windows program (no PE header)";
+    case kExeBadLayout: return path + ": damaged headers or section table";
+    case kExeNotI386Image: return path + ": not a 32-bit i386 program";
+    case kExeNoMemory: return path + ": not enough memory to load it";
+    default: return {};
+  }
 }
 
 // The five table starts as file offsets; the spell table and the title are translated where
@@ -51,8 +75,10 @@ Step TranslateTableStarts(const executable& exe, const TableAddresses& a, TableS
 
 // Loads GV.exe and prepares the game data; the data folder is made between the two.
 Step LoadGame(Run& run) {
-  std::unique_ptr<executable> image = executable::Create(run.gameDir + "GV.exe");
-  if (image->status != kExeOk) return Fail(kCannotOpenExe);
+  const std::string exePath = run.gameDir + "GV.exe";
+  ClearFileError();
+  std::unique_ptr<executable> image = executable::Create(exePath);
+  if (image->status != kExeOk) return Fail(kCannotOpenExe, ExeFailureDetail(exePath, image->status));
   if (Step made = CreateDataDirectory(run.folder); !made) return made;
   TableStarts starts;
   if (Step translated = TranslateTableStarts(*image, run.config.addresses, starts); !translated) return translated;
@@ -97,8 +123,9 @@ Step WriteSite(Run& run) {
 
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                      const FinishingStep& finish) {
-  Run run(configuration, host);
+  Run run(configuration, host, inputs.maxOutputBytes);
   Step step = CheckInputs(inputs);
+  if (step) step = LockOutputFolder(run, inputs.outputDir);
   if (step) {
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
@@ -112,8 +139,10 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     host.ShowDone();
     return true;
   }
+  // A write refused by the limit fails whatever file it was in; the limit is the reason.
+  if (run.outputLimit.Reached()) step = Fail(kOutputTooLarge);
   if (step.Failed()) {
-    RunError(run, step.Message());
+    RunError(run, step.Message(), step.Detail());
   } else {
     run.Release();
   }

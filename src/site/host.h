@@ -10,8 +10,10 @@ namespace gvde {
 class Host {
  public:
   virtual ~Host() = default;
-  // An error box (caption "Error", error icon, OK).
-  virtual void ShowError(const std::string& message) = 0;
+  // An error box (caption "Error", error icon, OK). `detail` names the file and the system's
+  // reason where known ("site/data/i0.htm: Is a directory"), or is empty; the window's boxes
+  // show only the message.
+  virtual void ShowError(const std::string& message, const std::string& detail) = 0;
   // A Yes/No question ending in ". Exit?"; true means Yes (stop the run).
   virtual bool AskExit(const std::string& question) = 0;
   // The "Done" information box.

@@ -18,7 +18,7 @@ namespace gvde {
 namespace {
 
 void WriteHead(PageFile& page, std::uint32_t index, const ItemRecord& item) {
-  page << kPageHead << "<h3>" << index << ": " << item.name << ", <a href=\"il" << item.level
+  page << kPageHead << "<h3>" << index << ": " << GameText{item.name} << ", <a href=\"il" << item.level
        << ".htm\" target=\"nav\">Level " << item.level << "</a></h3><img src=\"i" << item.picture << ".png\">";
 }
 
@@ -28,7 +28,7 @@ void WriteKindLine(PageFile& page, const ItemRecord& item) {
 }
 
 void WriteStatistics(PageFile& page, const ItemRecord& item) {
-  if (item.magicName) page << "<p>Name for magical items: " << *item.magicName << "</p>";
+  if (item.magicName) page << "<p>Name for magical items: " << GameText{*item.magicName} << "</p>";
   if (item.durability != 0) page << "<p>Durability: " << item.durability << "</p>";
   if (item.minDamage != 0 || item.maxDamage != 0) {
     page << "<p>Damage: " << item.minDamage << "-" << item.maxDamage << "</p>";
@@ -50,7 +50,7 @@ void WriteUniquesList(PageFile& page, const std::vector<std::uint32_t>& uniqueIn
   if (uniqueIndexes.empty()) return;
   page << "<p>Uniques:";
   for (const std::uint32_t u : uniqueIndexes) {
-    page << "<br><a href=\"u" << u << ".htm\" target=\"out\">" << uniques[u].name << "</a>";
+    page << "<br><a href=\"u" << u << ".htm\" target=\"out\">" << GameText{uniques[u].name} << "</a>";
   }
   page << "</p>";
 }
@@ -84,7 +84,7 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
   page << "<p>Price: " << item.price << "</p>\r\n";
   if (item.spell != 0) {
     const std::uint32_t code = static_cast<std::uint32_t>(item.spell);
-    page << "<p>Spell: " << SpellName(game.Image(), context.config.addresses.spellTable, code) << "</p>\r\n";
+    page << "<p>Spell: " << GameText{SpellName(game.Image(), context.config.addresses.spellTable, code)} << "</p>\r\n";
   }
   WriteUniquesList(page, game.uniquesById[item.uniqueId], game.uniques);
   if (context.technicalInfo) WriteTechnicalLines(page, item);

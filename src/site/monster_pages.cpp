@@ -47,7 +47,7 @@ bool WriteBosses(const GameData& game, PageFile& page, const std::vector<std::ui
   if (bossNumbers.empty()) return false;
   page << "Bosses:";
   for (const std::uint32_t b : bossNumbers) {
-    page << "<br><a href=\"b" << b << ".htm\" target=\"out\">" << game.bosses[b].name << "</a>";
+    page << "<br><a href=\"b" << b << ".htm\" target=\"out\">" << GameText{game.bosses[b].name} << "</a>";
   }
   return true;
 }
@@ -62,12 +62,12 @@ void WriteTechnicalInfo(const PageContext& context, PageFile& page, const Monste
   }
   page << "<br>Animation size: " << m.animationSize << "<br>Seeding size: " << m.seedingSize;
   const animfiledescr* group = context.game.GroupOf(m);
-  page << "<br>Animation: " << (group ? group->animationFile : std::string()) << " (<a href=\"mg"
-       << m.animationGroup << ".htm\" target=\"nav\">" << (group ? group->firstMonsterName : std::string())
+  page << "<br>Animation: " << GameText{group ? group->animationFile : std::string()} << " (<a href=\"mg"
+       << m.animationGroup << ".htm\" target=\"nav\">" << GameText{group ? group->firstMonsterName : std::string()}
        << "</a>)";
-  page << "<br>Sound set: " << m.soundSet << "<br>Special sounds are "
+  page << "<br>Sound set: " << GameText{m.soundSet} << "<br>Special sounds are "
        << (m.specialSounds != 0 ? "enabled" : "disabled");
-  if (m.hasColorTranslation != 0) page << "<br>Color translation: " << m.colorTranslationFile;
+  if (m.hasColorTranslation != 0) page << "<br>Color translation: " << GameText{m.colorTranslationFile};
   page << "<br>Drop type: " << m.dropType << "<br>Selection outline: " << m.selectionOutline;
 }
 
@@ -80,9 +80,9 @@ Step WriteMonsterPicture(Run& run, std::uint32_t n) {
                                                              m.EffectiveColorTranslation(), std::nullopt,
                                                              static_cast<std::uint32_t>(m.animationSize),
                                                              run.folder.DataFile("m" + NumToStr(n) + ".png"));
-  if (written) run.writtenPictures.push_back("data/m" + NumToStr(n) + ".png");
-  if (written || !run.host.AskExit(PictureQuestion("monster", n))) return Step::Next();
-  return Step::Stop();
+  if (!written) return run.PictureFailed(PictureQuestion("monster", n));
+  run.writtenPictures.push_back("data/m" + NumToStr(n) + ".png");
+  return Step::Next();
 }
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }
@@ -108,7 +108,7 @@ Step WriteGroupLists(const SiteFolder& folder, const GameData& game, PageFile& c
   }
   SortByName(groups);
   for (const NamedRecord& group : groups) {
-    categoryPage << "<br><a href=\"mg" << group.number << ".htm\" target=\"nav\">" << group.name << "</a>";
+    categoryPage << "<br><a href=\"mg" << group.number << ".htm\" target=\"nav\">" << GameText{group.name} << "</a>";
   }
 
   std::vector<std::vector<NamedRecord>> members(game.animationGroups.size());
@@ -117,7 +117,7 @@ Step WriteGroupLists(const SiteFolder& folder, const GameData& game, PageFile& c
     if (m.animationGroup < members.size()) members[m.animationGroup].push_back({m.name, n});
   }
   for (std::uint32_t g = 0; g < members.size(); ++g) {
-    const std::string title = "Looking like<br>" + game.animationGroups[g].firstMonsterName;
+    const std::string title = "Looking like<br>" + EscapeHtml(game.animationGroups[g].firstMonsterName);
     Step listed = WriteSortedListPage(folder, "mg" + NumToStr(g) + ".htm", title, members[g], "m");
     if (!listed) return listed;
   }
@@ -160,7 +160,7 @@ Step WriteMonsterLists(const SiteFolder& folder, const GameData& game, PageFile&
 
 void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t n) {
   const MonsterRecord& m = context.game.monsters[n];
-  page << kPageHead << "<h3>" << n << ": " << m.name << " (<a href=\"mb" << m.monsterClass
+  page << kPageHead << "<h3>" << n << ": " << GameText{m.name} << " (<a href=\"mb" << m.monsterClass
        << ".htm\" target=\"nav\">" << MonsterClassName(m.monsterClass) << "</a>, <a href=\"ml"
        << m.monsterLevel << ".htm\" target=\"nav\">level " << m.monsterLevel << "</a>)</h3><a href=\"mg"
        << m.animationGroup << ".htm\" target=\"nav\"><img src=\"m" << n

@@ -7,12 +7,19 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/html_text.h"
 #include "platform/num_to_str.h"
 #include "site/run_messages.h"
 #include "site/step.h"
 
 namespace gvde {
+
+// Text from the game (names, file names, the title) as a page shows it: escaped.
+struct GameText {
+  std::string_view text;
+};
 
 class PageFile {
  public:
@@ -27,6 +34,7 @@ class PageFile {
   PageFile& operator<<(std::uint32_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint16_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint8_t n) { return *this << std::string_view(NumToStr(n)); }
+  PageFile& operator<<(GameText game);
   PageFile& operator<<(char c) = delete;  // a single byte is text, write a string_view
   // True when creation, every write and the close succeeded.
   bool Close() { return file_.Close(); }
@@ -52,20 +60,25 @@ class SiteFolder {
   std::string DataFile(std::string_view fileName) const;
 
   // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
-  // or written whole fails the step with kCannotWriteToFile; a failure of `fill` itself is
-  // passed on after the file is closed.
+  // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure
+  // of `fill` itself is passed on after the file is closed.
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
+    const std::string path = DataFile(fileName);
     PageFile page;
-    if (!page.Create(DataFile(fileName))) return Step::Fail(std::string(kCannotWriteToFile));
+    if (!page.Create(path)) return CannotWrite(path);
     Step filled = fill(page);
     const bool closed = page.Close();
     if (!filled) return filled;
-    if (!closed) return Step::Fail(std::string(kCannotWriteToFile));
+    if (!closed) return CannotWrite(path);
     return Step::Next();
   }
 
  private:
+  static Step CannotWrite(const std::string& path) {
+    return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(path));
+  }
+
   std::string outputDir_;
 };
 

@@ -1,5 +1,7 @@
 #include "site/run.h"
 
+#include "site/run_messages.h"
+
 namespace gvde {
 
 void Run::Release() {
@@ -9,9 +11,14 @@ void Run::Release() {
   archives.CloseArchives();
 }
 
-void RunError(Run& run, const std::string& message) {
+Step Run::PictureFailed(const std::string& question) {
+  if (outputLimit.Reached()) return Step::Fail(std::string(kOutputTooLarge));
+  return host.AskExit(question) ? Step::Stop() : Step::Next();
+}
+
+void RunError(Run& run, const std::string& message, const std::string& detail) {
   run.Release();
-  run.host.ShowError(message);
+  run.host.ShowError(message, detail);
 }
 
 }  // namespace gvde

@@ -9,6 +9,8 @@
 #include "archive/game_archives.h"
 #include "game/game_data.h"
 #include "image/png_writer.h"
+#include "platform/folder_lock.h"
+#include "platform/output_limit.h"
 #include "site/host.h"
 #include "site/page_file.h"
 #include "site/run_config.h"
@@ -24,10 +26,15 @@ struct PageContext {
 };
 
 struct Run {
-  Run(const Configuration& configuration, Host& screen) : config(configuration), host(screen) {}
+  Run(const Configuration& configuration, Host& screen, std::uint64_t maxOutputBytes = kMaxOutputBytes)
+      : config(configuration), host(screen), outputLimit(maxOutputBytes) {}
 
   const Configuration& config;
   Host& host;
+  // Everything the run writes counts against this limit.
+  OutputLimit outputLimit;
+  // Held from the start of the run to its end, so that no other run writes into the folder.
+  FolderLock folderLock;
   std::string gameDir;
   SiteFolder folder;
   bool technicalInfo = false;
@@ -44,9 +51,12 @@ struct Run {
   PageContext Pages() const { return {game, config, technicalInfo}; }
   // Releases what the run holds: the animation groups, the image and the archives.
   void Release();
+  // After a picture that could not be written: the output limit ends the run, otherwise the
+  // person at the screen is asked the "... Exit?" question and Yes stops the run.
+  Step PictureFailed(const std::string& question);
 };
 
 // The run's failure report: releases what the run holds, then shows the message.
-void RunError(Run& run, const std::string& message);
+void RunError(Run& run, const std::string& message, const std::string& detail);
 
 }  // namespace gvde

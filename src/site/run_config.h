@@ -26,10 +26,14 @@ struct Configuration {
   TableAddresses addresses;
 };
 
+// The most a run writes in all, pages and pictures; a real site is about 2 MB.
+constexpr std::uint64_t kMaxOutputBytes = std::uint64_t{1} << 30;
+
 struct RunInputs {
   std::string gameDir;    // used as a path prefix exactly as given
   std::string outputDir;  // likewise
   bool technicalInfo = false;
+  std::uint64_t maxOutputBytes = kMaxOutputBytes;
 };
 
 }  // namespace gvde

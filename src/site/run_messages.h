@@ -22,6 +22,8 @@ inline constexpr std::string_view kBadPalette = "Dungeon palette is missing or i
 inline constexpr std::string_view kCannotWriteItemImages = "Cannot write images for items";
 inline constexpr std::string_view kCannotWriteIndex = "Cannot write index.htm";
 inline constexpr std::string_view kCannotWriteStyleSheet = "Cannot write style.css";
+inline constexpr std::string_view kOutputFolderInUse = "Output folder is in use by another run";
+inline constexpr std::string_view kOutputTooLarge = "Output would exceed 1 GiB";
 
 inline std::string CannotExtract(std::string_view name) { return "Cannot extract " + std::string(name); }
 inline std::string FileTooLarge(std::string_view name) { return "File \"" + std::string(name) + "\" is too large"; }

@@ -35,20 +35,23 @@ constexpr std::string_view kStyleLines[] = {
 }  // namespace
 
 Step WriteIndexPage(Run& run) {
+  const std::string path = run.folder.OutputDir() + "index.htm";
   PageFile page;
-  const bool created = page.Create(run.folder.OutputDir() + "index.htm");
-  if (created) page << kIndexHead << run.game.Image().ReadString(run.config.addresses.title) << kIndexTail;
+  const bool created = page.Create(path);
+  if (created) page << kIndexHead << GameText{run.game.Image().ReadString(run.config.addresses.title)} << kIndexTail;
   if (!run.keepGameData) run.game.image.reset();
-  if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex));
+  if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex), DescribeFileError(path));
   return Step::Next();
 }
 
 Step WriteStyleSheet(const SiteFolder& folder) {
+  const std::string path = folder.DataFile("style.css");
   PageFile sheet;
-  if (!sheet.Create(folder.DataFile("style.css"))) return Step::Fail(std::string(kCannotWriteStyleSheet));
-  for (std::string_view line : kStyleLines) sheet << line << "\r\n";
-  if (!sheet.Close()) return Step::Fail(std::string(kCannotWriteStyleSheet));
-  return Step::Next();
+  if (sheet.Create(path)) {
+    for (std::string_view line : kStyleLines) sheet << line << "\r\n";
+    if (sheet.Close()) return Step::Next();
+  }
+  return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(path));
 }
 
 }  // namespace gvde

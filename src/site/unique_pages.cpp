@@ -19,7 +19,7 @@ namespace gvde {
 namespace {
 
 void WriteHead(PageFile& page, std::uint32_t index, const UniqueRecord& unique) {
-  page << kPageHead << "<h3>" << index << ": " << unique.name << ", <a href=\"ul" << unique.level
+  page << kPageHead << "<h3>" << index << ": " << GameText{unique.name} << ", <a href=\"ul" << unique.level
        << ".htm\" target=\"nav\">Level " << unique.level << "</a></h3>";
 }
 
@@ -31,7 +31,7 @@ void WriteBaseLine(PageFile& page, const UniqueRecord& unique, std::optional<std
   }
   const ItemRecord& base = items[*baseIndex];
   page << "<img src=\"i" << UniquePicture(unique, base) << ".png\"><p>Kind of <a href=\"i" << *baseIndex
-       << ".htm\" target=\"out\">" << base.name << "</a>, <a href=\"il" << base.level
+       << ".htm\" target=\"out\">" << GameText{base.name} << "</a>, <a href=\"il" << base.level
        << ".htm\" target=\"nav\">Level " << base.level << "</a></p>";
 }
 

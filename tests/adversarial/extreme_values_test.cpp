@@ -125,17 +125,17 @@ TEST(NumbersOutsideTheirTables, SpellPictureAndEffectCodes) {
   EXPECT_TRUE(SiteIsComplete(game.OutputDir()));
   EXPECT_TRUE(Contains(game.Page("i2.htm"), "<p>Spell: Firebolt</p>\r\n"));
   for (int item = 3; item <= 6; ++item)
-    EXPECT_TRUE(Contains(game.Page("i" + std::to_string(item) + ".htm"), "<p>Spell: <NO STRING></p>\r\n"))
+    EXPECT_TRUE(Contains(game.Page("i" + std::to_string(item) + ".htm"), "<p>Spell: &lt;NO STRING&gt;</p>\r\n"))
         << item;
   const std::string odd0 = game.Page("u0.htm");
   EXPECT_TRUE(Contains(odd0, "Unknown effect 94: 1...2"));
   EXPECT_TRUE(Contains(odd0, "Unknown effect -1: -2147483648...2147483647"));
-  EXPECT_TRUE(Contains(odd0, "3 charges of <NO STRING>"));
+  EXPECT_TRUE(Contains(odd0, "3 charges of &lt;NO STRING&gt;"));
   EXPECT_TRUE(Contains(game.Page("u1.htm"), "<img src=\"i-1.png\">"));
   EXPECT_TRUE(Contains(game.Page("u2.htm"), "<img src=\"i2147483647.png\">"));
   EXPECT_TRUE(Contains(game.Page("p0.htm"), "Unknown effect 94: 1...2"));
   EXPECT_TRUE(Contains(game.Page("p1.htm"), "Unknown effect -2: 1...2"));
-  EXPECT_TRUE(Contains(game.Page("s0.htm"), "2 charges of <NO STRING>"));
+  EXPECT_TRUE(Contains(game.Page("s0.htm"), "2 charges of &lt;NO STRING&gt;"));
   EXPECT_FALSE(game.Has("pe94.htm"));
 }
 

@@ -1,16 +1,20 @@
-// Output that cannot be written: the data folder disappears or turns into a file during a run,
-// files that refuse every byte (/dev/full), a folder without write permission. The run
-// reports one error and never "Done"; only failed pictures let it go on.
+// Output that cannot or must not be written: the data folder disappears or turns into a file
+// during a run, writes past the run's output limit, links planted in the output folder, a
+// folder without write permission. The run reports one error and never "Done" (only failed
+// pictures let it go on), and it never writes outside the output folder.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "demogame/demo_game.h"
+#include "site/extraction_run.h"
 #include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
@@ -92,42 +96,117 @@ TEST_F(DemoOutput, DataFolderReplacedByAFileEndsTheRunWithOneError) {
   EXPECT_EQ(testkit::ReadFileText(Data()), "not a folder");
 }
 
-TEST(FullDevice, WritesThatFailAreReportedLikeFilesThatCannotBeCreated) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  struct Case {
-    const char* file;   // below the output folder, made a link to /dev/full
-    const char* error;  // nullptr: the run completes
-    const char* question = nullptr;
-  };
-  const Case cases[] = {
-      {"data/i0.htm", "Cannot write to file"},
-      {"data/ia.htm", "Cannot write to file"},
-      {"data/ml1.htm", "Cannot write to file"},
-      {"data/s.htm", "Cannot write to file"},
-      {"index.htm", "Cannot write index.htm"},
-      {"data/style.css", "Cannot write style.css"},
-      {"data/m1.png", nullptr, "Cannot write an image for monster #1. Exit?"},
-      {"data/b0.png", nullptr, "Cannot write an image for boss #0. Exit?"},
-      // Item pictures that fail are skipped without a word.
-      {"data/i0.png", nullptr},
-  };
+// Every file below a folder with its size and time of last change.
+using Snapshot = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
+Snapshot TakeSnapshot(const std::string& dir) {
+  Snapshot files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = {entry.file_size(), entry.last_write_time()};
+  }
+  return files;
+}
+
+// Two runs into one folder would leave a mix of both sites. A second run, started while the
+// first waits at its question, ends at once and writes nothing; the first one ends whole.
+TEST_F(DemoOutput, ASecondRunIntoAFolderInUseIsRefused) {
+  const std::string site = scratch_->File("site");
+  RunRecord second;
+  Snapshot before;
+  Snapshot after;
+  SabotagingHost host([&] {
+    before = TakeSnapshot(site);
+    second = RunExtraction(scratch_->File("game"), site, *configuration_);
+    after = TakeSnapshot(site);
+  });
+  const RunRecord first = RunWith(host);
+  EXPECT_TRUE(EndedWithError(second, "Output folder is in use by another run"));
+  EXPECT_EQ(after, before);
+  EXPECT_TRUE(testkit::EndedDone(first));
+  EXPECT_TRUE(testkit::SiteIsComplete(site));
+}
+
+std::uintmax_t BytesBelow(const std::string& dir, bool (*take)(const std::string& relative) = nullptr) {
+  std::uintmax_t total = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    const std::string relative = fs::relative(entry.path(), dir).generic_string();
+    if (entry.is_regular_file() && (take == nullptr || take(relative))) total += entry.file_size();
+  }
+  return total;
+}
+
+// Damaged tables can make a run write without end. Past the limit every write is refused and
+// the run ends with one message, wherever the limit falls: in the first page, in a monster
+// picture (without asking about it), in index.htm or in the style sheet. Exactly the limit is
+// allowed.
+TEST(OutputLimit, TheRunEndsWhereItsOutputWouldPassTheLimit) {
   MiniGame game;
   game.AddTables(game.Ordinary());
-  const std::vector<std::uint8_t> exe = game.pe.Build();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    testkit::WriteFileText(game.GameDir() + "/GV.exe", std::string(exe.begin(), exe.end()));
-    fs::remove_all(game.OutputDir());
-    fs::create_directories(game.OutputDir() + "/data");
-    fs::create_symlink("/dev/full", game.OutputDir() + "/" + c.file);
-    const RunRecord run = RunExtraction(game.GameDir(), game.OutputDir(), game.configuration);
-    std::vector<HostCall> expected;
-    if (c.question != nullptr) expected.push_back({HostCall::kAskExit, c.question});
-    expected.push_back(c.error != nullptr ? HostCall{HostCall::kShowError, c.error}
-                                          : HostCall{HostCall::kShowDone, ""});
-    EXPECT_EQ(run.calls, expected);
-    EXPECT_EQ(run.done, c.error == nullptr);
+  ASSERT_TRUE(testkit::EndedDone(game.Run()));
+  const std::string site = game.OutputDir();
+  const std::uintmax_t total = BytesBelow(site);
+  const std::uintmax_t styleSheet = fs::file_size(site + "/data/style.css");
+  const std::uintmax_t index = fs::file_size(site + "/index.htm");
+  // Item and unique pages and lists come first, then each monster page with its picture.
+  const std::uintmax_t beforeMonsterPicture =
+      BytesBelow(site + "/data", [](const std::string& name) {
+        return (name[0] == 'i' || name[0] == 'u') && name.ends_with(".htm");
+      }) +
+      fs::file_size(site + "/data/m0.htm");
+  ASSERT_TRUE(game.Has("m0.png"));
+
+  const std::vector<std::uintmax_t> limits = {0, beforeMonsterPicture + 1, total - styleSheet - index + 1,
+                                              total - 1};
+  for (const std::uintmax_t limit : limits) {
+    SCOPED_TRACE(limit);
+    const std::string output = game.OutputDir() + "-" + std::to_string(limit);
+    fs::create_directories(output);
+    game.host.Clear();
+    RunInputs inputs{game.GameDir() + "/", output + "/", true, limit};
+    const bool done = StartExtraction(inputs, game.configuration, game.host);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(game.host.calls(), (std::vector<HostCall>{{HostCall::kShowError, "Output would exceed 1 GiB"}}));
+    EXPECT_LE(BytesBelow(output), limit);
   }
+  game.host.Clear();
+  const std::string exact = game.OutputDir() + "-exact";
+  fs::create_directories(exact);
+  EXPECT_TRUE(StartExtraction(RunInputs{game.GameDir() + "/", exact + "/", true, total}, game.configuration,
+                              game.host));
+}
+
+// Links planted in the output folder are replaced, never written through: files they lead to
+// stay as they were and a dangling link creates nothing. The links a user made for the output
+// folder itself and for its data folder are followed.
+TEST(PlantedLinks, AreReplacedInsteadOfWrittenThrough) {
+  MiniGame game;
+  game.AddTables(game.Ordinary());
+  TempDir outside;
+  const std::string real = outside.MakeSubdir("real");
+  const std::string realData = outside.MakeSubdir("real-data");
+  fs::create_directory_symlink(realData, real + "/data");
+  const std::string output = outside.File("site");
+  fs::create_directory_symlink(real, output);
+  const std::vector<std::pair<std::string, std::string>> victims = {
+      {outside.File("victim.css"), "not a style sheet"},
+      {outside.File("victim.htm"), "not a page"},
+      {outside.File("victim.png"), "not a picture"}};
+  for (const auto& [path, text] : victims) ASSERT_TRUE(testkit::WriteFileText(path, text));
+  fs::create_symlink(victims[0].first, realData + "/style.css");
+  fs::create_symlink(victims[1].first, realData + "/i0.htm");
+  fs::create_symlink(outside.File("created-through-link"), real + "/index.htm");
+  fs::create_hard_link(victims[2].first, realData + "/m0.png");
+
+  const std::vector<std::uint8_t> exe = game.pe.Build();
+  ASSERT_TRUE(testkit::WriteFileText(game.GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
+  EXPECT_TRUE(testkit::EndedDone(RunExtraction(game.GameDir(), output, game.configuration)));
+  EXPECT_TRUE(testkit::SiteIsComplete(output));
+  for (const auto& [path, text] : victims) EXPECT_EQ(testkit::ReadFileText(path), text) << path;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(outside.File("created-through-link"))));
+  for (const char* file : {"data/style.css", "data/i0.htm", "index.htm", "data/m0.png"}) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(output + "/" + file))) << file;
+  }
+  EXPECT_TRUE(fs::is_symlink(real + "/data"));
+  EXPECT_EQ(fs::hard_link_count(realData + "/m0.png"), 1u);
 }
 
 TEST(ReadOnlyOutput, DataFolderWithoutWritePermission) {

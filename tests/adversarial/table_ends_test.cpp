@@ -213,7 +213,7 @@ TEST_F(SectionTail, NamesTitleAndTableStartsInTheTailGiveNoData) {
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
   EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
   EXPECT_TRUE(StartsWith(game_.Page("p1.htm"), kHead + "<h3>1: Tail, "));
-  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
+  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br>&lt;NO STRING&gt;</p>"),
             std::string::npos);
 
   a.itemTable = tailStart_ + 0x10;
@@ -232,7 +232,7 @@ TEST_F(SectionTail, TailAddressesPastTheEndOfTheFileGiveNoData) {
   ASSERT_TRUE(EndedDone(game_.Run()));
   EXPECT_TRUE(SiteIsComplete(game_.OutputDir()));
   EXPECT_TRUE(StartsWith(game_.Page("p0.htm"), kHead + "<h3>0: , "));
-  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br><NO STRING></p>"),
+  EXPECT_NE(ReadFileText(game_.OutputDir() + "/index.htm").find("<p>Correct for<br>&lt;NO STRING&gt;</p>"),
             std::string::npos);
 
   game_.configuration.addresses.affixTable = beyond;

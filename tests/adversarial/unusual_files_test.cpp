@@ -1,5 +1,6 @@
 // Names in the game and output folders that are not plain files: folders, devices and named
-// pipes that nobody writes to or reads from. Opening a pipe must not wait for a partner.
+// pipes that nobody writes to or reads from. Opening a pipe must not wait for a partner, and an
+// output page replaces a pipe at its name.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -77,11 +78,16 @@ TEST_F(UnusualFiles, ArchiveThatIsNoPlainFile) {
                              "Cannot open either GVdata.mor or KELDDAT.MPQ"));
 }
 
+// A folder at a page's name stays and the page fails; a pipe is replaced by the page, like
+// any file that was there.
 TEST_F(UnusualFiles, OutputPagesThatAreNoPlainFiles) {
   const Watchdog watchdog(kWatchdogSeconds);
   EXPECT_TRUE(EndedWithError(RunWithOutputFile("data/i0.htm", MakeFolder), "Cannot write to file"));
-  EXPECT_TRUE(EndedWithError(RunWithOutputFile("data/i0.htm", MakePipe), "Cannot write to file"));
-  EXPECT_TRUE(EndedWithError(RunWithOutputFile("index.htm", MakePipe), "Cannot write index.htm"));
+  EXPECT_TRUE(EndedWithError(RunWithOutputFile("index.htm", MakeFolder), "Cannot write index.htm"));
+  EXPECT_TRUE(testkit::EndedDone(RunWithOutputFile("data/i0.htm", MakePipe)));
+  EXPECT_TRUE(fs::is_regular_file(game_.OutputDir() + "/data/i0.htm"));
+  EXPECT_TRUE(testkit::EndedDone(RunWithOutputFile("index.htm", MakePipe)));
+  EXPECT_TRUE(fs::is_regular_file(game_.OutputDir() + "/index.htm"));
 }
 
 TEST(UnusualConfigurationFiles, PipesAreUnreadableFiles) {

@@ -58,7 +58,7 @@ TEST_F(DataOptions, ConfigFolderReplacesTheCurrentOne) {
   const std::string elsewhere = dir_.MakeSubdir("elsewhere");
   CommandResult without = RunProgram(elsewhere, GVDE_CLI_PATH, {"--keep-going", "../game", "site"});
   EXPECT_EQ(without.exitCode, 2);
-  EXPECT_EQ(without.err, "Error: Cannot read Effect.ini\n");
+  EXPECT_EQ(without.err, "Error: Cannot read Effect.ini\n  Effect.ini: No such file or directory\n");
   CommandResult with =
       RunProgram(elsewhere, GVDE_CLI_PATH, {"--keep-going", "--config", dir_.path(), "../game", "site"});
   EXPECT_EQ(with.exitCode, 0) << with.err;

@@ -1,7 +1,12 @@
 // Every message of start-up and of the run, reached through gvde-cli, with its exit status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +15,7 @@
 #include "demogame/demo_pictures.h"
 #include "demogame/mpq_builder.h"
 #include "demogame/sprite_encoders.h"
+#include "platform/folder_lock.h"
 #include "testkit/temp_dir.h"
 
 namespace gvde::testkit {
@@ -31,12 +37,14 @@ class RunMessages : public ::testing::Test {
 
   CommandResult Cli(const std::vector<std::string>& args) { return RunProgram(dir_.path(), GVDE_CLI_PATH, args); }
 
-  // One "Error: ..." line, nothing on stdout, the given exit status.
-  void ExpectOnlyError(const std::vector<std::string>& args, const std::string& message, int exitCode) {
+  // One "Error: ..." line, followed by the indented detail when one is given, nothing on
+  // stdout, the given exit status.
+  void ExpectOnlyError(const std::vector<std::string>& args, const std::string& message, int exitCode,
+                       const std::string& detail = "") {
     CommandResult r = Cli(args);
     EXPECT_EQ(r.exitCode, exitCode) << message;
     EXPECT_EQ(r.out, "") << message;
-    EXPECT_EQ(r.err, "Error: " + message + "\n");
+    EXPECT_EQ(r.err, "Error: " + message + "\n" + (detail.empty() ? "" : "  " + detail + "\n"));
   }
 
   void ReplaceAddress(const std::string& key, const std::string& value) {
@@ -70,16 +78,20 @@ TEST_F(RunMessages, UsageAndInformation) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "gvde-cli 1.1.4\n");
   EXPECT_FALSE(FileExists(dir_.File("site")));
+  // After "--" everything is a directory, even a name that looks like an option.
+  ExpectOnlyError({"--keep-going", "--", "--game", "--site"}, "Cannot open GV.exe file", 1,
+                  "--game/GV.exe: No such file or directory");
 }
 
 TEST_F(RunMessages, StartupFailuresStopBeforeTheRun) {
   fs::rename(dir_.File("Address.ini"), dir_.File("Address.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2);
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini: No such file or directory");
   fs::rename(dir_.File("Address.bak"), dir_.File("Address.ini"));
   fs::rename(dir_.File("AITypes.ini"), dir_.File("AITypes.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read AITypes.ini", 2);
-  fs::rename(dir_.File("Effect.ini"), dir_.File("Effect.bak"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Effect.ini", 2);
+  ExpectOnlyError({"game", "site"}, "Cannot read AITypes.ini", 2, "AITypes.ini: No such file or directory");
+  fs::remove(dir_.File("Effect.ini"));
+  fs::create_directory(dir_.File("Effect.ini"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Effect.ini", 2, "Effect.ini: Is a directory");
   EXPECT_FALSE(FileExists(dir_.File("site")));
 }
 
@@ -90,21 +102,24 @@ TEST_F(RunMessages, AddressFileProblems) {
   ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
   ReplaceAddress("ItemTable", "12 34");
   ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2);
-  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "[group\r\n"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2);
+  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "; tables\r\n[group\r\n"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 2: Unfinished group name");
+  ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "ItemTable=1\r\nTitle=2\r\nItemTable=3\r\n"));
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 3: Repeating entry name");
 }
 
 TEST_F(RunMessages, InputsAndExecutable) {
   ExpectOnlyError({"", "site"}, "Input Grimveil path", 1);
   ExpectOnlyError({"game", ""}, "Input path for result", 1);
-  ExpectOnlyError({"site-missing-game", "site"}, "Cannot open GV.exe file", 1);
+  ExpectOnlyError({"site-missing-game", "site"}, "Cannot open GV.exe file", 1,
+                  "site-missing-game/GV.exe: No such file or directory");
   ASSERT_TRUE(WriteFileText(dir_.File("game/GV.exe"), "MZ not really"));
-  ExpectOnlyError({"game", "site"}, "Cannot open GV.exe file", 1);
+  ExpectOnlyError({"game", "site"}, "Cannot open GV.exe file", 1, "game/GV.exe: not a Windows program (no PE header)");
 }
 
 TEST_F(RunMessages, DataDirectoryAndAddresses) {
   ASSERT_TRUE(WriteFileText(dir_.File("plain"), "a file, not a directory"));
-  ExpectOnlyError({"game", "plain"}, "Cannot create directory for data", 1);
+  ExpectOnlyError({"game", "plain"}, "Cannot create directory for data", 1, "plain/data: Not a directory");
   ReplaceAddress("AffixTable", "7FFF0000");
   ExpectOnlyError({"game", "site"}, "Incorrect addresses", 1);
 }
@@ -153,21 +168,66 @@ TEST_F(RunMessages, ItemPictureStage) {
   EXPECT_FALSE(FileExists(dir_.File("site/data/i0.png")));
 }
 
+// A reader that goes away ("gvde-cli ... 2>&1 | head -c 1") and a terminal whose input ends
+// (Ctrl-D at a question) do not end the run: messages to the closed pipe are dropped, the end
+// of input answers No and ends the prompt's line, and the site is written whole.
+TEST_F(RunMessages, TerminalThatGoesAway) {
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  ::close(pipeEnds[0]);
+  const std::string toClosedPipe = " >&" + std::to_string(pipeEnds[1]) + " 2>&1";
+  const int status = std::system(("cd '" + dir_.path() + "' && '" GVDE_CLI_PATH "' game site" + toClosedPipe).c_str());
+  ::close(pipeEnds[1]);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(FileExists(dir_.File("site/index.htm")));
+  EXPECT_TRUE(FileExists(dir_.File("site/data/style.css")));
+
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(::grantpt(terminal), 0);
+  ASSERT_EQ(::unlockpt(terminal), 0);
+  const std::string endOfInput = "\x04";  // Ctrl-D at the start of a line
+  ASSERT_EQ(::write(terminal, endOfInput.data(), endOfInput.size()), 1);
+  const std::string fromTerminal = std::string(" <") + ::ptsname(terminal);
+  const std::string capture = dir_.File("err.txt");
+  const int asked =
+      std::system(("cd '" + dir_.path() + "' && '" GVDE_CLI_PATH "' game site2" + fromTerminal + " 2>" + capture).c_str());
+  ::close(terminal);
+  ASSERT_TRUE(WIFEXITED(asked));
+  EXPECT_EQ(WEXITSTATUS(asked), 0);
+  std::istringstream err(ReadFileText(capture));
+  int questions = 0;
+  for (std::string line; std::getline(err, line); ++questions) {
+    EXPECT_TRUE(line.starts_with("Error: Cannot write an image for ") && line.ends_with(". Exit? [y/N] ")) << line;
+  }
+  EXPECT_GT(questions, 0);
+  EXPECT_TRUE(FileExists(dir_.File("site2/index.htm")));
+}
+
 TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
+  {
+    // The output folder of a run in progress: the second run ends at once.
+    fs::create_directory(dir_.File("site"));
+    FolderLock otherRun;
+    ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
+    ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
+    EXPECT_TRUE(fs::is_empty(dir_.File("site")));
+  }
   fs::create_directories(dir_.File("site/data/i0.htm"));
-  ExpectOnlyError({"--keep-going", "game", "site"}, "Cannot write to file", 1);
+  ExpectOnlyError({"--keep-going", "game", "site"}, "Cannot write to file", 1, "site/data/i0.htm: Is a directory");
   fs::remove(dir_.File("site/data/i0.htm"));
 
   fs::create_directories(dir_.File("site/index.htm"));
   CommandResult r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write index.htm\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write index.htm\n  site/index.htm: Is a directory\n")) << r.err;
   fs::remove(dir_.File("site/index.htm"));
 
   fs::create_directories(dir_.File("site/data/style.css"));
   r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write style.css\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write style.css\n  site/data/style.css: Is a directory\n")) << r.err;
   EXPECT_TRUE(FileExists(dir_.File("site/index.htm")));
 }
 

@@ -71,9 +71,9 @@ TEST_F(SpellNameTest, ChargesEffectNamesTheSpell) {
   names.fill("ignored");
   const EffectContext context{names, *exe, spellTable};
   EXPECT_EQ(DescribeEffect(EffectEntry{66, 7, 40}, context), "40 charges of Spell 7");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, 60, 40}, context), "40 charges of <NO STRING>");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, 0, 40}, context), "40 charges of <NO STRING>");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, -1, 1}, context), "1 charges of <NO STRING>");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, 60, 40}, context), "40 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, 0, 40}, context), "40 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, -1, 1}, context), "1 charges of &lt;NO STRING&gt;");
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/output_limit.h"
+
 namespace gvde {
 namespace {
 
@@ -88,14 +90,24 @@ TEST_F(FileSystemTest, FilesAboveTheLimitAreRefusedUnread) {
   EXPECT_FALSE(ReadWholeFile(sparse, 64u << 20).has_value());
 }
 
-TEST_F(FileSystemTest, WriteErrorsSurfaceAtClose) {
-  // /dev/full accepts the open and refuses every write.
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+TEST_F(FileSystemTest, WritesPastTheOutputLimitSurfaceAtClose) {
   OutputFile out;
-  ASSERT_TRUE(out.Create("/dev/full"));
-  std::string big(1 << 16, 'x');
-  out.Write(big);
-  EXPECT_FALSE(out.Close());
+  {
+    OutputLimit limit(10);
+    ASSERT_TRUE(out.Create(dir_ + "/a.txt"));
+    out.Write(std::string_view("123456"));
+    out.Write(std::string_view("7890"));
+    EXPECT_TRUE(out.Close());
+    EXPECT_FALSE(limit.Reached());
+    ASSERT_TRUE(out.Create(dir_ + "/b.txt"));
+    out.Write(std::string_view("x"));
+    EXPECT_FALSE(out.Close());
+    EXPECT_TRUE(limit.Reached());
+  }
+  // Without a limit in force, writes go through again.
+  ASSERT_TRUE(out.Create(dir_ + "/c.txt"));
+  out.Write(std::string(1 << 16, 'x'));
+  EXPECT_TRUE(out.Close());
 }
 
 TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOnly) {

@@ -129,16 +129,21 @@ TEST_F(CategoryListsTest, EmptyCategoryWritesOnlyItsPage) {
   EXPECT_TRUE(host_.calls().empty());
 }
 
-TEST_F(CategoryListsTest, MarkupCharactersAreNotEscaped) {
+// Names are shown escaped, in the first-byte links and titles too; the list files and the
+// order ("&" 38 before "<" 60) come from the raw bytes.
+TEST_F(CategoryListsTest, MarkupCharactersAreEscaped) {
   const std::vector<std::string_view> names = {"<b>old", "&amp"};
   Count(names);
   ASSERT_TRUE(Write("p", "Prefixes", names, nullptr));
   EXPECT_EQ(Data("p.htm"), CategoryTop("p", "Prefixes") +
-                               "<a href=\"pc38.htm\" target=\"nav\">&nbsp;&&nbsp;</a><br>"
-                               "<a href=\"pc60.htm\" target=\"nav\">&nbsp;<&nbsp;</a></body></html>");
-  EXPECT_EQ(Data("pn.htm"), kHead + "Prefixes" + Link("p", 0, "0: <b>old") + Link("p", 1, "1: &amp") + "</body></html>");
-  EXPECT_EQ(Data("pc60.htm"), kHead + "Prefixes (<)" + Link("p", 0, "<b>old") + "</body></html>");
-  EXPECT_EQ(Data("pc38.htm"), kHead + "Prefixes (&)" + Link("p", 1, "&amp") + "</body></html>");
+                               "<a href=\"pc38.htm\" target=\"nav\">&nbsp;&amp;&nbsp;</a><br>"
+                               "<a href=\"pc60.htm\" target=\"nav\">&nbsp;&lt;&nbsp;</a></body></html>");
+  EXPECT_EQ(Data("pn.htm"),
+            kHead + "Prefixes" + Link("p", 0, "0: &lt;b&gt;old") + Link("p", 1, "1: &amp;amp") + "</body></html>");
+  EXPECT_EQ(Data("pa.htm"),
+            kHead + "Prefixes" + Link("p", 1, "&amp;amp") + Link("p", 0, "&lt;b&gt;old") + "</body></html>");
+  EXPECT_EQ(Data("pc60.htm"), kHead + "Prefixes (&lt;)" + Link("p", 0, "&lt;b&gt;old") + "</body></html>");
+  EXPECT_EQ(Data("pc38.htm"), kHead + "Prefixes (&amp;)" + Link("p", 1, "&amp;amp") + "</body></html>");
 }
 
 TEST_F(CategoryListsTest, EmptyNameIsListedButHasNoCharacterPage) {

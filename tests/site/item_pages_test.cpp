@@ -170,7 +170,7 @@ TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
   for (const std::int32_t spell : {53, -1}) {
     ItemRecord item = PlainItem();
     item.spell = spell;
-    EXPECT_EQ(WriteOne(item), PlainPage("", "<p>Spell: <NO STRING></p>\r\n")) << spell;
+    EXPECT_EQ(WriteOne(item), PlainPage("", "<p>Spell: &lt;NO STRING&gt;</p>\r\n")) << spell;
   }
 }
 

@@ -2,8 +2,9 @@
 
 namespace gvde::testkit {
 
-void RecordingHost::ShowError(const std::string& message) {
+void RecordingHost::ShowError(const std::string& message, const std::string& detail) {
   calls_.push_back({HostCall::kShowError, message});
+  details_.push_back(detail);
 }
 
 bool RecordingHost::AskExit(const std::string& question) {

@@ -20,7 +20,7 @@ class RecordingHost : public Host {
  public:
   explicit RecordingHost(bool askExitAnswer = false) : askExitAnswer_(askExitAnswer) {}
 
-  void ShowError(const std::string& message) override;
+  void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question) override;
   void ShowDone() override;
 
@@ -30,14 +30,20 @@ class RecordingHost : public Host {
   const std::vector<HostCall>& calls() const { return calls_; }
   // Only the ShowError messages, in order.
   std::vector<std::string> Errors() const;
+  // The detail of each ShowError, in order.
+  const std::vector<std::string>& ErrorDetails() const { return details_; }
   // Only the AskExit questions, in order.
   std::vector<std::string> Questions() const;
   int DoneCount() const;
-  void Clear() { calls_.clear(); }
+  void Clear() {
+    calls_.clear();
+    details_.clear();
+  }
 
  private:
   bool askExitAnswer_;
   std::vector<HostCall> calls_;
+  std::vector<std::string> details_;
 };
 
 }  // namespace gvde::testkit

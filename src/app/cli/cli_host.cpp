@@ -2,9 +2,10 @@
 
 namespace gvde {
 
-void CliHost::ShowError(const std::string& message) {
+void CliHost::ShowError(const std::string& message, const std::string& detail) {
   ClearProgress();
   std::fprintf(err_, "Error: %s\n", message.c_str());
+  if (!detail.empty()) std::fprintf(err_, "  %s\n", detail.c_str());
   std::fflush(err_);
 }
 
@@ -14,8 +15,16 @@ bool CliHost::AskExit(const std::string& question) {
   if (answer_ == ImageErrorAnswer::Ask && interactive_) {
     std::fprintf(err_, "Error: %s [y/N] ", question.c_str());
     std::fflush(err_);
-    char line[64] = {};
-    if (std::fgets(line, sizeof line, in_) != nullptr) yes = line[0] == 'y' || line[0] == 'Y';
+    const int first = std::fgetc(in_);
+    if (first == EOF) {
+      // End of input answers No; the prompt's line still ends.
+      std::fputc('\n', err_);
+      std::fflush(err_);
+      return false;
+    }
+    yes = first == 'y' || first == 'Y';
+    // The rest of the line belongs to this answer, not to the next question.
+    for (int c = first; c != '\n' && c != EOF;) c = std::fgetc(in_);
     return yes;
   }
   yes = answer_ == ImageErrorAnswer::Stop;

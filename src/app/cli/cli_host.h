@@ -1,5 +1,6 @@
-// The terminal's side of a run: error boxes become "Error: ..." lines on stderr,
-// "Done" goes to stdout, and the "... Exit?" question is answered by flag or by the user.
+// The terminal's side of a run: error boxes become "Error: ..." lines on stderr, each followed
+// by an indented line with the failure's detail where one is known; "Done" goes to stdout, and
+// the "... Exit?" question is answered by flag or by the user (end of input answers No).
 // With a progress line (stderr a terminal), the stage and count show on stderr meanwhile.
 #pragma once
 
@@ -22,7 +23,7 @@ class CliHost final : public Host {
     if (showProgress) progress_.emplace(err);
   }
 
-  void ShowError(const std::string& message) override;
+  void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question) override;
   void ShowDone() override;
   void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) override;

@@ -8,6 +8,7 @@
 #define GVDE_ISATTY(f) isatty(fileno(f))
 #endif
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -30,7 +31,7 @@ constexpr int kExitStartup = 2;
 
 constexpr const char* kUsage =
     "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
-    "                [--config DIR] [--quiet] GAME_DIR OUTPUT_DIR\n"
+    "                [--config DIR] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
     "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
@@ -45,7 +46,9 @@ constexpr const char* kUsage =
     "  --quiet                no progress line (shown on stderr when it is a terminal)\n"
     "  --help                 show this text\n"
     "  --version              show the version\n"
+    "  --                     end of the options: the next arguments are directories\n"
     "\n"
+    "A question on a terminal is answered by y or n; end of input answers No.\n"
     "Exit status: 0 done, 1 the run ended with an error, 2 configuration or usage error.\n";
 
 struct Arguments {
@@ -91,8 +94,23 @@ enum class ParseResult { Run, Help, Version, Error };
 ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
   int positional = 0;
   bool answerGiven = false;
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
+    const bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+    if (option && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!option) {
+      if (positional == 2) {
+        std::fprintf(stderr, "gvde-cli: too many arguments\n");
+        return ParseResult::Error;
+      }
+      (positional == 0 ? args.gameDir : args.outputDir) = arg;
+      ++positional;
+      continue;
+    }
     if (arg == "--help" || arg == "-h") return ParseResult::Help;
     if (arg == "--version") return ParseResult::Version;
     if (arg == "--technical") {
@@ -108,17 +126,8 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
       }
       answerGiven = true;
       args.answer = arg == "--keep-going" ? gvde::ImageErrorAnswer::KeepGoing : gvde::ImageErrorAnswer::Stop;
-    } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
-      std::fprintf(stderr, "gvde-cli: unknown option %s\n", argv[i]);
-      return ParseResult::Error;
-    } else if (positional == 0) {
-      args.gameDir = arg;
-      ++positional;
-    } else if (positional == 1) {
-      args.outputDir = arg;
-      ++positional;
     } else {
-      std::fprintf(stderr, "gvde-cli: too many arguments\n");
+      std::fprintf(stderr, "gvde-cli: unknown option %s\n", argv[i]);
       return ParseResult::Error;
     }
   }
@@ -139,6 +148,11 @@ std::string WithSeparator(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+  // A reader that goes away (`gvde-cli ... | head -1`) must not end the run half way: messages
+  // to a closed pipe are dropped and the site is still written whole.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   Arguments args;
   switch (ParseArguments(argc, argv, args)) {
     case ParseResult::Help:
@@ -158,6 +172,7 @@ int main(int argc, char** argv) {
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
+    if (!startup.detail.empty()) std::fprintf(stderr, "  %s\n", startup.detail.c_str());
     return kExitStartup;
   }
   gvde::InitEffectFormatters();

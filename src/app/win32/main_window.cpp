@@ -89,7 +89,7 @@ void RunExtraction() {
     StartExtraction(inputs, *state.configuration, host);
   } catch (const std::bad_alloc&) {
     // Nothing may unwind through the window procedure into system code.
-    host.ShowError(std::string(kNotEnoughMemory));
+    host.ShowError(std::string(kNotEnoughMemory), {});
   }
 }
 

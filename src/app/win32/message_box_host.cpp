@@ -2,7 +2,7 @@
 
 namespace gvde::win32 {
 
-void MessageBoxHost::ShowError(const std::string& message) {
+void MessageBoxHost::ShowError(const std::string& message, const std::string& /*detail*/) {
   MessageBoxA(owner_, message.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 

@@ -13,7 +13,8 @@ class MessageBoxHost final : public Host {
  public:
   explicit MessageBoxHost(HWND owner) : owner_(owner) {}
 
-  void ShowError(const std::string& message) override;
+  // The box shows the message alone.
+  void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question) override;
   void ShowDone() override;
 

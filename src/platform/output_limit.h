@@ -1,0 +1,37 @@
+// A limit on what OutputFile writes in all while it is in force: damaged game tables can make a
+// run write without end, and a real site is a few MiB. Counted over every thread.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+namespace gvde {
+
+class OutputLimit {
+ public:
+  // In force from construction to destruction; a limit made while another is in force replaces
+  // it until the newer one ends.
+  explicit OutputLimit(std::uint64_t maxBytes);
+  ~OutputLimit();
+  OutputLimit(const OutputLimit&) = delete;
+  OutputLimit& operator=(const OutputLimit&) = delete;
+
+  // True once a write was refused.
+  bool Reached() const { return reached_.load(); }
+
+  // Counts `bytes` against the limit in force; false (and nothing counted) when they do not fit
+  // or an earlier write was refused.
+  // Without a limit in force every write fits.
+  static bool Charge(std::size_t bytes);
+
+ private:
+  bool Take(std::size_t bytes);
+
+  const std::uint64_t maxBytes_;
+  std::atomic<std::uint64_t> written_{0};
+  std::atomic<bool> reached_{false};
+  OutputLimit* previous_;
+};
+
+}  // namespace gvde
