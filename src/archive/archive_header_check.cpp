@@ -4,32 +4,13 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
-#include <fstream>
 #include <limits>
 
 #include "platform/byte_reader.h"
-
-#ifdef __WINE__
-#include <sys/stat.h>
-#else
-#include <filesystem>
-#endif
+#include "platform/file_system.h"
 
 namespace gvde {
 namespace {
-
-// Only plain files: opening a named pipe would wait for a writer forever.
-bool IsRegularFile(const std::string& path) {
-#ifdef __WINE__
-  // The C++ library's filesystem headers switch to their Windows path layout when _WIN32 is
-  // defined, as in a winelib build, while the compiled library is the Unix one.
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-#else
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-#endif
-}
 
 constexpr std::uint32_t kArchiveId = 0x1A51504D;   // "MPQ\x1A"
 constexpr std::uint32_t kUserDataId = 0x1B51504D;  // "MPQ\x1B"
@@ -69,31 +50,15 @@ class SpanBytes final : public ArchiveBytes {
 
 class FileBytes final : public ArchiveBytes {
  public:
-  explicit FileBytes(const std::string& path) {
-    if (!IsRegularFile(path)) return;
-    file_.open(path, std::ios::binary);
-    if (!file_) return;
-    file_.seekg(0, std::ios::end);
-    const std::streamoff end = file_.tellg();
-    if (file_ && end >= 0) {
-      size_ = static_cast<std::uint64_t>(end);
-      opened_ = true;
-    }
-  }
+  explicit FileBytes(const std::string& path) { opened_ = file_.Open(path); }
   bool Opened() const { return opened_; }
-  std::uint64_t Size() const override { return size_; }
+  std::uint64_t Size() const override { return file_.Size(); }
   bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
-    if (offset > size_ || count > size_ - offset) return false;
-    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max())) return false;
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
-    file_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(count));
-    return static_cast<std::size_t>(file_.gcount()) == count;
+    return file_.ReadAt(offset, out, count);
   }
 
  private:
-  std::ifstream file_;
-  std::uint64_t size_ = 0;
+  InputFile file_;
   bool opened_ = false;
 };
 

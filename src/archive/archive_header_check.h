@@ -14,8 +14,8 @@ namespace gvde {
 // impossible: format version 0 to 3, a sector size that fits 32 bits, tables inside the file.
 bool ProbeArchiveHeader(std::span<const std::uint8_t> file);
 
-// The same check on the file at `path`, reading only the bytes it needs. False when the file
-// cannot be opened or read.
+// The same check on the file at `path` (a path as the program holds it, read through the
+// platform layer), reading only the bytes it needs. False when the file cannot be opened or read.
 bool ProbeArchiveFile(const std::string& path);
 
 }  // namespace gvde

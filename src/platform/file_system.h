@@ -24,6 +24,27 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 
 bool IsDirectory(const std::string& path);
 
+// A plain file opened read-only for reads at any offset, for readers that need a few bytes of a
+// large file. Anything else at the path (a named pipe would wait for a writer) does not open.
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  bool Open(const std::string& path);
+  std::uint64_t Size() const { return size_; }
+  // Copies the `count` bytes at `offset`; false unless all of them were read.
+  bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+
+ private:
+  void Close();
+
+  std::intptr_t handle_ = -1;
+  std::uint64_t size_ = 0;
+};
+
 // Creates one directory level; false when it cannot be created.
 bool MakeDirectory(const std::string& path);
 

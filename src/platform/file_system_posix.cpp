@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 #include <cstdio>
 #include <system_error>
 
@@ -110,6 +111,43 @@ bool RenameOver(const std::string& from, const std::string& to) {
 bool RemoveFile(const std::string& path) {
   if (path.empty() || path.size() > MaxPathLength()) return false;
   return ::unlink(path.c_str()) == 0;
+}
+
+InputFile::~InputFile() { Close(); }
+
+void InputFile::Close() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+  size_ = 0;
+}
+
+bool InputFile::Open(const std::string& path) {
+  Close();
+  if (!UsablePath(path)) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Failed(path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+    ::close(fd);
+    return false;
+  }
+  handle_ = fd;
+  size_ = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+  if (handle_ < 0 || offset > size_ || count > size_ - offset) return false;
+  while (count > 0) {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
+    const ssize_t n = ::pread(static_cast<int>(handle_), out, count, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    out += n;
+    offset += static_cast<std::uint64_t>(n);
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 OutputFile::~OutputFile() { Close(); }

@@ -121,6 +121,47 @@ bool RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;
 }
 
+InputFile::~InputFile() { Close(); }
+
+void InputFile::Close() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+  size_ = 0;
+}
+
+bool InputFile::Open(const std::string& path) {
+  Close();
+  if (!UsablePath(path)) return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed(path);
+  LARGE_INTEGER size{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+    CloseHandle(file);
+    return false;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  return true;
+}
+
+bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+  if (handle_ == -1 || offset > size_ || count > size_ - offset) return false;
+  HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  while (count > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(count, kChunkSize));
+    DWORD read = 0;
+    if (!ReadFile(file, out, piece, &read, &at) || read == 0) return false;
+    out += read;
+    offset += read;
+    count -= read;
+  }
+  return true;
+}
+
 OutputFile::~OutputFile() { Close(); }
 
 // Whatever is at the path goes first (DeleteFile removes a symbolic link itself, and a hard

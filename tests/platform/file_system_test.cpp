@@ -122,5 +122,27 @@ TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOnly) {
   EXPECT_EQ(PathSeparator(), '/');
 }
 
+TEST_F(FileSystemTest, InputFileReadsRangesInsideThePlainFileOnly) {
+  OutputFile out;
+  ASSERT_TRUE(out.Create(dir_ + "/r.bin"));
+  out.Write(std::string_view("0123456789"));
+  ASSERT_TRUE(out.Close());
+
+  InputFile file;
+  ASSERT_TRUE(file.Open(dir_ + "/r.bin"));
+  EXPECT_EQ(file.Size(), 10u);
+  std::uint8_t bytes[4] = {};
+  ASSERT_TRUE(file.ReadAt(6, bytes, 4));
+  EXPECT_EQ(std::string(bytes, bytes + 4), "6789");
+  EXPECT_FALSE(file.ReadAt(7, bytes, 4)) << "a range past the end";
+  EXPECT_TRUE(file.ReadAt(10, bytes, 0));
+
+  ASSERT_EQ(mkfifo((dir_ + "/pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(file.Open(dir_ + "/pipe")) << "a named pipe would wait for a writer";
+  EXPECT_FALSE(file.Open(dir_));
+  EXPECT_FALSE(file.Open(dir_ + "/missing"));
+  EXPECT_FALSE(file.ReadAt(0, bytes, 1)) << "a failed open leaves nothing open";
+}
+
 }  // namespace
 }  // namespace gvde
