@@ -45,12 +45,13 @@ constexpr std::array<AddressKey, 7> kAddressKeys = {{
     {"Title", &TableAddresses::title},
 }};
 
-// Why the reader refused the file: the system's reason when it could not be read, else the
-// reader's own message, with the line it is about.
+// Why the reader refused the file: the system's reason when it could not be read, else what the
+// reader found, with the line it is about ("Address.ini line 7: ItemTable given twice").
 std::string AddressFileDetail(const std::string& path, const INIToRead& reader) {
   const std::string unreadable = DescribeFileError(path);
   if (!unreadable.empty()) return unreadable;
   const std::string where = reader.ErrorLine() != 0 ? path + " line " + std::to_string(reader.ErrorLine()) : path;
+  if (!reader.RepeatedName().empty()) return where + ": " + reader.RepeatedName() + " given twice";
   return where + ": " + reader.LastError();
 }
 

@@ -42,7 +42,7 @@ bool SaveSettings(const std::string& path, const RememberedSettings& settings);
 struct StartupResult {
   bool ok = false;
   std::string message;  // the one start-up failure message when !ok
-  // The file and the reason, where known ("Address.ini line 7: Repeating entry name").
+  // The file and the reason, where known ("Address.ini line 7: ItemTable given twice").
   std::string detail;
   Configuration configuration;
   RememberedSettings settings;

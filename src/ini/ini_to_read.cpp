@@ -148,7 +148,7 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
     const ParsedLine parsed = ParseLine(lines[n], valueComments_);
     if (parsed.kind == LineKind::kEntry) {
       const bool grouped = currentGroup_ != groupCount_;
-      if (!entriesOfGroup.insert(parsed.name).second) return FailAt(n, "Repeating entry name");
+      if (!entriesOfGroup.insert(parsed.name).second) return FailRepeated(n, "Repeating entry name", parsed.name);
       entryNames_[k] = std::string(parsed.name);
       entryValues_[k] = std::string(parsed.value);
       ++k;
@@ -163,7 +163,7 @@ bool INIToRead::StoreLines(const std::vector<std::string_view>& lines) {
       groupFirstEntry_[currentGroup_] = k;
       groupNames_[currentGroup_] = std::string(parsed.name);
       entriesOfGroup.clear();
-      if (!groups.insert(parsed.name).second) return FailAt(n, "Repeating group name");
+      if (!groups.insert(parsed.name).second) return FailRepeated(n, "Repeating group name", parsed.name);
     }
   }
   return true;
@@ -208,12 +208,19 @@ void INIToRead::Clear() {
 bool INIToRead::Fail(const char* message) {
   lastError_ = message;
   errorLine_ = 0;
+  repeatedName_.clear();
   return false;
 }
 
 bool INIToRead::FailAt(std::size_t lineIndex, const char* message) {
   Fail(message);
   errorLine_ = lineIndex + 1;
+  return false;
+}
+
+bool INIToRead::FailRepeated(std::size_t lineIndex, const char* message, std::string_view name) {
+  FailAt(lineIndex, message);
+  repeatedName_ = name;
   return false;
 }
 

@@ -37,6 +37,8 @@ class INIToRead {
   const std::string& LastError() const { return lastError_; }
   // The line (from 1) that the last load failed on, or 0 when the failure is not about a line.
   std::size_t ErrorLine() const { return errorLine_; }
+  // The entry or group name that the last load found twice; empty for other failures.
+  const std::string& RepeatedName() const { return repeatedName_; }
 
  private:
   void Clear();
@@ -44,6 +46,7 @@ class INIToRead {
   bool StoreLines(const std::vector<std::string_view>& lines);
   bool Fail(const char* message);
   bool FailAt(std::size_t lineIndex, const char* message);
+  bool FailRepeated(std::size_t lineIndex, const char* message, std::string_view name);
   std::size_t FindEntry(std::string_view name) const;
 
   std::vector<std::string> groupNames_;
@@ -58,6 +61,7 @@ class INIToRead {
   bool loaded_ = false;
   std::string lastError_;
   std::size_t errorLine_ = 0;
+  std::string repeatedName_;
   bool valueComments_ = false;
 };
 

@@ -105,7 +105,7 @@ TEST_F(RunMessages, AddressFileProblems) {
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "; tables\r\n[group\r\n"));
   ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 2: Unfinished group name");
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "ItemTable=1\r\nTitle=2\r\nItemTable=3\r\n"));
-  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 3: Repeating entry name");
+  ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 3: ItemTable given twice");
 }
 
 TEST_F(RunMessages, InputsAndExecutable) {
