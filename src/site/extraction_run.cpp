@@ -86,8 +86,17 @@ Step LoadGame(Run& run) {
   return Step::Next();
 }
 
+// The reason an archive file could not be opened, where the system gave one.
+std::string ArchiveFailureDetail(const std::string& gameDir) {
+  const std::string game = DescribeFileError(gameDir + "gvdata.mor");
+  return game.empty() ? DescribeFileError(gameDir + "kelddat.mpq") : game;
+}
+
 Step OpenArchivesAndPalette(Run& run) {
-  if (!run.archives.OpenArchives(run.gameDir)) return Fail(kCannotOpenArchives);
+  ClearFileError();
+  if (!run.archives.OpenArchives(run.gameDir)) {
+    return Step::Fail(std::string(kCannotOpenArchives), ArchiveFailureDetail(run.gameDir));
+  }
   if (!run.archives.ReadFileExact(run.png.PngPalette(), kPaletteSize, "levels\\l1data\\l1.pal")) {
     return Fail(kBadPalette);
   }

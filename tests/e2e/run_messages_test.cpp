@@ -126,12 +126,14 @@ TEST_F(RunMessages, DataDirectoryAndAddresses) {
 
 TEST_F(RunMessages, ArchivesAndPalette) {
   fs::rename(dir_.File("game/kelddat.mpq"), dir_.File("kelddat.mpq"));
-  ExpectOnlyError({"game", "site"}, "Cannot open either GVdata.mor or KELDDAT.MPQ", 1);
+  ExpectOnlyError({"game", "site"}, "Cannot open either GVdata.mor or KELDDAT.MPQ", 1,
+                  "game/kelddat.mpq: No such file or directory");
   EXPECT_TRUE(FileExists(dir_.File("site/data/u.htm")));  // the earlier stages stay
   EXPECT_FALSE(FileExists(dir_.File("site/data/m0.htm")));
   fs::rename(dir_.File("kelddat.mpq"), dir_.File("game/kelddat.mpq"));
   fs::remove(dir_.File("game/gvdata.mor"));
-  ExpectOnlyError({"game", "site"}, "Cannot open either GVdata.mor or KELDDAT.MPQ", 1);
+  ExpectOnlyError({"game", "site"}, "Cannot open either GVdata.mor or KELDDAT.MPQ", 1,
+                  "game/gvdata.mor: No such file or directory");
 
   ASSERT_TRUE(BuildMpq(dir_.File("game/gvdata.mor"), {{"levels\\l1data\\l1.pal", std::vector<std::uint8_t>(767, 1)}}));
   ExpectOnlyError({"game", "site"}, "Dungeon palette is missing or invalid", 1);
