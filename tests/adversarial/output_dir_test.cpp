@@ -108,8 +108,8 @@ TEST(FullDevice, WritesThatFailAreReportedLikeFilesThatCannotBeCreated) {
       {"data/style.css", "Cannot write style.css"},
       {"data/m1.png", nullptr, "Cannot write an image for monster #1. Exit?"},
       {"data/b0.png", nullptr, "Cannot write an image for boss #0. Exit?"},
-      // Item pictures that fail are skipped without a word.
-      {"data/i0.png", nullptr},
+      // A decoded item picture that cannot be written ends the run.
+      {"data/i0.png", "Cannot write images for items"},
   };
   MiniGame game;
   game.AddTables(game.Ordinary());
