@@ -1,6 +1,6 @@
 #include "site/record_pages.h"
 
-#include <memory>
+#include <optional>
 #include <string>
 
 namespace gvde {
@@ -8,10 +8,8 @@ namespace gvde {
 Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts,
                       Host& host) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
-  std::unique_ptr<PictureStream> pictures;
-  if (category.pictures) {
-    pictures = std::make_unique<PictureStream>(category.pictures->encoder, total, category.pictures->prepare);
-  }
+  std::optional<PictureStream> pictures;
+  if (category.pictures) pictures.emplace(category.pictures->encoder, total, category.pictures->prepare);
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
     Step written = folder.WritePage(fileName, [&](PageFile& page) {
