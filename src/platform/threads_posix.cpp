@@ -1,3 +1,5 @@
+#include <signal.h>
+
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -44,16 +46,25 @@ ThreadGroup::ThreadGroup() = default;
 ThreadGroup::~ThreadGroup() { JoinAll(); }
 
 bool ThreadGroup::Start(std::function<void()> body) {
+  // The new thread starts with every signal blocked, so that a signal for the program (Ctrl-C,
+  // kill) reaches the thread that started it, where the front end holds it back or handles it.
+  sigset_t all;
+  sigfillset(&all);
+  sigset_t before;
+  const bool masked = pthread_sigmask(SIG_SETMASK, &all, &before) == 0;
+  bool started = false;
   try {
     // Room first: once the thread runs, keeping it must not fail.
     threads_.reserve(threads_.size() + 1);
     auto thread = std::make_unique<Thread>();
     thread->thread = std::thread(std::move(body));
     threads_.push_back(std::move(thread));
-    return true;
+    started = true;
   } catch (const std::exception&) {
-    return false;  // no thread or no memory
+    // no thread or no memory
   }
+  if (masked) pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return started;
 }
 
 void ThreadGroup::JoinAll() {
