@@ -1,33 +1,55 @@
 #include "image/item_images.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
+#include "platform/file_system.h"
 #include "platform/num_to_str.h"
 
 namespace gvde {
 
-std::uint32_t WriteItemImages(PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
+ItemFrames ItemFramesOf(std::span<const std::uint8_t> file, std::uint32_t firstFrame) {
+  const ByteReader bytes(file);
+  if (!bytes.Has(0, 4)) return {};  // too short to hold a frame count: no frames
+  const std::uint32_t frameCount = bytes.U32(0);
+  if (firstFrame >= frameCount) return {};
+  // The last frame is never written. Frames whose offset entries lie beyond the file cannot
+  // decode, so the frames end there instead of counting up to a huge N: frame f needs its
+  // entries at 4 + 4f and 8 + 4f.
+  const std::uint64_t entriesEnd = file.size() < 12 ? 0 : (file.size() - 12) / 4 + 1;
+  const std::uint64_t end =
+      std::max<std::uint64_t>(firstFrame, std::min<std::uint64_t>(frameCount - 1, entriesEnd));
+  return {frameCount - firstFrame, firstFrame, static_cast<std::uint32_t>(end)};
+}
+
+EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_t> file,
+                               std::uint32_t frame) {
+  EncodedPicture picture;
+  std::vector<std::uint8_t> pixels;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  if (!DecodeCelFrame(pixels, file, frame, width, height)) return picture;
+  picture.outcome = png.EncodePng(width, height, pixels, picture.file) ? EncodedPicture::Outcome::Encoded
+                                                                       : EncodedPicture::Outcome::NotEncoded;
+  return picture;
+}
+
+std::uint32_t WriteItemImages(const PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
                               std::uint32_t firstNumber, std::span<const std::uint8_t> file,
                               std::vector<std::uint32_t>* written) {
-  const ByteReader bytes(file);
-  if (!bytes.Has(0, 4)) return 0;  // too short to hold a frame count: no frames
-  const std::uint32_t frameCount = bytes.U32(0);
-  if (firstFrame >= frameCount) return 0;
-  // The last frame is never written. Frames whose offset entries lie beyond the file
-  // cannot decode, so the walk ends there instead of counting up to a huge N.
-  for (std::uint64_t f = firstFrame; f + 2 <= frameCount && 12 + 4 * f <= file.size(); ++f) {
-    const auto frame = static_cast<std::uint32_t>(f);
-    std::vector<std::uint8_t> pixels;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    if (!DecodeCelFrame(pixels, file, frame, width, height)) continue;
+  const ItemFrames frames = ItemFramesOf(file, firstFrame);
+  for (std::uint32_t frame = frames.first; frame < frames.end; ++frame) {
+    const EncodedPicture picture = EncodeItemFrame(png, file, frame);
+    if (picture.outcome != EncodedPicture::Outcome::Encoded) continue;
     const std::uint32_t number = firstNumber + (frame - firstFrame);
-    const bool wrote = png.WritePng(width, height, prefix + NumToStr(number) + ".png", pixels);
-    if (wrote && written != nullptr) written->push_back(number);
+    OutputFile output;
+    if (!output.Create(prefix + NumToStr(number) + ".png")) continue;
+    output.Write(picture.file.data(), picture.file.size());
+    if (output.Close() && written != nullptr) written->push_back(number);
   }
-  return frameCount - firstFrame;
+  return frames.count;
 }
 
 }  // namespace gvde

@@ -12,7 +12,8 @@ namespace gvde {
 
 namespace {
 
-using ColourTable = std::array<std::uint8_t, 256>;
+// Enough for every sprite frame and colour table of a large game several times over.
+constexpr std::size_t kRecentBudget = 32u << 20;
 
 ColourTable IdentityTable() {
   ColourTable table{};
@@ -33,24 +34,6 @@ std::string AnimationFileOfLetterA(const std::string& pattern) {
     }
   }
   return name;
-}
-
-bool ReadOwnTable(FileSource& files, const std::optional<std::string>& ownTable, ColourTable& table) {
-  if (!ownTable) {
-    table = IdentityTable();
-    return true;
-  }
-  return files.ReadFileExact(table.data(), 256, *ownTable);
-}
-
-// The boss table is looked for under "CF\MD\" first, then under "CF\SD\".
-bool ReadBossTable(FileSource& files, const std::optional<std::string>& bossTable, ColourTable& table) {
-  if (!bossTable) {
-    table = IdentityTable();
-    return true;
-  }
-  return files.ReadFileExact(table.data(), 256, "CF\\MD\\" + *bossTable + ".trn") ||
-         files.ReadFileExact(table.data(), 256, "CF\\SD\\" + *bossTable + ".trn");
 }
 
 // Where the run data of frame 0 of the first group lies; false when any offset read
@@ -126,44 +109,105 @@ void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table,
 
 }  // namespace
 
-bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spriteName,
-                       const std::optional<std::string>& ownTable,
-                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
-                       const std::string& pngPath) {
-  const std::string fileName = AnimationFileOfLetterA(spriteName);
-  ColourTable own{};
-  if (!ReadOwnTable(files, ownTable, own)) return false;
-  ColourTable boss{};
-  if (!ReadBossTable(files, bossTable, boss)) return false;
-  ColourTable table{};
-  for (std::size_t c = 0; c < table.size(); ++c) table[c] = boss[own[c]];
+MonsterFrameReader::MonsterFrameReader(FileSource& files) : files_(files), recent_(kRecentBudget) {}
 
+std::optional<MonsterFrame> MonsterFrameReader::Read(const std::string& spriteName,
+                                                     const std::optional<std::string>& ownTable,
+                                                     const std::optional<std::string>& bossTable,
+                                                     std::uint32_t frameWidth) {
+  const std::string fileName = AnimationFileOfLetterA(spriteName);
+  ColourTable own = IdentityTable();
+  if (ownTable && !ReadTable(*ownTable, own)) return std::nullopt;
+  // The boss table is looked for under "CF\MD\" first, then under "CF\SD\".
+  ColourTable boss = IdentityTable();
+  if (bossTable && !ReadTable("CF\\MD\\" + *bossTable + ".trn", boss) &&
+      !ReadTable("CF\\SD\\" + *bossTable + ".trn", boss)) {
+    return std::nullopt;
+  }
+  MonsterFrame frame;
+  for (std::size_t c = 0; c < frame.table.size(); ++c) frame.table[c] = boss[own[c]];
+
+  const std::optional<RecentFiles::Entry> sprite = SpriteFrame(fileName);
+  if (!sprite || !sprite->bytes) return std::nullopt;
+  const std::uint64_t pixelCount = sprite->number;
+  if (frameWidth == 0 || pixelCount % frameWidth != 0) return std::nullopt;
+  const std::uint64_t height = pixelCount / frameWidth;
+  if (height == 0 || height > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  frame.runs = sprite->bytes;
+  frame.width = frameWidth;
+  frame.height = static_cast<std::uint32_t>(height);
+  return frame;
+}
+
+bool MonsterFrameReader::ReadTable(const std::string& name, ColourTable& table) {
+  const std::string key = "t" + name;
+  if (const std::optional<RecentFiles::Entry> kept = recent_.Find(key)) {
+    std::copy(kept->bytes->begin(), kept->bytes->end(), table.begin());
+    return true;
+  }
+  // Only tables read whole are kept: a failed read may be a worker that died, which the next
+  // read starts again.
+  if (!files_.ReadFileExact(table.data(), static_cast<std::uint32_t>(table.size()), name)) return false;
+  recent_.Add(key, {std::make_shared<const std::vector<std::uint8_t>>(table.begin(), table.end()), 0});
+  return true;
+}
+
+std::optional<RecentFiles::Entry> MonsterFrameReader::SpriteFrame(const std::string& fileName) {
+  const std::string key = "s" + fileName;
+  if (std::optional<RecentFiles::Entry> kept = recent_.Find(key)) return kept;
   std::vector<std::uint8_t> file;
-  const std::int32_t extracted = files.ExtractFile(file, fileName);
-  if (extracted <= 0) return false;
+  const std::int32_t extracted = files_.ExtractFile(file, fileName);
+  if (extracted <= 0) return std::nullopt;  // not kept, as a failed table read
   const std::span<const std::uint8_t> whole(
       file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
-
+  // A file read whole but without a usable frame stays so: kept as an entry without bytes.
+  RecentFiles::Entry entry;
   std::size_t dataBegin = 0;
   std::size_t dataEnd = 0;
-  if (!LocateFirstFrame(whole, dataBegin, dataEnd)) return false;
-  const std::span<const std::uint8_t> runs = whole.subspan(dataBegin, dataEnd - dataBegin);
+  if (LocateFirstFrame(whole, dataBegin, dataEnd)) {
+    const std::span<const std::uint8_t> runs = whole.subspan(dataBegin, dataEnd - dataBegin);
+    if (CountPixels(runs, entry.number)) {
+      try {
+        entry.bytes = std::make_shared<const std::vector<std::uint8_t>>(runs.begin(), runs.end());
+      } catch (const std::exception&) {
+        return std::nullopt;
+      }
+    }
+  }
+  recent_.Add(key, entry);
+  return entry;
+}
 
-  std::uint64_t pixelCount = 0;
-  if (!CountPixels(runs, pixelCount)) return false;
-  if (frameWidth == 0 || pixelCount % frameWidth != 0) return false;
-  const std::uint64_t height = pixelCount / frameWidth;
-  if (height == 0 || height > std::numeric_limits<std::uint32_t>::max()) return false;
-
-  std::vector<std::uint8_t> pixels;
+bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels) {
   try {
-    pixels.resize(static_cast<std::size_t>(pixelCount));
+    pixels.resize(static_cast<std::size_t>(std::uint64_t{frame.width} * frame.height));
   } catch (const std::exception&) {
     return false;
   }
-  DecodeRuns(runs, table, pixels);
-  file = {};
-  return png.WritePng(frameWidth, static_cast<std::uint32_t>(height), pngPath, pixels);
+  DecodeRuns(*frame.runs, frame.table, pixels);
+  return true;
+}
+
+PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrame frame) {
+  return [&png, frame = std::move(frame)] {
+    EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
+    std::vector<std::uint8_t> pixels;
+    if (DecodeMonsterFrame(frame, pixels) && png.EncodePng(frame.width, frame.height, pixels, picture.file)) {
+      picture.outcome = EncodedPicture::Outcome::Encoded;
+    }
+    return picture;
+  };
+}
+
+bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
+                       const std::optional<std::string>& ownTable,
+                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
+                       const std::string& pngPath) {
+  MonsterFrameReader reader(files);
+  const std::optional<MonsterFrame> frame = reader.Read(spriteName, ownTable, bossTable, frameWidth);
+  std::vector<std::uint8_t> pixels;
+  return frame && DecodeMonsterFrame(*frame, pixels) &&
+         png.WritePng(frame->width, frame->height, pngPath, pixels);
 }
 
 }  // namespace gvde

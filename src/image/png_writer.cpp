@@ -122,6 +122,59 @@ Deflater& ThreadDeflater() {
   return deflater;
 }
 
+// Memory for one picture's compressed data, not zero-filled: compress writes what is used.
+class PackedBuffer {
+ public:
+  std::uint8_t* Reserve(std::size_t size) {
+    if (size_ < size) {
+      data_.reset();
+      size_ = 0;
+      data_.reset(new std::uint8_t[size]);
+      size_ = size;
+    }
+    return data_.get();
+  }
+  std::size_t Size() const { return size_; }
+  void Release() {
+    data_.reset();
+    size_ = 0;
+  }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> data_;
+  std::size_t size_ = 0;
+};
+
+// Buffers each thread keeps from picture to picture, so that a picture sets up no memory
+// beyond the file it gives; a rare large picture does not keep its large buffers.
+struct Scratch {
+  std::vector<std::uint8_t> rows;
+  PackedBuffer packed;
+
+  void Release() {
+    rows = {};
+    packed.Release();
+  }
+  void KeepSmall() {
+    constexpr std::size_t kLargestKept = 4u << 20;
+    if (rows.capacity() > kLargestKept || packed.Size() > kLargestKept) Release();
+  }
+};
+
+Scratch& ThreadScratch() {
+  thread_local Scratch scratch;
+  return scratch;
+}
+
+// head, then one IDAT chunk around `packed`, then IEND.
+void AssembleFile(const std::array<std::uint8_t, kHeadBytes>& head, std::span<const std::uint8_t> packed,
+                  std::vector<std::uint8_t>& file) {
+  file.resize(kHeadBytes + kChunkOverhead + packed.size() + kChunkOverhead);
+  std::uint8_t* at = std::copy(head.begin(), head.end(), file.data());
+  at = PutChunk(at, "IDAT", packed);
+  PutChunk(at, "IEND", {});
+}
+
 }  // namespace
 
 std::uint8_t* PngWriter::PngPalette() { return palette_.data(); }
@@ -133,8 +186,8 @@ void PngWriter::PreparePalette() {
   }
 }
 
-bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
-                         const std::vector<std::uint8_t>& pixels) {
+bool PngWriter::EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& pixels,
+                          std::vector<std::uint8_t>& file) const {
   if (width == 0 || height == 0) return false;
   // All sizes in 64 bits: (width + 1) * height cannot overflow there.
   const std::uint64_t pixelCount = static_cast<std::uint64_t>(width) * height;
@@ -144,36 +197,41 @@ bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::s
   constexpr std::uint64_t kMaxLength = std::numeric_limits<uLong>::max() / 4;
   if (rowsLength > kMaxLength || rowsLength > std::numeric_limits<std::size_t>::max() / 4) return false;
 
-  std::vector<std::uint8_t> rows;
-  // Not zero-filled: compress writes every byte of the chunk's data.
-  std::unique_ptr<std::uint8_t[]> idat;
+  Scratch& scratch = ThreadScratch();
   uLongf compressedLength = 0;
+  std::uint8_t* packed = nullptr;
   try {
-    BuildFilteredRows(width, height, pixels, rows);
-    const uLong source = static_cast<uLong>(rowsLength);
-    compressedLength = static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(source)));
-    idat.reset(new std::uint8_t[kChunkOverhead + static_cast<std::size_t>(compressedLength)]);
+    BuildFilteredRows(width, height, pixels, scratch.rows);
+    compressedLength =
+        static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(static_cast<uLong>(rowsLength))));
+    packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
   } catch (const std::exception&) {
+    scratch.Release();
     return false;
   }
-  if (ThreadDeflater().Compress(idat.get() + kChunkDataOffset, &compressedLength, rows.data(),
-                                static_cast<uLong>(rowsLength)) != Z_OK) {
-    return false;
+  const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
+                                                   static_cast<uLong>(rowsLength));
+  bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a PNG chunk length has 31 bits
+  if (made) {
+    try {
+      AssembleFile(Head(width, height, palette_),
+                   std::span(packed, static_cast<std::size_t>(compressedLength)), file);
+    } catch (const std::exception&) {
+      made = false;
+    }
   }
-  rows = {};
-  if (compressedLength > 0x7FFFFFFFU) return false;  // a PNG chunk length has 31 bits
-  const auto idatLength = static_cast<std::uint32_t>(compressedLength);
-  FrameChunk(idat.get(), "IDAT", idatLength);
+  scratch.KeepSmall();
+  return made;
+}
 
-  OutputFile file;
-  if (!file.Create(path)) return false;
-  const std::array<std::uint8_t, kHeadBytes> head = Head(width, height, palette_);
-  file.Write(head.data(), head.size());
-  file.Write(idat.get(), kChunkOverhead + idatLength);
-  std::array<std::uint8_t, kChunkOverhead> end{};
-  PutChunk(end.data(), "IEND", {});
-  file.Write(end.data(), end.size());
-  return file.Close();
+bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
+                         const std::vector<std::uint8_t>& pixels) const {
+  std::vector<std::uint8_t> file;
+  if (!EncodePng(width, height, pixels, file)) return false;
+  OutputFile output;
+  if (!output.Create(path)) return false;
+  output.Write(file.data(), file.size());
+  return output.Close();
 }
 
 }  // namespace gvde

@@ -18,10 +18,15 @@ class PngWriter {
   std::uint8_t* PngPalette();
   // Reverses the order of the palette entries; once per loaded palette.
   void PreparePalette();
-  // Writes `pixels` (width x height palette indices, bottom row first, 255 transparent).
-  // False when a buffer cannot be had, compression fails, or the file cannot be written whole.
+  // The whole PNG file of `pixels` (width x height palette indices, bottom row first, 255
+  // transparent) in `file`. False when a buffer cannot be had or compression fails. Safe on
+  // several threads at once once the palette is prepared.
+  bool EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& pixels,
+                 std::vector<std::uint8_t>& file) const;
+  // EncodePng, then the file at `path`. False when the picture cannot be made or the file
+  // cannot be written whole.
   bool WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
-                const std::vector<std::uint8_t>& pixels);
+                const std::vector<std::uint8_t>& pixels) const;
 
  private:
   std::array<std::uint8_t, 768> palette_{};

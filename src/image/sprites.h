@@ -2,20 +2,66 @@
 // monster table) and item graphics files (width worked out from the runs).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "image/file_source.h"
+#include "image/picture_encoder.h"
 #include "image/png_writer.h"
+#include "image/recent_files.h"
 
 namespace gvde {
 
-// Frame 0 of the first group of the animation file named by `spriteName` (every "%c"
-// replaced by "a"), recoloured through T2[T1[c]], written as a PNG at `pngPath`.
-bool WriteMonsterImage(FileSource& files, PngWriter& png, const std::string& spriteName,
+using ColourTable = std::array<std::uint8_t, 256>;
+
+// What a monster or boss picture takes from the archives: the run data of frame 0 of the first
+// group, its colour table and its size. Read on one thread, decoded on any.
+struct MonsterFrame {
+  std::shared_ptr<const std::vector<std::uint8_t>> runs;
+  ColourTable table{};  // T2[T1[c]]: the own table first, the boss table second
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// Reads what monster and boss pictures need, keeping the sprite frames and colour tables that
+// several pictures share: the monsters of one animation group read one sprite file, and the
+// bosses read their monsters' files again.
+class MonsterFrameReader {
+ public:
+  explicit MonsterFrameReader(FileSource& files);
+
+  // The own table (or none), the boss table looked for under "CF\MD\" and then "CF\SD\" (or
+  // none), and frame 0 of the animation file named by `spriteName` with every "%c" replaced by
+  // "a". Nothing when a table or the file cannot be read, or the frame does not decode into
+  // rows of `frameWidth`.
+  std::optional<MonsterFrame> Read(const std::string& spriteName, const std::optional<std::string>& ownTable,
+                                   const std::optional<std::string>& bossTable, std::uint32_t frameWidth);
+  // Forgets what it keeps.
+  void Clear() { recent_.Clear(); }
+
+ private:
+  bool ReadTable(const std::string& name, ColourTable& table);
+  // The frame's runs and pixel count, or an entry without bytes for a file without a usable
+  // frame; nothing when the file cannot be read.
+  std::optional<RecentFiles::Entry> SpriteFrame(const std::string& fileName);
+
+  FileSource& files_;
+  RecentFiles recent_;
+};
+
+// The pixels of a frame (bottom row first, 255 transparent); false when no buffer can be had.
+bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels);
+
+// Decodes and encodes the frame on any thread; `png` must outlive the job.
+PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrame frame);
+
+// Read, decoded and written as a PNG at `pngPath` in one go.
+bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
                        const std::optional<std::string>& ownTable,
                        const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
                        const std::string& pngPath);

@@ -85,10 +85,10 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
 Category AffixCategory(const Run& run, AffixKind kind) {
   return {LetterOf(kind), TitleOf(kind), NamesOf(run.game.Affixes(kind)),
           [context = run.Pages(), kind](PageFile& page, std::uint32_t n) { WriteAffixPage(page, context, kind, n); },
-          {},
           [&run, kind](PageFile& categoryPage) {
             return WriteAffixLists(run.folder, run.game, run.config, kind, categoryPage);
-          }};
+          },
+          std::nullopt};
 }
 
 }  // namespace gvde

@@ -9,8 +9,8 @@
 
 #include "game/record_texts.h"
 #include "image/sprites.h"
-#include "site/archive_files.h"
 #include "site/category_lists.h"
+#include "site/record_pictures.h"
 #include "site/monster_pages.h"
 #include "platform/num_to_str.h"
 
@@ -53,22 +53,20 @@ const MonsterRecord* ReferenceMonster(const GameData& game, std::uint32_t b) {
   return game.Monster(ReferenceMonsterNumber(b, game.bosses[b]));
 }
 
-// A failed picture asks whether to stop; Yes ends the run. A boss whose base or reference
-// monster lies outside the table has no picture: it fails without reading anything.
-Step WriteBossPicture(Run& run, std::uint32_t b) {
+// What the picture of boss b reads: the reference monster's sprite file and colour table, and
+// the boss's own table. A boss whose base or reference monster lies outside the table has no
+// picture: it fails without reading anything.
+PictureJob PrepareBossPicture(Run& run, std::uint32_t b) {
   const BossRecord& boss = run.game.bosses[b];
   const MonsterRecord* reference = ReferenceMonster(run.game, b);
   const animfiledescr* group =
       run.game.Monster(boss.baseMonster) && reference ? run.game.GroupOf(*reference) : nullptr;
-  ArchiveFiles files(run.archives);
-  const bool written =
-      group != nullptr &&
-      WriteMonsterImage(files, run.png, group->animationFile, reference->EffectiveColorTranslation(),
-                        boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize),
-                        run.folder.DataFile("b" + NumToStr(b) + ".png"));
-  if (!written) return run.PictureFailed(PictureQuestion("boss", b));
-  run.writtenPictures.push_back("data/b" + NumToStr(b) + ".png");
-  return Step::Next();
+  std::optional<MonsterFrame> frame;
+  if (group != nullptr) {
+    frame = run.monsterFrames.Read(group->animationFile, reference->EffectiveColorTranslation(),
+                                   boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize));
+  }
+  return RecordPictureJob(run, frame);
 }
 
 Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
@@ -114,8 +112,11 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
 Category BossCategory(Run& run) {
   return {"b", "Bosses", NamesOf(run.game.bosses),
           [context = run.Pages()](PageFile& page, std::uint32_t b) { WriteBossPage(page, context, b); },
-          [&run](std::uint32_t b) { return WriteBossPicture(run, b); },
-          [&run](PageFile& categoryPage) { return WriteBossLists(run.folder, run.game, categoryPage); }};
+          [&run](PageFile& categoryPage) { return WriteBossLists(run.folder, run.game, categoryPage); },
+          CategoryPictures{run.encoder, [&run](std::uint32_t b) { return PrepareBossPicture(run, b); },
+                           [&run](std::uint32_t b, const EncodedPicture& picture) {
+                             return CommitRecordPicture(run, "b", "boss", b, picture);
+                           }}};
 }
 
 }  // namespace gvde

@@ -1,5 +1,6 @@
 #include "site/extraction_run.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "game/game_data.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
+#include "platform/threads.h"
 #include "site/affix_pages.h"
 #include "site/boss_pages.h"
 #include "site/item_pages.h"
@@ -113,7 +115,8 @@ Step WriteSite(Run& run) {
   if (step) step = WriteCategory(folder, MonsterCategory(run), run.host);
   if (step) step = WriteCategory(folder, BossCategory(run), run.host);
   if (!step) return step;
-  // The site needs the groups only for the monster and boss pictures.
+  // The site needs the groups and the sprite frames only for the monster and boss pictures.
+  run.monsterFrames.Clear();
   if (!run.keepGameData) run.game.animationGroups = {};
   step = WriteCategory(folder, AffixCategory(run, AffixKind::Prefix), run.host);
   if (step) step = WriteCategory(folder, AffixCategory(run, AffixKind::Suffix), run.host);
@@ -130,9 +133,14 @@ Step WriteSite(Run& run) {
 
 }  // namespace
 
+unsigned PictureJobs(const RunInputs& inputs) {
+  const unsigned jobs = inputs.jobs != 0 ? inputs.jobs : HardwareThreads();
+  return std::min(jobs, kMostPictureJobs);
+}
+
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                      const FinishingStep& finish) {
-  Run run(configuration, host, inputs.maxOutputBytes);
+  Run run(configuration, host, inputs.maxOutputBytes, PictureJobs(inputs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
   if (step) {

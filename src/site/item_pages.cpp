@@ -95,8 +95,9 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
 
 Category ItemCategory(const Run& run) {
   return {"i", "Items", NamesOf(run.game.items),
-          [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteItemPage(page, context, n); }, {},
-          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); }};
+          [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteItemPage(page, context, n); },
+          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); },
+          std::nullopt};
 }
 
 }  // namespace gvde

@@ -1,6 +1,7 @@
 #include "site/item_picture_stage.h"
 
 #include <algorithm>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -11,19 +12,47 @@ namespace gvde {
 
 namespace {
 
+using FileBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+// Picture `number` of a frame: written and recorded, passed over when the frame does not
+// decode; a decoded picture that cannot be made or written whole ends the run.
+Step CommitItemPicture(Run& run, std::uint32_t number, const EncodedPicture& picture) {
+  if (picture.outcome == EncodedPicture::Outcome::NotDecoded) return Step::Next();
+  const std::string fileName = "i" + NumToStr(number) + ".png";
+  if (picture.outcome != EncodedPicture::Outcome::Encoded ||
+      !run.folder.WriteDataFile(fileName, picture.file)) {
+    return Step::Fail(std::string(kCannotWriteItemImages));
+  }
+  run.writtenPictures.push_back("data/" + fileName);
+  return Step::Next();
+}
+
+// The pictures of frames firstFrame .. N-2, encoded ahead on the encoder's threads and written
+// in frame order.
+Step WriteItemFrames(Run& run, const FileBytes& file, const ItemFrames& frames, std::uint32_t firstNumber) {
+  const PngWriter& png = run.png;
+  PictureStream stream(
+      run.encoder, frames.end - frames.first, [&png, &file, &frames](std::uint32_t i) -> PictureJob {
+        return [&png, file, frame = frames.first + i] { return EncodeItemFrame(png, *file, frame); };
+      });
+  for (std::uint32_t i = 0; i < frames.end - frames.first; ++i) {
+    if (Step written = CommitItemPicture(run, firstNumber + i, stream.Next()); !written) return written;
+  }
+  return Step::Next();
+}
+
 // Extracts "data\inv\" + name and writes its frames from firstFrame on, giving their count.
-Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firstFrame, std::uint32_t firstNumber,
-                           std::uint32_t& count) {
-  std::vector<std::uint8_t> file;
-  const std::int32_t extracted = run.archives.ExtractFile(file, "data\\inv\\" + name);
+Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firstFrame,
+                           std::uint32_t firstNumber, std::uint32_t& count) {
+  std::vector<std::uint8_t> extractedFile;
+  const std::int32_t extracted = run.archives.ExtractFile(extractedFile, "data\\inv\\" + name);
   if (extracted == 0) return Step::Fail(CannotExtract(name));
   if (extracted < 0) return Step::Fail(FileTooLarge(name));
-  const std::span<const std::uint8_t> bytes(file.data(), std::min(file.size(), static_cast<std::size_t>(extracted)));
-  std::vector<std::uint32_t> written;
-  count = WriteItemImages(run.png, run.folder.DataFile("i"), firstFrame, firstNumber, bytes, &written);
-  for (const std::uint32_t number : written) {
-    run.writtenPictures.push_back("data/i" + NumToStr(number) + ".png");
-  }
+  extractedFile.resize(std::min(extractedFile.size(), static_cast<std::size_t>(extracted)));
+  const FileBytes file = std::make_shared<const std::vector<std::uint8_t>>(std::move(extractedFile));
+  const ItemFrames frames = ItemFramesOf(*file, firstFrame);
+  count = frames.count;
+  if (Step written = WriteItemFrames(run, file, frames, firstNumber); !written) return written;
   if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages));
   return Step::Next();
 }

@@ -10,8 +10,8 @@
 
 #include "game/record_texts.h"
 #include "image/sprites.h"
-#include "site/archive_files.h"
 #include "site/category_lists.h"
+#include "site/record_pictures.h"
 #include "platform/num_to_str.h"
 
 namespace gvde {
@@ -71,18 +71,16 @@ void WriteTechnicalInfo(const PageContext& context, PageFile& page, const Monste
   page << "<br>Drop type: " << m.dropType << "<br>Selection outline: " << m.selectionOutline;
 }
 
-// A picture that cannot be made asks whether to stop; Yes ends the run.
-Step WriteMonsterPicture(Run& run, std::uint32_t n) {
+// What the picture of monster n reads: its group's sprite file and its own colour table.
+PictureJob PrepareMonsterPicture(Run& run, std::uint32_t n) {
   const MonsterRecord& m = run.game.monsters[n];
   const animfiledescr* group = run.game.GroupOf(m);
-  ArchiveFiles files(run.archives);
-  const bool written = group != nullptr && WriteMonsterImage(files, run.png, group->animationFile,
-                                                             m.EffectiveColorTranslation(), std::nullopt,
-                                                             static_cast<std::uint32_t>(m.animationSize),
-                                                             run.folder.DataFile("m" + NumToStr(n) + ".png"));
-  if (!written) return run.PictureFailed(PictureQuestion("monster", n));
-  run.writtenPictures.push_back("data/m" + NumToStr(n) + ".png");
-  return Step::Next();
+  std::optional<MonsterFrame> frame;
+  if (group != nullptr) {
+    frame = run.monsterFrames.Read(group->animationFile, m.EffectiveColorTranslation(), std::nullopt,
+                                   static_cast<std::uint32_t>(m.animationSize));
+  }
+  return RecordPictureJob(run, frame);
 }
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }
@@ -195,8 +193,11 @@ bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
 Category MonsterCategory(Run& run) {
   return {"m", "Monsters", NamesOf(run.game.monsters),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteMonsterPage(page, context, n); },
-          [&run](std::uint32_t n) { return WriteMonsterPicture(run, n); },
-          [&run](PageFile& categoryPage) { return WriteMonsterLists(run.folder, run.game, categoryPage); }};
+          [&run](PageFile& categoryPage) { return WriteMonsterLists(run.folder, run.game, categoryPage); },
+          CategoryPictures{run.encoder, [&run](std::uint32_t n) { return PrepareMonsterPicture(run, n); },
+                           [&run](std::uint32_t n, const EncodedPicture& picture) {
+                             return CommitRecordPicture(run, "m", "monster", n, picture);
+                           }}};
 }
 
 }  // namespace gvde

@@ -25,4 +25,11 @@ std::string SiteFolder::DataFile(std::string_view fileName) const {
   return path;
 }
 
+bool SiteFolder::WriteDataFile(std::string_view fileName, std::span<const std::uint8_t> bytes) const {
+  OutputFile file;
+  if (!file.Create(DataFile(fileName))) return false;
+  file.Write(bytes.data(), bytes.size());
+  return file.Close();
+}
+
 }  // namespace gvde

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,6 +59,9 @@ class SiteFolder {
   const std::string& OutputDir() const { return outputDir_; }
   // OutputDir + "data" + separator + fileName.
   std::string DataFile(std::string_view fileName) const;
+
+  // Creates data/<fileName> holding `bytes`; false when it cannot be created or written whole.
+  bool WriteDataFile(std::string_view fileName, std::span<const std::uint8_t> bytes) const;
 
   // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
   // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure

@@ -1,5 +1,6 @@
 #include "site/record_pages.h"
 
+#include <optional>
 #include <string>
 
 namespace gvde {
@@ -7,6 +8,8 @@ namespace gvde {
 Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts,
                       Host& host) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
+  std::optional<PictureStream> pictures;
+  if (category.pictures) pictures.emplace(category.pictures->encoder, total, category.pictures->prepare);
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
     Step written = folder.WritePage(fileName, [&](PageFile& page) {
@@ -15,8 +18,9 @@ Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstC
       return Step::Next();
     });
     if (!written) return written;
-    if (category.writePicture) {
-      if (Step pictured = category.writePicture(n); !pictured) return pictured;
+    if (pictures) {
+      // Picture n is taken after its page, so its file and its question keep their place.
+      if (Step pictured = category.pictures->commit(n, pictures->Next()); !pictured) return pictured;
     }
     host.ShowProgress(category.title, n + 1, total);
   }

@@ -8,6 +8,7 @@ void Run::Release() {
   game.animationGroups.clear();
   game.animationGroups.shrink_to_fit();
   game.image.reset();
+  monsterFrames.Clear();
   archives.CloseArchives();
 }
 

@@ -1,6 +1,6 @@
 // What one extraction run uses: its configuration and inputs, the person at the screen, the
-// output folder, the archives and the picture writer, and the game data it read. Created per
-// run; everything is released when the run ends, on any path.
+// output folder, the archives, the picture writer and encoder, and the game data it read.
+// Created per run; everything is released when the run ends, on any path.
 #pragma once
 
 #include <string>
@@ -8,9 +8,12 @@
 
 #include "archive/game_archives.h"
 #include "game/game_data.h"
+#include "image/picture_encoder.h"
 #include "image/png_writer.h"
+#include "image/sprites.h"
 #include "platform/folder_lock.h"
 #include "platform/output_limit.h"
+#include "site/archive_files.h"
 #include "site/host.h"
 #include "site/page_file.h"
 #include "site/run_config.h"
@@ -26,8 +29,10 @@ struct PageContext {
 };
 
 struct Run {
-  Run(const Configuration& configuration, Host& screen, std::uint64_t maxOutputBytes = kMaxOutputBytes)
-      : config(configuration), host(screen), outputLimit(maxOutputBytes) {}
+  // `jobs`: how many threads encode pictures (1: this thread alone).
+  Run(const Configuration& configuration, Host& screen, std::uint64_t maxOutputBytes = kMaxOutputBytes,
+      unsigned jobs = 1)
+      : config(configuration), host(screen), outputLimit(maxOutputBytes), encoder(jobs) {}
 
   const Configuration& config;
   Host& host;
@@ -39,7 +44,12 @@ struct Run {
   SiteFolder folder;
   bool technicalInfo = false;
   GameArchives archives;
+  ArchiveFiles archiveFiles{archives};
+  // The sprite frames and colour tables of the monster and boss pictures.
+  MonsterFrameReader monsterFrames{archiveFiles};
   PngWriter png;
+  // Declared after everything its pictures read, so that it ends first.
+  PictureEncoder encoder;
   GameData game;
   // The pictures written so far, relative to the output folder ("data/m0.png"), in the order
   // written.

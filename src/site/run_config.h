@@ -9,6 +9,8 @@ namespace gvde {
 
 constexpr std::size_t kEffectCount = 94;
 constexpr std::size_t kAiTypeCount = 40;
+// More threads than this only hold more pictures in memory.
+constexpr unsigned kMostPictureJobs = 64;
 
 struct TableAddresses {
   std::uint32_t itemTable = 0;
@@ -34,6 +36,7 @@ struct RunInputs {
   std::string outputDir;  // likewise
   bool technicalInfo = false;
   std::uint64_t maxOutputBytes = kMaxOutputBytes;
+  unsigned jobs = 0;  // threads that encode pictures; 0: one per processor
 };
 
 }  // namespace gvde

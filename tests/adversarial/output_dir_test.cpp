@@ -148,9 +148,10 @@ TEST(OutputLimit, TheRunEndsWhereItsOutputWouldPassTheLimit) {
   const std::uintmax_t index = fs::file_size(site + "/index.htm");
   // Item and unique pages and lists come first, then each monster page with its picture.
   const std::uintmax_t beforeMonsterPicture =
-      BytesBelow(site + "/data", [](const std::string& name) {
-        return (name[0] == 'i' || name[0] == 'u') && name.ends_with(".htm");
-      }) +
+      BytesBelow(site + "/data",
+                 [](const std::string& name) {
+                   return (name[0] == 'i' || name[0] == 'u') && name.ends_with(".htm");
+                 }) +
       fs::file_size(site + "/data/m0.htm");
   ASSERT_TRUE(game.Has("m0.png"));
 
@@ -161,17 +162,24 @@ TEST(OutputLimit, TheRunEndsWhereItsOutputWouldPassTheLimit) {
     const std::string output = game.OutputDir() + "-" + std::to_string(limit);
     fs::create_directories(output);
     game.host.Clear();
-    RunInputs inputs{game.GameDir() + "/", output + "/", true, limit};
+    RunInputs inputs{.gameDir = game.GameDir() + "/",
+                     .outputDir = output + "/",
+                     .technicalInfo = true,
+                     .maxOutputBytes = limit};
     const bool done = StartExtraction(inputs, game.configuration, game.host);
     EXPECT_FALSE(done);
-    EXPECT_EQ(game.host.calls(), (std::vector<HostCall>{{HostCall::kShowError, "Output would exceed 1 GiB"}}));
+    EXPECT_EQ(game.host.calls(),
+              (std::vector<HostCall>{{HostCall::kShowError, "Output would exceed 1 GiB"}}));
     EXPECT_LE(BytesBelow(output), limit);
   }
   game.host.Clear();
   const std::string exact = game.OutputDir() + "-exact";
   fs::create_directories(exact);
-  EXPECT_TRUE(StartExtraction(RunInputs{game.GameDir() + "/", exact + "/", true, total}, game.configuration,
-                              game.host));
+  EXPECT_TRUE(StartExtraction(RunInputs{.gameDir = game.GameDir() + "/",
+                                        .outputDir = exact + "/",
+                                        .technicalInfo = true,
+                                        .maxOutputBytes = total},
+                              game.configuration, game.host));
 }
 
 // Links planted in the output folder are replaced, never written through: files they lead to

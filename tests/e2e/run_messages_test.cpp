@@ -71,6 +71,11 @@ TEST_F(RunMessages, UsageAndInformation) {
   EXPECT_EQ(Cli({"game", "site", "extra"}).exitCode, 2);
   EXPECT_EQ(Cli({"--bogus", "game", "site"}).exitCode, 2);
   EXPECT_EQ(Cli({"--keep-going", "--stop-on-image-error", "game", "site"}).exitCode, 2);
+  for (const char* jobs : {"0", "65", "x", "4x", "-1", ""}) {
+    const CommandResult r = Cli({"--jobs", jobs, "game", "site"});
+    EXPECT_EQ(r.exitCode, 2) << jobs;
+    EXPECT_NE(r.err.find("--jobs needs"), std::string::npos) << jobs << ": " << r.err;
+  }
   CommandResult help = Cli({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("Usage: gvde-cli"), std::string::npos);

@@ -17,11 +17,15 @@ namespace gvde::testkit {
 namespace fs = std::filesystem;
 
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
-                        const Configuration& configuration, RecordingHost& host, bool technical) {
+                        const Configuration& configuration, RecordingHost& host, bool technical,
+                        unsigned jobs) {
   InitEffectFormatters();
   host.Clear();
   RunRecord record;
-  record.done = StartExtraction(RunInputs{gameDir + "/", outputDir + "/", technical}, configuration, host);
+  record.done = StartExtraction(
+      RunInputs{
+          .gameDir = gameDir + "/", .outputDir = outputDir + "/", .technicalInfo = technical, .jobs = jobs},
+      configuration, host);
   record.calls = host.calls();
   return record;
 }

@@ -21,10 +21,10 @@ struct RunRecord {
 };
 
 // Runs StartExtraction on directories given without a trailing separator. The host answers
-// the picture questions; a fresh RecordingHost answers No.
+// the picture questions; a fresh RecordingHost answers No. `jobs` 0 is the run's default.
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, RecordingHost& host,
-                        bool technical = true);
+                        bool technical = true, unsigned jobs = 0);
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, bool technical = true);
 

@@ -1,6 +1,8 @@
 // gvde-bench: for demo games at several scales, times whole gvde-cli runs (wall clock, peak
-// memory of the child) against the file-writing floor: a plain loop in this process that
-// creates the same directories and writes the same files with the same bytes.
+// memory of the child), with its default job count and with --jobs 1, against what no
+// byte-exact run can avoid: the file-writing floor (a plain loop in this process that creates the
+// same directories and writes the same files with the same bytes) plus deflating every picture's
+// rows once on one core.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -40,6 +42,7 @@ struct Options {
   std::string work;
   bool keep = false;
   bool sync = true;
+  bool deleteTrees = false;  // delete each tree once measured instead of setting it aside
 };
 
 // One timed child run of gvde-cli.
@@ -65,11 +68,12 @@ struct ScaleResult {
   std::size_t files = 0;
   std::uint64_t bytes = 0;
   // Medians over the rounds.
-  RunSample run;
-  double runCpu = 0;      // user + system of the child
+  RunSample run;           // the default job count
+  double runCpu = 0;       // user + system of the child and its worker
+  RunSample serial;        // --jobs 1
   double floor = 0;
-  double floorCpu = 0;    // user + system of this process while writing the floor
-  double compression = 0; // zlib compress of every picture's rows, as the run must do
+  double floorCpu = 0;     // user + system of this process while writing the floor
+  double deflateOnce = 0;  // every picture's rows deflated once, one stream reset per picture
   std::size_t pictures = 0;
   bool ok = true;
 };
@@ -108,16 +112,19 @@ std::optional<std::vector<std::uint32_t>> ParseScales(std::string_view text) {
 
 constexpr const char* kUsage =
     "Usage: gvde-bench [--scales 1,10,100] [--repeat N] [--cli PATH] [--work DIR] [--keep]\n"
-    "                  [--no-sync]\n"
+    "                  [--no-sync] [--delete]\n"
     "\n"
-    "For each scale, writes a demo game, runs `gvde-cli --keep-going game/ site/` in it N times\n"
-    "and writes the same files N times with a plain fopen/fwrite/fclose loop (the floor).\n"
+    "For each scale, writes a demo game and, N times each: runs `gvde-cli --keep-going game/ site/`\n"
+    "in it (its default job count), runs it with --jobs 1, writes the same files with a plain\n"
+    "fopen/fwrite/fclose loop (the floor), and deflates every picture's rows once on one core.\n"
     "Prints the medians as a Markdown table. Every site and floor copy stays on disk until the\n"
-    "end (about 6 x 100 MiB at scale 100).\n"
+    "end (about 9 x 100 MiB at scale 100).\n"
     "\n"
     "  --work DIR   where the games and sites go (default: a new directory under $TMPDIR or /tmp)\n"
     "  --keep       leave the work directory in place\n"
-    "  --no-sync    do not flush the file system before each timed measurement\n";
+    "  --no-sync    do not flush the file system before each timed measurement\n"
+    "  --delete     delete each site and floor copy once measured (for a RAM file system, where\n"
+    "               many kept trees slow down the creation of files)\n";
 
 bool ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -138,6 +145,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       options.keep = true;
     } else if (arg == "--no-sync") {
       options.sync = false;
+    } else if (arg == "--delete") {
+      options.deleteTrees = true;
     } else {
       return false;
     }
@@ -176,9 +185,9 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs `cli --keep-going game/ site/` with `dir` as working directory; standard output and
-// error go to dir/run.out and dir/run.err.
-RunSample RunCli(const std::string& cli, const std::string& dir) {
+// Runs `cli [option] --keep-going game/ site/` with `dir` as working directory; standard output
+// and error go to dir/run.out and dir/run.err.
+RunSample RunCli(const std::string& cli, const std::string& option, const std::string& dir) {
   RunSample sample;
   std::string outPath = dir + "/run.out";
   std::string errPath = dir + "/run.err";
@@ -198,8 +207,12 @@ RunSample RunCli(const std::string& cli, const std::string& dir) {
     char site[] = "site/";
     std::vector<char> program(cli.begin(), cli.end());
     program.push_back('\0');
-    char* args[] = {program.data(), keepGoing, game, site, nullptr};
-    ::execv(program.data(), args);
+    std::vector<char> extra(option.begin(), option.end());
+    extra.push_back('\0');
+    std::vector<char*> args = {program.data()};
+    if (!option.empty()) args.push_back(extra.data());
+    for (char* arg : {keepGoing, game, site, static_cast<char*>(nullptr)}) args.push_back(arg);
+    ::execv(program.data(), args.data());
     _exit(127);
   }
   int status = 0;
@@ -291,9 +304,10 @@ class Launcher {
     return true;
   }
 
-  RunSample Run(const std::string& cli, const std::string& dir) {
+  RunSample Run(const std::string& cli, const std::string& option, const std::string& dir) {
     RunSample sample;
-    if (!WriteString(request_, cli) || !WriteString(request_, dir) || !ReadAll(reply_, &sample, sizeof sample)) {
+    if (!WriteString(request_, cli) || !WriteString(request_, option) || !WriteString(request_, dir) ||
+        !ReadAll(reply_, &sample, sizeof sample)) {
       return RunSample{};
     }
     return sample;
@@ -302,9 +316,10 @@ class Launcher {
  private:
   static void Serve(int requests, int replies) {
     std::string cli;
+    std::string option;
     std::string dir;
-    while (ReadString(requests, cli) && ReadString(requests, dir)) {
-      const RunSample sample = RunCli(cli, dir);
+    while (ReadString(requests, cli) && ReadString(requests, option) && ReadString(requests, dir)) {
+      const RunSample sample = RunCli(cli, option, dir);
       if (!WriteAll(replies, &sample, sizeof sample)) return;
     }
   }
@@ -365,9 +380,15 @@ std::uint32_t BigEndian(const std::string& bytes, std::size_t at) {
          static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3]));
 }
 
-// The filtered rows inside a PNG file (8-bit indexed, as the run writes them), recovered
-// from its IDAT data; nullopt for anything else.
-std::optional<std::vector<std::uint8_t>> PngRows(const std::string& png) {
+// A picture of the site: its filtered rows, recovered from its IDAT data, and that data.
+struct PictureData {
+  std::vector<std::uint8_t> rows;
+  std::string idat;
+};
+
+// The picture inside a PNG file (8-bit indexed, as the run writes them); nullopt for anything
+// else.
+std::optional<PictureData> PngPicture(const std::string& png) {
   constexpr std::size_t kSignature = 8;
   std::uint64_t rowsLength = 0;
   std::string idat;
@@ -383,36 +404,74 @@ std::optional<std::vector<std::uint8_t>> PngRows(const std::string& png) {
     at += 12 + static_cast<std::size_t>(length);
   }
   if (rowsLength == 0 || rowsLength > (std::uint64_t{1} << 30)) return std::nullopt;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(rowsLength));
-  uLongf rowsSize = static_cast<uLongf>(rows.size());
-  if (uncompress(rows.data(), &rowsSize, reinterpret_cast<const Bytef*>(idat.data()),
+  PictureData picture;
+  picture.rows.resize(static_cast<std::size_t>(rowsLength));
+  uLongf rowsSize = static_cast<uLongf>(picture.rows.size());
+  if (uncompress(picture.rows.data(), &rowsSize, reinterpret_cast<const Bytef*>(idat.data()),
                  static_cast<uLong>(idat.size())) != Z_OK ||
-      rowsSize != rows.size()) {
+      rowsSize != picture.rows.size()) {
     return std::nullopt;
   }
-  return rows;
+  picture.idat = std::move(idat);
+  return picture;
 }
 
-std::vector<std::vector<std::uint8_t>> PictureRows(const SiteImage& image) {
-  std::vector<std::vector<std::uint8_t>> pictures;
+std::vector<PictureData> SitePictures(const SiteImage& image) {
+  std::vector<PictureData> pictures;
   for (const auto& [path, bytes] : image.files) {
     if (path.size() < 4 || path.compare(path.size() - 4, 4, ".png") != 0) continue;
-    if (auto rows = PngRows(bytes)) pictures.push_back(std::move(*rows));
+    if (auto picture = PngPicture(bytes)) pictures.push_back(std::move(*picture));
   }
   return pictures;
 }
 
-// The compression the run cannot avoid: zlib's compress at the default level over the rows
-// of every picture, one call per picture as the run makes them.
-double TimeCompression(const std::vector<std::vector<std::uint8_t>>& pictures) {
+// Deflates `rows` at the default level on `stream`, reset first: the same steps and bytes as
+// zlib's compress, without setting up and freeing the stream's state for every picture.
+bool DeflateOnStream(z_stream& stream, const std::vector<std::uint8_t>& rows, std::vector<std::uint8_t>& out) {
+  if (deflateReset(&stream) != Z_OK) return false;
+  out.resize(compressBound(static_cast<uLong>(rows.size())));
+  stream.next_in = const_cast<Bytef*>(rows.data());
+  stream.avail_in = static_cast<uInt>(rows.size());
+  stream.next_out = out.data();
+  stream.avail_out = static_cast<uInt>(out.size());
+  if (deflate(&stream, Z_FINISH) != Z_STREAM_END) return false;
+  out.resize(stream.total_out);
+  return true;
+}
+
+// The compression the run cannot avoid: every picture's rows deflated once at the default
+// level, one stream reset per picture, on one core. Negative when zlib fails.
+double TimeDeflateOnce(const std::vector<PictureData>& pictures) {
+  z_stream stream{};
+  if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK) return -1;
   std::vector<std::uint8_t> out;
+  bool ok = true;
   const double start = Now();
-  for (const auto& rows : pictures) {
-    uLongf size = compressBound(static_cast<uLong>(rows.size()));
-    if (out.size() < size) out.resize(size);
-    if (compress(out.data(), &size, rows.data(), static_cast<uLong>(rows.size())) != Z_OK) return -1;
+  for (const PictureData& picture : pictures) ok = ok && DeflateOnStream(stream, picture.rows, out);
+  const double seconds = Now() - start;
+  deflateEnd(&stream);
+  return ok ? seconds : -1;
+}
+
+// That deflating once gives the bytes of zlib's compress, and those the site holds.
+bool DeflateOnceMatchesCompress(const std::vector<PictureData>& pictures) {
+  z_stream stream{};
+  if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+  std::vector<std::uint8_t> once;
+  std::vector<std::uint8_t> compressed;
+  bool same = true;
+  for (const PictureData& picture : pictures) {
+    uLongf size = compressBound(static_cast<uLong>(picture.rows.size()));
+    compressed.resize(size);
+    same = same && DeflateOnStream(stream, picture.rows, once) &&
+           compress(compressed.data(), &size, picture.rows.data(), static_cast<uLong>(picture.rows.size())) == Z_OK;
+    compressed.resize(size);
+    same = same && once == compressed && std::equal(once.begin(), once.end(), picture.idat.begin(), picture.idat.end(),
+                                                    [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    if (!same) break;
   }
-  return Now() - start;
+  deflateEnd(&stream);
+  return same;
 }
 
 std::uint64_t RecordCount(const gvde::demogame::DemoSummary& s) {
@@ -433,6 +492,31 @@ double CpuSeconds() {
   return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
 }
 
+// Fails the scale with a message on standard error.
+ScaleResult Failed(ScaleResult result, const std::string& message) {
+  std::fprintf(stderr, "gvde-bench: %s\n", message.c_str());
+  result.ok = false;
+  return result;
+}
+
+// One timed run into dir/site, moved aside to dir/<aside> afterwards; false after a message when
+// it did not end with "Done".
+bool TimedRun(const Options& options, Launcher& launcher, const std::string& dir, const std::string& option,
+              const std::string& aside, RunSample& sample) {
+  Settle(options);
+  sample = launcher.Run(options.cli, option, dir);
+  if (!sample.done) {
+    std::fprintf(stderr, "gvde-bench: the run %s in %s did not end with \"Done\" (see run.err there)\n",
+                 option.c_str(), dir.c_str());
+    return false;
+  }
+  if (!SetAside(dir + "/site", dir + "/" + aside)) {
+    std::fprintf(stderr, "gvde-bench: cannot move %s/site aside\n", dir.c_str());
+    return false;
+  }
+  return true;
+}
+
 ScaleResult MeasureScale(const Options& options, Launcher& launcher, std::uint32_t scale) {
   ScaleResult result;
   result.scale = scale;
@@ -445,97 +529,96 @@ ScaleResult MeasureScale(const Options& options, Launcher& launcher, std::uint32
   gvde::demogame::DemoSummary summary;
   double start = Now();
   if (ec || !gvde::demogame::WriteDemoGame(dir, demo, &summary)) {
-    std::fprintf(stderr, "gvde-bench: cannot write the demo game into %s\n", dir.c_str());
-    result.ok = false;
-    return result;
+    return Failed(result, "cannot write the demo game into " + dir);
   }
   result.generate = Now() - start;
   result.records = RecordCount(summary);
   std::fprintf(stderr, "scale %u: demo game with %llu records, %u item pictures written in %.2f s\n", scale,
                static_cast<unsigned long long>(result.records), summary.itemPictures, result.generate);
 
-  const std::string site = dir + "/site";
-  std::vector<double> walls, cpus, rss, floors, floorCpus, compressions;
+  std::vector<double> walls, cpus, rss, serialWalls, floors, floorCpus, deflates;
   std::optional<SiteImage> image;
-  std::vector<std::vector<std::uint8_t>> pictures;
+  std::vector<PictureData> pictures;
   for (int i = 1; i <= options.repeat; ++i) {
-    Settle(options);
-    RunSample run = launcher.Run(options.cli, dir);
-    if (!run.done) {
-      std::fprintf(stderr, "gvde-bench: the run at scale %u did not end with \"Done\" (see %s/run.err)\n",
-                   scale, dir.c_str());
-      result.ok = false;
-      return result;
+    const std::string round = std::to_string(i);
+    RunSample run;
+    if (!TimedRun(options, launcher, dir, "", "site-" + round, run)) return Failed(result, "scale failed");
+    RunSample serial;
+    if (!TimedRun(options, launcher, dir, "--jobs=1", "site-jobs1-" + round, serial)) {
+      return Failed(result, "scale failed");
     }
     walls.push_back(run.wall);
     cpus.push_back(run.user + run.system);
     rss.push_back(static_cast<double>(run.maxRssKiB));
+    serialWalls.push_back(serial.wall);
     if (!image) {
-      image = ReadSite(site);
-      if (!image) {
-        std::fprintf(stderr, "gvde-bench: cannot read the site in %s\n", site.c_str());
-        result.ok = false;
-        return result;
+      image = ReadSite(dir + "/site-1");
+      const std::optional<SiteImage> serialImage = ReadSite(dir + "/site-jobs1-1");
+      if (!image || !serialImage) return Failed(result, "cannot read the sites in " + dir);
+      if (image->directories != serialImage->directories || image->files != serialImage->files) {
+        return Failed(result, "the site of --jobs 1 differs from the default one in " + dir);
       }
       result.files = image->files.size();
       result.bytes = image->bytes;
-      pictures = PictureRows(*image);
+      pictures = SitePictures(*image);
       result.pictures = pictures.size();
+      if (!DeflateOnceMatchesCompress(pictures)) {
+        return Failed(result, "deflating once does not give the bytes of compress and of the site");
+      }
     }
-    const std::string siteCopy = dir + "/site-" + std::to_string(i);
-    if (!SetAside(site, siteCopy)) {
-      std::fprintf(stderr, "gvde-bench: cannot move %s aside\n", site.c_str());
-      result.ok = false;
-      return result;
+    if (options.deleteTrees) {
+      RemoveTree(dir + "/site-" + round);
+      RemoveTree(dir + "/site-jobs1-" + round);
     }
 
     Settle(options);
-    const std::string floorRoot = dir + "/floor-" + std::to_string(i);
+    const std::string floorRoot = dir + "/floor-" + round;
     const double cpuBefore = CpuSeconds();
     const double floorWall = WriteFloor(*image, floorRoot);
     const double floorCpu = CpuSeconds() - cpuBefore;
-    if (floorWall < 0) {
-      std::fprintf(stderr, "gvde-bench: the floor could not write %s\n", floorRoot.c_str());
-      result.ok = false;
-      return result;
-    }
+    if (floorWall < 0) return Failed(result, "the floor could not write " + floorRoot);
     floors.push_back(floorWall);
     floorCpus.push_back(floorCpu);
-    const double compression = TimeCompression(pictures);
-    compressions.push_back(compression);
+    if (options.deleteTrees) RemoveTree(floorRoot);
+    const double deflate = TimeDeflateOnce(pictures);
+    if (deflate < 0) return Failed(result, "zlib failed");
+    deflates.push_back(deflate);
     std::fprintf(stderr,
-                 "scale %u, round %d: run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), floor %.3f s (CPU %.3f),"
-                 " compression %.3f s\n",
-                 scale, i, run.wall, run.user, run.system, run.maxRssKiB, floorWall, floorCpu, compression);
+                 "scale %u, round %d: run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), --jobs 1 %.3f s (CPU %.3f),"
+                 " floor %.3f s (CPU %.3f), deflate once %.3f s\n",
+                 scale, i, run.wall, run.user, run.system, run.maxRssKiB, serial.wall, serial.user + serial.system,
+                 floorWall, floorCpu, deflate);
   }
   result.run.wall = Median(walls);
   result.runCpu = Median(cpus);
   result.run.maxRssKiB = static_cast<long>(Median(rss));
+  result.serial.wall = Median(serialWalls);
   result.floor = Median(floors);
   result.floorCpu = Median(floorCpus);
-  result.compression = Median(compressions);
+  result.deflateOnce = Median(deflates);
   return result;
 }
 
 void PrintTable(const std::vector<ScaleResult>& results) {
   std::printf(
-      "| scale | records | files | pictures | MiB written | run wall s | floor wall s | run/floor |"
-      " compression s | run/(floor+compression) | run CPU s | floor CPU s | CPU run/floor | peak RSS MiB |"
-      " us/record | per record vs first |\n");
-  std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-  double firstPerRecord = 0;
+      "| scale | records | files | pictures | MiB written | run wall s | --jobs 1 wall s | --jobs 1 / run |"
+      " floor wall s | deflate once s | run/(floor+deflate once) | run CPU s | floor CPU s | peak RSS MiB |"
+      " us/record | us/file | per file vs first |\n");
+  std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+  double firstPerFile = 0;
   for (const ScaleResult& r : results) {
     const double perRecord = r.records == 0 ? 0 : r.run.wall / static_cast<double>(r.records) * 1e6;
-    if (firstPerRecord == 0) firstPerRecord = perRecord;
-    const double mandated = r.floor + r.compression;
+    const double perFile = r.files == 0 ? 0 : r.run.wall / static_cast<double>(r.files) * 1e6;
+    if (firstPerFile == 0) firstPerFile = perFile;
+    const double limit = r.floor + r.deflateOnce;
     std::printf(
-        "| %u | %llu | %zu | %zu | %.1f | %.3f | %.3f | %.2f | %.3f | %.2f | %.3f | %.3f | %.2f | %.1f | %.1f |"
+        "| %u | %llu | %zu | %zu | %.1f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.3f | %.3f | %.1f | %.1f | %.1f |"
         " %.2f |\n",
         r.scale, static_cast<unsigned long long>(r.records), r.files, r.pictures,
-        static_cast<double>(r.bytes) / (1024.0 * 1024.0), r.run.wall, r.floor, r.floor > 0 ? r.run.wall / r.floor : 0,
-        r.compression, mandated > 0 ? r.run.wall / mandated : 0, r.runCpu, r.floorCpu,
-        r.floorCpu > 0 ? r.runCpu / r.floorCpu : 0, static_cast<double>(r.run.maxRssKiB) / 1024.0, perRecord,
-        firstPerRecord > 0 ? perRecord / firstPerRecord : 0);
+        static_cast<double>(r.bytes) / (1024.0 * 1024.0), r.run.wall, r.serial.wall,
+        r.run.wall > 0 ? r.serial.wall / r.run.wall : 0, r.floor, r.deflateOnce, limit > 0 ? r.run.wall / limit : 0,
+        r.runCpu, r.floorCpu, static_cast<double>(r.run.maxRssKiB) / 1024.0, perRecord, perFile,
+        firstPerFile > 0 ? perFile / firstPerFile : 0);
   }
   for (const ScaleResult& r : results) {
     std::printf("\nscale %u: demo game written in %.2f s", r.scale, r.generate);

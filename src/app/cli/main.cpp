@@ -31,7 +31,7 @@ constexpr int kExitStartup = 2;
 
 constexpr const char* kUsage =
     "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
-    "                [--config DIR] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
+    "                [--config DIR] [--jobs N] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
     "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
@@ -43,6 +43,8 @@ constexpr const char* kUsage =
     "  --json FILE            also write every record as one UTF-8 JSON document to FILE,\n"
     "                         only when the run ends with Done (docs/data-format.md)\n"
     "  --config DIR           read Effect.ini, AITypes.ini and Address.ini from DIR\n"
+    "  --jobs N               encode pictures on N threads (1 to 64; default: one per\n"
+    "                         processor); the site is the same for every N\n"
     "  --quiet                no progress line (shown on stderr when it is a terminal)\n"
     "  --help                 show this text\n"
     "  --version              show the version\n"
@@ -57,21 +59,24 @@ struct Arguments {
   gvde::ImageErrorAnswer answer = gvde::ImageErrorAnswer::Ask;
   std::string jsonFile;
   std::string configDir;
+  std::string jobsText;
+  unsigned jobs = 0;  // 0: the run's default
   std::string gameDir;
   std::string outputDir;
 };
 
 enum class ValueOption { None, Taken, Missing };
 
-// "--json FILE" or "--json=FILE", and the same for --config; Missing after the message when the
-// value is missing or empty.
+// "--json FILE" or "--json=FILE", and the same for --config and --jobs; Missing after the
+// message when the value is missing or empty.
 ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
   struct Option {
     std::string_view name;
     std::string Arguments::*value;
   };
   static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},
-                                        {"--config", &Arguments::configDir}};
+                                        {"--config", &Arguments::configDir},
+                                        {"--jobs", &Arguments::jobsText}};
   const std::string_view arg = argv[i];
   for (const Option& option : kOptions) {
     std::string& value = args.*option.value;
@@ -90,6 +95,19 @@ ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
 }
 
 enum class ParseResult { Run, Help, Version, Error };
+
+// The --jobs value: a whole number from 1 to kMostPictureJobs, or 0 after the message.
+unsigned ParseJobs(const std::string& text) {
+  unsigned jobs = 0;
+  bool digits = !text.empty() && text.size() <= 2;
+  for (const char c : text) {
+    digits = digits && c >= '0' && c <= '9';
+    if (digits) jobs = jobs * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (digits && jobs >= 1 && jobs <= gvde::kMostPictureJobs) return jobs;
+  std::fprintf(stderr, "gvde-cli: --jobs needs a number from 1 to %u\n", gvde::kMostPictureJobs);
+  return 0;
+}
 
 ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
   int positional = 0;
@@ -134,6 +152,10 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
   if (positional != 2) {
     std::fprintf(stderr, "gvde-cli: GAME_DIR and OUTPUT_DIR are required\n");
     return ParseResult::Error;
+  }
+  if (!args.jobsText.empty()) {
+    args.jobs = ParseJobs(args.jobsText);
+    if (args.jobs == 0) return ParseResult::Error;
   }
   return ParseResult::Run;
 }
@@ -181,6 +203,7 @@ int main(int argc, char** argv) {
   inputs.gameDir = WithSeparator(args.gameDir);
   inputs.outputDir = WithSeparator(args.outputDir);
   inputs.technicalInfo = args.technical;
+  inputs.jobs = args.jobs;
   if (!inputs.outputDir.empty()) {
     // A missing output directory is created with its parents; if that fails the run
     // reports that it cannot create its data directory.
