@@ -38,7 +38,8 @@ TEST_F(DataOptions, NoDocumentUnlessTheRunEndsWithDone) {
   std::filesystem::remove(dir_.File("game/kelddat.mpq"));
   CommandResult failed = Cli({"--keep-going", "--json=data.json", "game", "failed"});
   EXPECT_EQ(failed.exitCode, 1);
-  EXPECT_EQ(failed.err, "Error: Cannot open either GVdata.mor or KELDDAT.MPQ\n");
+  EXPECT_EQ(failed.err,
+            "Error: Cannot open either GVdata.mor or KELDDAT.MPQ\n  game/kelddat.mpq: No such file or directory\n");
 
   EXPECT_EQ(ReadFileText(document), "earlier");
   EXPECT_FALSE(FileExists(document + ".tmp"));
