@@ -4,6 +4,7 @@
 // same directories and writes the same files with the same bytes) plus deflating every picture's
 // rows once on one core.
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,8 +28,6 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
-
-#include <zlib.h>
 
 #include "demogame/demo_game.h"
 
@@ -47,16 +47,16 @@ struct Options {
 
 // One timed child run of gvde-cli.
 struct RunSample {
-  double wall = 0;       // seconds
-  double user = 0;       // seconds of CPU in user mode
-  double system = 0;     // seconds of CPU in the kernel
+  double wall = 0;    // seconds
+  double user = 0;    // seconds of CPU in user mode
+  double system = 0;  // seconds of CPU in the kernel
   long maxRssKiB = 0;
-  bool done = false;     // exit status 0 and "Done" on standard output
+  bool done = false;  // exit status 0 and "Done" on standard output
 };
 
 // The site as written by a run: what the floor writes again.
 struct SiteImage {
-  std::vector<std::string> directories;  // relative, parents before children
+  std::vector<std::string> directories;                    // relative, parents before children
   std::vector<std::pair<std::string, std::string>> files;  // relative path, bytes
   std::uint64_t bytes = 0;
 };
@@ -68,9 +68,9 @@ struct ScaleResult {
   std::size_t files = 0;
   std::uint64_t bytes = 0;
   // Medians over the rounds.
-  RunSample run;           // the default job count
-  double runCpu = 0;       // user + system of the child and its worker
-  RunSample serial;        // --jobs 1
+  RunSample run;      // the default job count
+  double runCpu = 0;  // user + system of the child and its worker
+  RunSample serial;   // --jobs 1
   double floor = 0;
   double floorCpu = 0;     // user + system of this process while writing the floor
   double deflateOnce = 0;  // every picture's rows deflated once, one stream reset per picture
@@ -138,7 +138,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       options.repeat = std::atoi(argv[++i]);
       if (options.repeat < 1 || options.repeat > 100) return false;
     } else if (arg == "--cli" && hasValue) {
-      options.cli = argv[++i];
+      options.cli = fs::absolute(argv[++i]).string();  // the runs start in their own folders
     } else if (arg == "--work" && hasValue) {
       options.work = argv[++i];
     } else if (arg == "--keep") {
@@ -189,32 +189,28 @@ std::string ReadText(const std::string& path) {
 // and error go to dir/run.out and dir/run.err.
 RunSample RunCli(const std::string& cli, const std::string& option, const std::string& dir) {
   RunSample sample;
-  std::string outPath = dir + "/run.out";
-  std::string errPath = dir + "/run.err";
-  double start = Now();
-  pid_t pid = fork();
-  if (pid < 0) return sample;
-  if (pid == 0) {
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || in < 0 || ::chdir(dir.c_str()) != 0) _exit(127);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    char keepGoing[] = "--keep-going";
-    char game[] = "game/";
-    char site[] = "site/";
-    std::vector<char> program(cli.begin(), cli.end());
-    program.push_back('\0');
-    std::vector<char> extra(option.begin(), option.end());
-    extra.push_back('\0');
-    std::vector<char*> args = {program.data()};
-    if (!option.empty()) args.push_back(extra.data());
-    for (char* arg : {keepGoing, game, site, static_cast<char*>(nullptr)}) args.push_back(arg);
-    ::execv(program.data(), args.data());
-    _exit(127);
-  }
+  const std::string outPath = dir + "/run.out";
+  const std::string errPath = dir + "/run.err";
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return sample;
+  const bool prepared = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
+                        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                                         O_WRONLY | O_CREAT | O_TRUNC, 0644) == 0 &&
+                        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(),
+                                                         O_WRONLY | O_CREAT | O_TRUNC, 0644) == 0 &&
+                        posix_spawn_file_actions_addchdir_np(&actions, dir.c_str()) == 0;
+  std::vector<std::string> words = {cli};
+  if (!option.empty()) words.push_back(option);
+  for (const char* word : {"--keep-going", "game/", "site/"}) words.emplace_back(word);
+  std::vector<char*> args;
+  for (std::string& word : words) args.push_back(word.data());
+  args.push_back(nullptr);
+  const double start = Now();
+  pid_t pid = -1;
+  const bool spawned =
+      prepared && posix_spawn(&pid, cli.c_str(), &actions, nullptr, args.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  if (!spawned) return sample;
   int status = 0;
   rusage usage{};
   pid_t waited = 0;
@@ -267,9 +263,13 @@ bool ReadString(int fd, std::string& text) {
   return ReadAll(fd, text.data(), size);
 }
 
-// Starts the runs from a small process forked before anything big is allocated: Linux counts
-// the memory a child inherited from its parent up to exec in the child's peak, and this
-// program later holds whole demo games and sites in memory.
+// The runs are started from a small process of their own, this program started again with
+// kServeRuns: Linux counts the memory of the process a child is started from, up to its exec, in
+// the child's peak, and this program later holds whole demo games and sites in memory.
+constexpr const char* kServeRuns = "--serve-runs";
+constexpr int kRequestFd = 3;
+constexpr int kReplyFd = 4;
+
 class Launcher {
  public:
   Launcher() = default;
@@ -287,21 +287,41 @@ class Launcher {
   bool Start() {
     int toChild[2];
     int toParent[2];
-    if (::pipe(toChild) != 0) return false;
-    if (::pipe(toParent) != 0) return false;
-    pid_ = fork();
-    if (pid_ < 0) return false;
-    if (pid_ == 0) {
-      ::close(toChild[1]);
-      ::close(toParent[0]);
-      Serve(toChild[0], toParent[1]);
-      _exit(0);
+    if (::pipe2(toChild, O_CLOEXEC) != 0) return false;
+    if (::pipe2(toParent, O_CLOEXEC) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    // The child's ends are moved above the fixed numbers first, so that no dup2 maps a
+    // descriptor onto itself and keeps its close-on-exec flag.
+    const int childRequest = ::fcntl(toChild[0], F_DUPFD_CLOEXEC, 10);
+    const int childReply = ::fcntl(toParent[1], F_DUPFD_CLOEXEC, 10);
+    const bool prepared = childRequest >= 0 && childReply >= 0 &&
+                          posix_spawn_file_actions_adddup2(&actions, childRequest, kRequestFd) == 0 &&
+                          posix_spawn_file_actions_adddup2(&actions, childReply, kReplyFd) == 0;
+    char self[] = "/proc/self/exe";
+    std::string serve = kServeRuns;
+    char* args[] = {self, serve.data(), nullptr};
+    const bool spawned = prepared && posix_spawn(&pid_, self, &actions, nullptr, args, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    for (const int fd : {toChild[0], toParent[1], childRequest, childReply}) {
+      if (fd >= 0) ::close(fd);
     }
-    ::close(toChild[0]);
-    ::close(toParent[1]);
     request_ = toChild[1];
     reply_ = toParent[0];
-    return true;
+    if (!spawned) pid_ = -1;
+    return spawned;
+  }
+
+  // The loop of the launcher process: runs what the requests ask until they end.
+  static int Serve() {
+    std::string cli;
+    std::string option;
+    std::string dir;
+    while (ReadString(kRequestFd, cli) && ReadString(kRequestFd, option) && ReadString(kRequestFd, dir)) {
+      const RunSample sample = RunCli(cli, option, dir);
+      if (!WriteAll(kReplyFd, &sample, sizeof sample)) return 1;
+    }
+    return 0;
   }
 
   RunSample Run(const std::string& cli, const std::string& option, const std::string& dir) {
@@ -314,16 +334,6 @@ class Launcher {
   }
 
  private:
-  static void Serve(int requests, int replies) {
-    std::string cli;
-    std::string option;
-    std::string dir;
-    while (ReadString(requests, cli) && ReadString(requests, option) && ReadString(requests, dir)) {
-      const RunSample sample = RunCli(cli, option, dir);
-      if (!WriteAll(replies, &sample, sizeof sample)) return;
-    }
-  }
-
   pid_t pid_ = -1;
   int request_ = -1;
   int reply_ = -1;
@@ -427,7 +437,8 @@ std::vector<PictureData> SitePictures(const SiteImage& image) {
 
 // Deflates `rows` at the default level on `stream`, reset first: the same steps and bytes as
 // zlib's compress, without setting up and freeing the stream's state for every picture.
-bool DeflateOnStream(z_stream& stream, const std::vector<std::uint8_t>& rows, std::vector<std::uint8_t>& out) {
+bool DeflateOnStream(z_stream& stream, const std::vector<std::uint8_t>& rows,
+                     std::vector<std::uint8_t>& out) {
   if (deflateReset(&stream) != Z_OK) return false;
   out.resize(compressBound(static_cast<uLong>(rows.size())));
   stream.next_in = const_cast<Bytef*>(rows.data());
@@ -464,10 +475,12 @@ bool DeflateOnceMatchesCompress(const std::vector<PictureData>& pictures) {
     uLongf size = compressBound(static_cast<uLong>(picture.rows.size()));
     compressed.resize(size);
     same = same && DeflateOnStream(stream, picture.rows, once) &&
-           compress(compressed.data(), &size, picture.rows.data(), static_cast<uLong>(picture.rows.size())) == Z_OK;
+           compress(compressed.data(), &size, picture.rows.data(), static_cast<uLong>(picture.rows.size())) ==
+               Z_OK;
     compressed.resize(size);
-    same = same && once == compressed && std::equal(once.begin(), once.end(), picture.idat.begin(), picture.idat.end(),
-                                                    [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+    same = same && once == compressed &&
+           std::equal(once.begin(), once.end(), picture.idat.begin(), picture.idat.end(),
+                      [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
     if (!same) break;
   }
   deflateEnd(&stream);
@@ -583,11 +596,12 @@ ScaleResult MeasureScale(const Options& options, Launcher& launcher, std::uint32
     const double deflate = TimeDeflateOnce(pictures);
     if (deflate < 0) return Failed(result, "zlib failed");
     deflates.push_back(deflate);
-    std::fprintf(stderr,
-                 "scale %u, round %d: run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), --jobs 1 %.3f s (CPU %.3f),"
-                 " floor %.3f s (CPU %.3f), deflate once %.3f s\n",
-                 scale, i, run.wall, run.user, run.system, run.maxRssKiB, serial.wall, serial.user + serial.system,
-                 floorWall, floorCpu, deflate);
+    std::fprintf(
+        stderr,
+        "scale %u, round %d: run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), --jobs 1 %.3f s (CPU %.3f),"
+        " floor %.3f s (CPU %.3f), deflate once %.3f s\n",
+        scale, i, run.wall, run.user, run.system, run.maxRssKiB, serial.wall, serial.user + serial.system,
+        floorWall, floorCpu, deflate);
   }
   result.run.wall = Median(walls);
   result.runCpu = Median(cpus);
@@ -612,12 +626,14 @@ void PrintTable(const std::vector<ScaleResult>& results) {
     if (firstPerFile == 0) firstPerFile = perFile;
     const double limit = r.floor + r.deflateOnce;
     std::printf(
-        "| %u | %llu | %zu | %zu | %.1f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.3f | %.3f | %.1f | %.1f | %.1f |"
+        "| %u | %llu | %zu | %zu | %.1f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.3f | %.3f | %.1f | "
+        "%.1f | %.1f |"
         " %.2f |\n",
         r.scale, static_cast<unsigned long long>(r.records), r.files, r.pictures,
         static_cast<double>(r.bytes) / (1024.0 * 1024.0), r.run.wall, r.serial.wall,
-        r.run.wall > 0 ? r.serial.wall / r.run.wall : 0, r.floor, r.deflateOnce, limit > 0 ? r.run.wall / limit : 0,
-        r.runCpu, r.floorCpu, static_cast<double>(r.run.maxRssKiB) / 1024.0, perRecord, perFile,
+        r.run.wall > 0 ? r.serial.wall / r.run.wall : 0, r.floor, r.deflateOnce,
+        limit > 0 ? r.run.wall / limit : 0, r.runCpu, r.floorCpu,
+        static_cast<double>(r.run.maxRssKiB) / 1024.0, perRecord, perFile,
         firstPerFile > 0 ? perFile / firstPerFile : 0);
   }
   for (const ScaleResult& r : results) {
@@ -629,6 +645,7 @@ void PrintTable(const std::vector<ScaleResult>& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == kServeRuns) return Launcher::Serve();
   Launcher launcher;
   if (!launcher.Start()) {
     std::fprintf(stderr, "gvde-bench: cannot start the launcher process\n");
