@@ -16,6 +16,7 @@
 #include "archive/native_path.h"
 #include "archive/storm_archives.h"
 #include "archive/worker_archives.h"
+#include "platform/file_error.h"
 
 namespace gvde {
 namespace {
@@ -128,6 +129,11 @@ bool GameArchives::OpenArchives(const std::string& gameDir) {
   CloseArchives();  // a second open must not keep the first pair
   if (!OpenChecked(calls_, ArchiveSlot::Game, gameDir + "gvdata.mor")) return false;
   return OpenChecked(calls_, ArchiveSlot::Base, gameDir + "kelddat.mpq");
+}
+
+std::string GameArchives::OpenFailureDetail(const std::string& gameDir) {
+  const std::string game = DescribeFileError(gameDir + "gvdata.mor");
+  return game.empty() ? DescribeFileError(gameDir + "kelddat.mpq") : game;
 }
 
 void GameArchives::CloseArchives() { calls_.reset(); }

@@ -22,6 +22,9 @@ class GameArchives final {
   // Opens gameDir + "gvdata.mor", then gameDir + "kelddat.mpq"; true when both are open.
   // An archive whose header the library cannot safely read is not opened.
   bool OpenArchives(const std::string& gameDir);
+  // After OpenArchives failed: the system's reason the archive gave that could not be opened,
+  // where one was recorded.
+  static std::string OpenFailureDetail(const std::string& gameDir);
   // Closes whatever is open; harmless when nothing is.
   void CloseArchives();
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "game/executable_internal.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 
 namespace gvde {
@@ -331,6 +332,25 @@ TableWalk WalkTable(const executable& exe, std::uint32_t start, std::uint32_t re
     walk.records.push_back(record);
   }
   return walk;
+}
+
+std::string DescribeExeStatus(const std::string& path, std::uint8_t status) {
+  switch (status) {
+    case kExeCannotOpen:
+      return DescribeFileError(path);
+    case kExeTruncated:
+      return path + ": empty, or ends inside its headers";
+    case kExeNoPeSignature:
+      return path + ": not a Windows program (no PE header)";
+    case kExeBadLayout:
+      return path + ": damaged headers or section table";
+    case kExeNotI386Image:
+      return path + ": not a 32-bit i386 program";
+    case kExeNoMemory:
+      return path + ": not enough memory to load it";
+    default:
+      return {};
+  }
 }
 
 }  // namespace gvde

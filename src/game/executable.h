@@ -38,6 +38,10 @@ constexpr std::uint64_t kMaxExecutableFileSize = 64u << 20;
 // Table walks end after this many records, as at a record that does not fit in the file.
 constexpr std::uint32_t kMaxTableRecords = 65536;
 
+// Why a GV.exe at `path` did not load, for status `status`: the system's reason when it could
+// not be read, else what is wrong with its contents.
+std::string DescribeExeStatus(const std::string& path, std::uint8_t status);
+
 class executable {
  public:
   // Reads the file and loads it as FromBytes does; a file that cannot be read or is larger

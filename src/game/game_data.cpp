@@ -6,7 +6,8 @@ namespace gvde {
 namespace {
 
 void RelateUniques(GameData& game) {
-  for (std::uint32_t u = 0; u < game.uniques.size(); ++u) game.uniquesById[game.uniques[u].uniqueId].push_back(u);
+  for (std::uint32_t u = 0; u < game.uniques.size(); ++u)
+    game.uniquesById[game.uniques[u].uniqueId].push_back(u);
   for (std::uint32_t n = 0; n < game.items.size(); ++n) {
     std::optional<std::uint32_t>& base = game.baseItemById[game.items[n].uniqueId];
     if (!base) base = n;
@@ -43,6 +44,16 @@ void RelateRecords(GameData& game) {
   game.bossesByMonster.clear();
   RelateUniques(game);
   RelateBosses(game);
+}
+
+std::optional<TableStarts> TranslateTableStarts(const executable& exe, const TableAddresses& a) {
+  const auto item = exe.VAToPointer(a.itemTable);
+  const auto unique = exe.VAToPointer(a.uniqueTable);
+  const auto monster = exe.VAToPointer(a.monsterTable);
+  const auto boss = exe.VAToPointer(a.bossTable);
+  const auto affix = exe.VAToPointer(a.affixTable);
+  if (!item || !unique || !monster || !boss || !affix) return std::nullopt;
+  return TableStarts{*item, *unique, *monster, *boss, *affix};
 }
 
 GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& starts) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "game/affix_records.h"
@@ -14,6 +15,17 @@
 #include "game/monster_records.h"
 
 namespace gvde {
+
+// Where the tables and the title lie in GV.exe, as addresses of the running program (Address.ini).
+struct TableAddresses {
+  std::uint32_t itemTable = 0;
+  std::uint32_t uniqueTable = 0;
+  std::uint32_t monsterTable = 0;
+  std::uint32_t bossTable = 0;
+  std::uint32_t spellTable = 0;
+  std::uint32_t affixTable = 0;
+  std::uint32_t title = 0;
+};
 
 // File offsets of the first record of each table (the translated table starts).
 struct TableStarts {
@@ -59,6 +71,19 @@ struct GameData {
   // The animation group of a monster, or nullptr when it has none (or the groups are released).
   const animfiledescr* GroupOf(const MonsterRecord& monster) const;
 };
+
+// The table starts of `addresses` as file offsets; nullopt when one does not translate. The
+// spell table and the title are translated where they are read.
+std::optional<TableStarts> TranslateTableStarts(const executable& exe, const TableAddresses& addresses);
+
+// The record names of a table, in table order.
+template <typename Record>
+std::vector<std::string_view> NamesOf(const std::vector<Record>& records) {
+  std::vector<std::string_view> names;
+  names.reserve(records.size());
+  for (const Record& record : records) names.emplace_back(record.name);
+  return names;
+}
 
 // Builds the relations between records (uniquesById, baseItemById, bossesByMonster) from the
 // tables; PrepareGameData calls it.

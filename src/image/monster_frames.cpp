@@ -188,8 +188,9 @@ bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pi
   return true;
 }
 
-PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrame frame) {
-  return [&png, frame = std::move(frame)] {
+PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame) {
+  if (!frame) return [] { return EncodedPicture{}; };
+  return [&png, frame = std::move(*frame)] {
     EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
     std::vector<std::uint8_t> pixels;
     if (DecodeMonsterFrame(frame, pixels) && png.EncodePng(frame.width, frame.height, pixels, picture.file)) {

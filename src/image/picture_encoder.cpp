@@ -18,6 +18,10 @@ EncodedPicture RunJob(const PictureJob& job) {
 
 }  // namespace
 
+unsigned PictureEncoder::JobsFor(unsigned requested) {
+  return std::min(requested != 0 ? requested : HardwareThreads(), kMostPictureJobs);
+}
+
 PictureEncoder::PictureEncoder(unsigned jobs) : jobs_(std::max(jobs, 1u)) {}
 
 PictureEncoder::~PictureEncoder() {

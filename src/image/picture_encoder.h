@@ -26,6 +26,9 @@ struct EncodedPicture {
 // Makes one picture; runs on any thread, so it reads only what stays unchanged meanwhile.
 using PictureJob = std::function<EncodedPicture()>;
 
+// More threads than this only hold more pictures in memory.
+constexpr unsigned kMostPictureJobs = 64;
+
 // Encodes on `jobs` threads: the thread that takes the results, and jobs - 1 threads of its own,
 // started with the first picture. With one job there is no other thread: each picture is made
 // when it is taken.
@@ -36,6 +39,8 @@ class PictureEncoder {
   PictureEncoder(const PictureEncoder&) = delete;
   PictureEncoder& operator=(const PictureEncoder&) = delete;
 
+  // The job count for a request: 0 is one per processor; at most kMostPictureJobs.
+  static unsigned JobsFor(unsigned requested);
   unsigned Jobs() const { return jobs_; }
   // How many pictures may be given ahead of the next one taken: enough to keep every thread
   // busy, few enough that little memory is held.

@@ -227,11 +227,7 @@ bool PngWriter::EncodePng(std::uint32_t width, std::uint32_t height, const std::
 bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
                          const std::vector<std::uint8_t>& pixels) const {
   std::vector<std::uint8_t> file;
-  if (!EncodePng(width, height, pixels, file)) return false;
-  OutputFile output;
-  if (!output.Create(path)) return false;
-  output.Write(file.data(), file.size());
-  return output.Close();
+  return EncodePng(width, height, pixels, file) && WriteWholeFile(path, file);
 }
 
 }  // namespace gvde

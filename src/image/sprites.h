@@ -57,8 +57,9 @@ class MonsterFrameReader {
 // The pixels of a frame (bottom row first, 255 transparent); false when no buffer can be had.
 bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels);
 
-// Decodes and encodes the frame on any thread; `png` must outlive the job.
-PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrame frame);
+// Decodes and encodes the frame on any thread; `png` must outlive the job. Without a frame (it
+// could not be read) the job gives NotDecoded.
+PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame);
 
 // Read, decoded and written as a PNG at `pngPath` in one go.
 bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,5 +80,14 @@ class OutputFile {
   bool failed_ = false;
   std::string path_;
 };
+
+// Creates the file at `path` anew, as OutputFile does, holding `bytes`; false when it cannot be
+// created or written whole.
+inline bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  OutputFile file;
+  if (!file.Create(path)) return false;
+  file.Write(bytes.data(), bytes.size());
+  return file.Close();
+}
 
 }  // namespace gvde

@@ -87,8 +87,7 @@ Category AffixCategory(const Run& run, AffixKind kind) {
           [context = run.Pages(), kind](PageFile& page, std::uint32_t n) { WriteAffixPage(page, context, kind, n); },
           [&run, kind](PageFile& categoryPage) {
             return WriteAffixLists(run.folder, run.game, run.config, kind, categoryPage);
-          },
-          std::nullopt};
+          }};
 }
 
 }  // namespace gvde

@@ -9,10 +9,10 @@
 
 #include "game/record_texts.h"
 #include "image/sprites.h"
-#include "site/category_lists.h"
-#include "site/record_pictures.h"
-#include "site/monster_pages.h"
 #include "platform/num_to_str.h"
+#include "site/category_lists.h"
+#include "site/monster_pages.h"
+#include "site/record_pages.h"
 
 namespace gvde {
 
@@ -66,7 +66,7 @@ PictureJob PrepareBossPicture(Run& run, std::uint32_t b) {
     frame = run.monsterFrames.Read(group->animationFile, reference->EffectiveColorTranslation(),
                                    boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize));
   }
-  return RecordPictureJob(run, frame);
+  return MonsterPictureJob(run.png, std::move(frame));
 }
 
 Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
@@ -113,10 +113,7 @@ Category BossCategory(Run& run) {
   return {"b", "Bosses", NamesOf(run.game.bosses),
           [context = run.Pages()](PageFile& page, std::uint32_t b) { WriteBossPage(page, context, b); },
           [&run](PageFile& categoryPage) { return WriteBossLists(run.folder, run.game, categoryPage); },
-          CategoryPictures{run.encoder, [&run](std::uint32_t b) { return PrepareBossPicture(run, b); },
-                           [&run](std::uint32_t b, const EncodedPicture& picture) {
-                             return CommitRecordPicture(run, "b", "boss", b, picture);
-                           }}};
+          "boss", [&run](std::uint32_t b) { return PrepareBossPicture(run, b); }};
 }
 
 }  // namespace gvde

@@ -23,9 +23,6 @@ struct FinishedSite {
 // message instead of "Done".
 using FinishingStep = std::function<Step(const FinishedSite& site)>;
 
-// How many threads a run with these inputs encodes pictures on.
-unsigned PictureJobs(const RunInputs& inputs);
-
 // Ends with host.ShowDone() or with exactly one error (or a Yes to an "... Exit?" question).
 // Returns true when the run reached "Done".
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,

@@ -96,8 +96,7 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
 Category ItemCategory(const Run& run) {
   return {"i", "Items", NamesOf(run.game.items),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteItemPage(page, context, n); },
-          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); },
-          std::nullopt};
+          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

@@ -10,9 +10,9 @@
 
 #include "game/record_texts.h"
 #include "image/sprites.h"
-#include "site/category_lists.h"
-#include "site/record_pictures.h"
 #include "platform/num_to_str.h"
+#include "site/category_lists.h"
+#include "site/record_pages.h"
 
 namespace gvde {
 
@@ -80,7 +80,7 @@ PictureJob PrepareMonsterPicture(Run& run, std::uint32_t n) {
     frame = run.monsterFrames.Read(group->animationFile, m.EffectiveColorTranslation(), std::nullopt,
                                    static_cast<std::uint32_t>(m.animationSize));
   }
-  return RecordPictureJob(run, frame);
+  return MonsterPictureJob(run.png, std::move(frame));
 }
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }
@@ -194,10 +194,7 @@ Category MonsterCategory(Run& run) {
   return {"m", "Monsters", NamesOf(run.game.monsters),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteMonsterPage(page, context, n); },
           [&run](PageFile& categoryPage) { return WriteMonsterLists(run.folder, run.game, categoryPage); },
-          CategoryPictures{run.encoder, [&run](std::uint32_t n) { return PrepareMonsterPicture(run, n); },
-                           [&run](std::uint32_t n, const EncodedPicture& picture) {
-                             return CommitRecordPicture(run, "m", "monster", n, picture);
-                           }}};
+          "monster", [&run](std::uint32_t n) { return PrepareMonsterPicture(run, n); }};
 }
 
 }  // namespace gvde

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,7 +34,10 @@ class PageFile {
   PageFile& operator<<(std::uint32_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint16_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint8_t n) { return *this << std::string_view(NumToStr(n)); }
-  PageFile& operator<<(GameText game);
+  PageFile& operator<<(GameText game) {
+    WriteEscapedHtml(game.text, [this](std::string_view piece) { file_.Write(piece); });
+    return *this;
+  }
   PageFile& operator<<(char c) = delete;  // a single byte is text, write a string_view
   // True when creation, every write and the close succeeded.
   bool Close() { return file_.Close(); }
@@ -59,9 +61,6 @@ class SiteFolder {
   const std::string& OutputDir() const { return outputDir_; }
   // OutputDir + "data" + separator + fileName.
   std::string DataFile(std::string_view fileName) const;
-
-  // Creates data/<fileName> holding `bytes`; false when it cannot be created or written whole.
-  bool WriteDataFile(std::string_view fileName, std::span<const std::uint8_t> bytes) const;
 
   // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
   // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure

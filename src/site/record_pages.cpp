@@ -3,16 +3,31 @@
 #include <optional>
 #include <string>
 
-namespace gvde {
+#include "site/run_messages.h"
 
-Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstCharCount& counts,
-                      Host& host) {
+namespace gvde {
+namespace {
+
+// Picture n of the category: data/<prefix><n>.png written and recorded, or, when it could not
+// be made or written, the question whether to stop.
+Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, const EncodedPicture& picture) {
+  const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".png";
+  const bool written = picture.outcome == EncodedPicture::Outcome::Encoded &&
+                       WriteWholeFile(run.folder.DataFile(fileName), picture.file);
+  if (!written) return run.PictureFailed(PictureQuestion(category.pictureKind, n));
+  run.writtenPictures.push_back("data/" + fileName);
+  return Step::Next();
+}
+
+}  // namespace
+
+Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
   std::optional<PictureStream> pictures;
-  if (category.pictures) pictures.emplace(category.pictures->encoder, total, category.pictures->prepare);
+  if (category.preparePicture) pictures.emplace(run.encoder, total, category.preparePicture);
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
-    Step written = folder.WritePage(fileName, [&](PageFile& page) {
+    Step written = run.folder.WritePage(fileName, [&](PageFile& page) {
       counts.Count(category.names[n]);
       category.writePage(page, n);
       return Step::Next();
@@ -20,17 +35,18 @@ Step WriteRecordPages(const SiteFolder& folder, const Category& category, FirstC
     if (!written) return written;
     if (pictures) {
       // Picture n is taken after its page, so its file and its question keep their place.
-      if (Step pictured = category.pictures->commit(n, pictures->Next()); !pictured) return pictured;
+      if (Step pictured = CommitRecordPicture(run, category, n, pictures->Next()); !pictured) return pictured;
     }
-    host.ShowProgress(category.title, n + 1, total);
+    run.host.ShowProgress(category.title, n + 1, total);
   }
   return Step::Next();
 }
 
-Step WriteCategory(const SiteFolder& folder, const Category& category, Host& host) {
+Step WriteCategory(Run& run, const Category& category) {
   FirstCharCount counts;
-  if (Step written = WriteRecordPages(folder, category, counts, host); !written) return written;
-  return WriteCategoryLists(folder, category.prefix, category.title, category.names, counts, category.lists);
+  if (Step written = WriteRecordPages(run, category, counts); !written) return written;
+  return WriteCategoryLists(run.folder, category.prefix, category.title, category.names, counts,
+                            category.lists);
 }
 
 }  // namespace gvde

@@ -5,22 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "game/game_data.h"
+
 namespace gvde {
 
 constexpr std::size_t kEffectCount = 94;
 constexpr std::size_t kAiTypeCount = 40;
-// More threads than this only hold more pictures in memory.
-constexpr unsigned kMostPictureJobs = 64;
-
-struct TableAddresses {
-  std::uint32_t itemTable = 0;
-  std::uint32_t uniqueTable = 0;
-  std::uint32_t monsterTable = 0;
-  std::uint32_t bossTable = 0;
-  std::uint32_t spellTable = 0;
-  std::uint32_t affixTable = 0;
-  std::uint32_t title = 0;
-};
 
 struct Configuration {
   std::array<std::string, kEffectCount> effectNames;

@@ -84,8 +84,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
 Category UniqueCategory(const Run& run) {
   return {"u", "Uniques", NamesOf(run.game.uniques),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteUniquePage(page, context, n); },
-          [&run](PageFile& categoryPage) { return WriteUniqueLists(run.folder, run.game, categoryPage); },
-          std::nullopt};
+          [&run](PageFile& categoryPage) { return WriteUniqueLists(run.folder, run.game, categoryPage); }};
 }
 
 }  // namespace gvde

@@ -9,7 +9,7 @@ SiteTest::SiteTest() : run_(config_, host_) {
 
 Step SiteTest::WritePages(const Category& category) {
   RelateRecords(run_.game);
-  return WriteRecordPages(run_.folder, category, counts_, host_);
+  return WriteRecordPages(run_, category, counts_);
 }
 
 std::string SiteTest::WriteLists(const Category& category, bool expectedOk) {

@@ -20,6 +20,7 @@
 #include "app/cli/data_document_step.h"
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
+#include "image/picture_encoder.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 
