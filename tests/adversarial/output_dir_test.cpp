@@ -15,6 +15,7 @@
 
 #include "demogame/demo_game.h"
 #include "site/extraction_run.h"
+#include "testkit/demo_game_suite.h"
 #include "testkit/mini_game.h"
 #include "testkit/temp_dir.h"
 
@@ -44,20 +45,8 @@ class SabotagingHost : public testkit::RecordingHost {
   std::function<void()> sabotage_;
 };
 
-class DemoOutput : public ::testing::Test {
+class DemoOutput : public testkit::DemoGameSuite {
  protected:
-  static void SetUpTestSuite() {
-    scratch_ = new TempDir;
-    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
-    configuration_ = new Configuration(LoadDemoConfiguration(scratch_->path()));
-  }
-  static void TearDownTestSuite() {
-    delete configuration_;
-    configuration_ = nullptr;
-    delete scratch_;
-  }
-  void SetUp() override { ASSERT_TRUE(configuration_ != nullptr) << "no demo game"; }
-
   RunRecord RunWith(SabotagingHost& host) {
     return RunExtraction(scratch_->File("game"), scratch_->FreshSubdir("site"), *configuration_, host);
   }
@@ -65,15 +54,7 @@ class DemoOutput : public ::testing::Test {
   std::string FailingMonsterQuestion() const {
     return "Cannot write an image for monster #" + std::to_string(summary_.failingMonster) + ". Exit?";
   }
-
-  static TempDir* scratch_;
-  static demogame::DemoSummary summary_;
-  static Configuration* configuration_;
 };
-
-TempDir* DemoOutput::scratch_ = nullptr;
-demogame::DemoSummary DemoOutput::summary_;
-Configuration* DemoOutput::configuration_ = nullptr;
 
 TEST_F(DemoOutput, DataFolderThatDisappearsEndsTheRunWithOneError) {
   SabotagingHost host([] { fs::remove_all(Data()); });

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "demogame/demo_game.h"
-#include "testkit/temp_dir.h"
+#include "testkit/demo_game_suite.h"
 #include "testkit/whole_run.h"
 
 namespace gvde::adversarial {
@@ -21,7 +20,6 @@ using testkit::EndedWithError;
 using testkit::HostCall;
 using testkit::RunExtraction;
 using testkit::RunRecord;
-using testkit::TempDir;
 
 using Listing = std::vector<std::string>;  // file names of the data folder, sorted
 
@@ -64,20 +62,8 @@ struct Outcome {
   std::map<std::string, std::string> files;
 };
 
-class ParallelPictures : public ::testing::Test {
+class ParallelPictures : public testkit::DemoGameSuite {
  protected:
-  static void SetUpTestSuite() {
-    scratch_ = new TempDir;
-    ASSERT_TRUE(demogame::WriteDemoGame(scratch_->path(), demogame::DemoOptions{}, &summary_));
-    configuration_ = new Configuration(testkit::LoadDemoConfiguration(scratch_->path()));
-  }
-  static void TearDownTestSuite() {
-    delete configuration_;
-    configuration_ = nullptr;
-    delete scratch_;
-  }
-  void SetUp() override { ASSERT_TRUE(configuration_ != nullptr) << "no demo game"; }
-
   static Outcome RunWith(unsigned jobs, bool answer) {
     const std::string site = scratch_->FreshSubdir("site" + std::to_string(jobs));
     ListingHost host(answer, site);
@@ -87,15 +73,7 @@ class ParallelPictures : public ::testing::Test {
     outcome.files = SiteFiles(site);
     return outcome;
   }
-
-  static TempDir* scratch_;
-  static demogame::DemoSummary summary_;
-  static Configuration* configuration_;
 };
-
-TempDir* ParallelPictures::scratch_ = nullptr;
-demogame::DemoSummary ParallelPictures::summary_;
-Configuration* ParallelPictures::configuration_ = nullptr;
 
 TEST_F(ParallelPictures, QuestionsComeAtTheirPicturesTurnWithTheSameFilesBefore) {
   const Outcome serial = RunWith(1, false);
