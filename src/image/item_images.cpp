@@ -44,10 +44,9 @@ std::uint32_t WriteItemImages(const PngWriter& png, const std::string& prefix, s
     const EncodedPicture picture = EncodeItemFrame(png, file, frame);
     if (picture.outcome != EncodedPicture::Outcome::Encoded) continue;
     const std::uint32_t number = firstNumber + (frame - firstFrame);
-    OutputFile output;
-    if (!output.Create(prefix + NumToStr(number) + ".png")) continue;
-    output.Write(picture.file.data(), picture.file.size());
-    if (output.Close() && written != nullptr) written->push_back(number);
+    if (WriteWholeFile(prefix + NumToStr(number) + ".png", picture.file) && written != nullptr) {
+      written->push_back(number);
+    }
   }
   return frames.count;
 }
