@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "demogame/demo_game.h"
+#include "demogame/dice.h"
 #include "game/affix_records.h"
 #include "game/executable.h"
 #include "testkit/temp_dir.h"
@@ -19,6 +20,7 @@ namespace gvde::adversarial {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using demogame::Dice;
 using testkit::EndedDone;
 using testkit::EndedWithError;
 using testkit::EndsCleanly;
@@ -151,19 +153,6 @@ TEST_F(DamagedDemoExe, CutShortItGivesOneMessageOrACompleteSite) {
     EXPECT_FALSE(testkit::FileExists(Output("data/s" + std::to_string(cut.suffixes) + ".htm")));
   }
 }
-
-// Deterministic pseudo-random numbers, so that a failing change can be replayed.
-class Dice {
- public:
-  explicit Dice(std::uint32_t seed) : state_(seed) {}
-  std::uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-
- private:
-  std::uint32_t state_;
-};
 
 // GVDE_ADVERSARIAL_CHANGES multiplies the number of changes, for a longer campaign.
 int ChangeCount(int usual) {

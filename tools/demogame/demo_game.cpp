@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "demogame/demo_pictures.h"
+#include "demogame/dice.h"
 #include "demogame/game_tables.h"
 #include "demogame/monster_tables.h"
 #include "demogame/mpq_builder.h"
@@ -19,23 +20,6 @@ namespace {
 using Storage = MpqFile::Storage;
 
 constexpr std::string_view kTitle = "Grimveil v1.09b (demo data)";
-
-// Deterministic pseudo-random numbers, so the same options always give the same game.
-class Dice {
- public:
-  explicit Dice(std::uint32_t seed) : state_(seed) {}
-  std::uint32_t Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return state_ >> 8;
-  }
-  std::uint32_t Below(std::uint32_t n) { return n == 0 ? 0 : Next() % n; }
-  std::int32_t Range(std::int32_t lo, std::int32_t hi) {
-    return lo + static_cast<std::int32_t>(Below(static_cast<std::uint32_t>(hi - lo + 1)));
-  }
-
- private:
-  std::uint32_t state_;
-};
 
 std::string Copy(std::string_view name, std::uint32_t copy) {
   std::string text(name);
