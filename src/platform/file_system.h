@@ -122,7 +122,7 @@ class OutputFile {
   std::uint64_t size_ = 0;
   std::string path_;
   // Taken from the thread's spare buffers at the first Write and given back at Close.
-  std::string held_;
+  std::vector<char> held_;
 };
 
 // Creates a file anew, as OutputFile does, holding `bytes` written with one call; false when it

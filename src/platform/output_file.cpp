@@ -17,22 +17,22 @@ constexpr std::size_t kHeldBytes = std::size_t{1} << 20;
 // the pages it lists are written.
 constexpr std::size_t kSpareBuffers = 4;
 
-thread_local std::vector<std::string> spareBuffers;
+thread_local std::vector<std::vector<char>> spareBuffers;
 
-std::string TakeSpareBuffer() {
+std::vector<char> TakeSpareBuffer() {
   if (spareBuffers.empty()) return {};
-  std::string buffer = std::move(spareBuffers.back());
+  std::vector<char> buffer = std::move(spareBuffers.back());
   spareBuffers.pop_back();
   return buffer;
 }
 
-void KeepSpareBuffer(std::string& buffer) {
+void KeepSpareBuffer(std::vector<char>& buffer) {
   if (buffer.capacity() == 0) return;
   buffer.clear();
   if (spareBuffers.size() < kSpareBuffers && buffer.capacity() <= 2 * kHeldBytes) {
     spareBuffers.push_back(std::move(buffer));
   }
-  buffer = std::string();
+  buffer = {};
 }
 
 }  // namespace
@@ -119,7 +119,8 @@ void OutputFile::Write(const void* data, std::size_t size) {
     if (size >= kHeldBytes) return WriteOut(data, size);
   }
   if (held_.capacity() == 0) held_ = TakeSpareBuffer();
-  held_.append(static_cast<const char*>(data), size);
+  const auto* bytes = static_cast<const char*>(data);
+  held_.insert(held_.end(), bytes, bytes + size);
 }
 
 bool OutputFile::Close() {
