@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/file_error.h"
 #include "platform/file_system.h"
@@ -84,16 +85,17 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
   }
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  std::vector<std::uint8_t> chunk(kChunkSize);
+  // Filled by ReadFile before it is read: no need to clear it first.
+  const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize);
   bool ok = true;
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file, chunk.data(), kChunkSize, &got, nullptr)) {
+    if (!ReadFile(file, chunk.get(), kChunkSize, &got, nullptr)) {
       ok = Failed(path);
       break;
     }
     if (got == 0) break;
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    bytes.insert(bytes.end(), chunk.get(), chunk.get() + got);
     // A file that grows while it is read is held to the same limit.
     if (bytes.size() > maxSize) {
       RecordFileError(path, TooLarge(maxSize));
