@@ -41,19 +41,13 @@ Step LockOutputFolder(Run& run, const std::string& outputDir) {
   return Step::Next();
 }
 
-Step CreateDataDirectory(const SiteFolder& folder) {
-  const std::string dir = folder.OutputDir() + "data";
-  if (IsDirectory(dir) || MakeDirectory(dir)) return Step::Next();
-  return Fail(kCannotCreateDataDir, DescribeFileError(dir));
-}
-
 // Loads GV.exe and prepares the game data; the data folder is made between the two.
 Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
-  if (Step made = CreateDataDirectory(run.folder); !made) return made;
+  if (Step made = run.folder.OpenDataFolder(); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
   run.game = PrepareGameData(std::move(image), *starts);

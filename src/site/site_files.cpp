@@ -45,13 +45,12 @@ Step WriteIndexPage(Run& run) {
 }
 
 Step WriteStyleSheet(const SiteFolder& folder) {
-  const std::string path = folder.DataFile("style.css");
   PageFile sheet;
-  if (sheet.Create(path)) {
+  if (sheet.Create(folder.DataFolder(), "style.css")) {
     for (std::string_view line : kStyleLines) sheet << line << "\r\n";
     if (sheet.Close()) return Step::Next();
   }
-  return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(path));
+  return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(folder.DataFile("style.css")));
 }
 
 }  // namespace gvde
