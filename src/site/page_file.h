@@ -67,7 +67,18 @@ class SiteFolder {
   // of `fill` itself is passed on after the file is closed.
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
-    const std::string path = DataFile(fileName);
+    return WriteAt(DataFile(fileName), std::forward<Fill>(fill));
+  }
+
+  // The same for a file beside index.htm: OutputDir + fileName.
+  template <typename Fill>
+  Step WriteTopPage(std::string_view fileName, Fill&& fill) const {
+    return WriteAt(outputDir_ + std::string(fileName), std::forward<Fill>(fill));
+  }
+
+ private:
+  template <typename Fill>
+  static Step WriteAt(const std::string& path, Fill&& fill) {
     PageFile page;
     if (!page.Create(path)) return CannotWrite(path);
     Step filled = fill(page);
@@ -77,7 +88,6 @@ class SiteFolder {
     return Step::Next();
   }
 
- private:
   static Step CannotWrite(const std::string& path) {
     return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(path));
   }
