@@ -81,30 +81,34 @@
     return column.title.toLowerCase() + ' ' + cellText(table, column, row[table.levelColumn], row);
   }
 
-  // Names that start with the text first, then names that hold it; each in table order.
+  // The first RESULT_LIMIT names that start with the text, then those that hold it, each in
+  // table order, and how many match in all.
   function findNames(text) {
     var starting = [];
     var holding = [];
+    var count = 0;
     data.tables.forEach(function (table) {
       var lower = table.lower;
       for (var i = 0; i < lower.length; ++i) {
         var at = lower[i].indexOf(text);
-        if (at === 0) starting.push({table: table, row: table.rows[i]});
-        else if (at > 0) holding.push({table: table, row: table.rows[i]});
+        if (at < 0) continue;
+        ++count;
+        var list = at === 0 ? starting : holding;
+        if (list.length < RESULT_LIMIT) list.push({table: table, row: table.rows[i]});
       }
     });
-    return starting.concat(holding);
+    return {hits: starting.concat(holding).slice(0, RESULT_LIMIT), count: count};
   }
 
   function showResults() {
     var text = search.value.trim().toLowerCase();
-    var all = text === '' ? [] : findNames(text);
-    found = all.slice(0, RESULT_LIMIT);
+    var all = text === '' ? {hits: [], count: 0} : findNames(text);
+    found = all.hits;
     selected = 0;
     $('result-count').textContent = text === '' ? '' :
-        all.length === 0 ? 'No name holds \u201c' + search.value.trim() + '\u201d' :
-        all.length + (all.length === 1 ? ' record' : ' records') +
-        (all.length > found.length ? ', the first ' + found.length + ' shown' : '');
+        all.count === 0 ? 'No name holds \u201c' + search.value.trim() + '\u201d' :
+        all.count + (all.count === 1 ? ' record' : ' records') +
+        (all.count > found.length ? ', the first ' + found.length + ' shown' : '');
     results.innerHTML = found.map(function (hit, i) {
       return '<li role="option" id="result' + i + '" aria-selected="' + (i === 0) + '"><a href="' +
           pageOf(hit.table, hit.row[0]) + '">' + escapeHtml(displayName(hit.table, hit.row)) + '</a> <span class="kind">' +
