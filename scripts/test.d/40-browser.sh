@@ -35,4 +35,4 @@ screenshot=""
 cd "$root/tests/browser"
 GVDE_SITE="$scratch/demo/site" GVDE_JSON="$scratch/demo/document.json" \
 GVDE_LARGE_SITE="$scratch/large/site" GVDE_LARGE_JSON="$scratch/large/document.json" \
-GVDE_SCREENSHOT="$screenshot" node --test-reporter=spec explorer_test.mjs
+GVDE_SCREENSHOT="$screenshot" node explorer_test.mjs

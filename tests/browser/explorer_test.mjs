@@ -217,21 +217,27 @@ describe('explorer of the large demo', {skip: !env.GVDE_LARGE_SITE}, () => {
 
     const large = await openPage(explorerUrl(env.GVDE_LARGE_SITE));
     const records = await large.evaluate(() => window.gvdeExplorerData.tables.reduce((n, t) => n + t.rows.length, 0));
-    // From the keystroke's input event to the next frame, results drawn.
-    const times = [];
+    // From the keystroke's input event to the results being in the page, and to the next frame
+    // drawn with them.
+    const handled = [];
+    const drawn = [];
     for (const text of ['e', 'ex', 'a', 'am', 'amu', 'amul', 'r', 'ri', 'rin', 'ring']) {
-      times.push(await large.evaluate(async (value) => {
+      const [inPage, onScreen] = await large.evaluate(async (value) => {
         const input = document.getElementById('search');
         const start = performance.now();
         input.value = value;
         input.dispatchEvent(new Event('input'));
+        const done = performance.now();
         await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
-        return performance.now() - start;
-      }, text));
+        return [done - start, performance.now() - start];
+      }, text);
+      handled.push(inPage);
+      drawn.push(onScreen);
     }
-    times.sort((a, b) => a - b);
-    console.log(`keystroke over ${records} records: median ${times[times.length >> 1].toFixed(1)} ms, ` +
-                `slowest ${times[times.length - 1].toFixed(1)} ms`);
+    const median = (times) => times.sort((a, b) => a - b)[times.length >> 1].toFixed(1);
+    const slowest = (times) => Math.max(...times).toFixed(1);
+    console.log(`keystroke over ${records} records, median (slowest): results in the page ` +
+                `${median(handled)} ms (${slowest(handled)}), drawn ${median(drawn)} ms (${slowest(drawn)})`);
     assert.ok((await large.$$('#results li')).length > 0);
     await large.close();
     assert.deepEqual(consoleErrors, []);
