@@ -21,10 +21,10 @@ struct FinishedSite {
   const SiteFolder& folder;
 };
 
-// Files a front end adds to the site (the explorer). They are written after the pictures and
-// before index.htm, whose left column then ends with `indexLink` (HTML); when `write` fails
-// the run ends with its message before index.htm, so that index.htm never links to a file that
-// is missing. `write` must count on nothing but the site's files being there.
+// Files a front end adds to the site (the explorer). They are written after the pictures, when
+// index.htm and data/style.css are not yet, and index.htm's left column then ends with
+// `indexLink` (HTML); when `write` fails the run ends with its message before index.htm, so that
+// index.htm never links to a file that is missing.
 struct SiteAddition {
   std::function<Step(const FinishedSite& site)> write;
   std::string indexLink;
