@@ -13,7 +13,8 @@ exec python3 - "$root" <<'EOF'
 import pathlib, re, sys
 
 # module: the modules it may include besides itself. Order: platform < ini, game, archive,
-# image < effects < site < export < app; ini, game, archive and image do not include each other.
+# image < effects < site < export < explorer < app; ini, game, archive and image do not include
+# each other.
 LAYERS = """
 platform:
 ini:      platform
@@ -23,7 +24,8 @@ image:    platform
 effects:  game platform
 site:     effects game archive image platform
 export:   effects game platform
-app:      export site effects ini game archive image platform
+explorer: export site effects game archive image platform
+app:      explorer export site effects ini game archive image platform
 """
 
 root = pathlib.Path(sys.argv[1])

@@ -67,7 +67,7 @@ Step OpenArchivesAndPalette(Run& run) {
 }
 
 // The stages in their order; the first that does not go on ends the run.
-Step WriteSite(Run& run) {
+Step WriteSite(Run& run, const SiteAddition& addition) {
   Step step = WriteCategory(run, ItemCategory(run));
   if (step) step = WriteCategory(run, UniqueCategory(run));
   if (step) step = OpenArchivesAndPalette(run);
@@ -85,7 +85,8 @@ Step WriteSite(Run& run) {
   }
   if (!step) return step;
   run.archives.CloseArchives();
-  step = WriteIndexPage(run);
+  if (addition.write) step = addition.write(FinishedSite{run.game, run.writtenPictures, run.folder});
+  if (step) step = WriteIndexPage(run, addition.indexLink);
   if (step) step = WriteStyleSheet(run.folder);
   return step;
 }
@@ -93,7 +94,7 @@ Step WriteSite(Run& run) {
 }  // namespace
 
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
-                     const FinishingStep& finish) {
+                     const FinishingStep& finish, const SiteAddition& addition) {
   Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
@@ -101,11 +102,11 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
     run.technicalInfo = inputs.technicalInfo;
-    run.keepGameData = static_cast<bool>(finish);
+    run.keepGameData = static_cast<bool>(finish) || static_cast<bool>(addition.write);
     step = LoadGame(run);
   }
-  if (step) step = WriteSite(run);
-  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures});
+  if (step) step = WriteSite(run, addition);
+  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) {
     host.ShowDone();
     return true;

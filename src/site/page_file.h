@@ -81,17 +81,32 @@ class SiteFolder {
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
     PageFile page;
-    if (!page.Create(data_, fileName)) return CannotWrite(fileName);
-    Step filled = fill(page);
-    const bool closed = page.Close();
-    if (!filled) return filled;
-    if (!closed) return CannotWrite(fileName);
-    return Step::Next();
+    const bool created = page.Create(data_, fileName);
+    return FillAndClose(page, created, fill, [&] { return DataFile(fileName); });
+  }
+
+  // The same for a file beside index.htm: OutputDir + fileName.
+  template <typename Fill>
+  Step WriteTopPage(std::string_view fileName, Fill&& fill) const {
+    const std::string path = outputDir_ + std::string(fileName);
+    PageFile page;
+    const bool created = page.Create(path);
+    return FillAndClose(page, created, fill, [&] { return path; });
   }
 
  private:
-  Step CannotWrite(std::string_view fileName) const {
-    return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(DataFile(fileName)));
+  // `path` is only asked for when the step fails.
+  template <typename Fill, typename Path>
+  static Step FillAndClose(PageFile& page, bool created, Fill& fill, const Path& path) {
+    if (!created) return CannotWrite(path());
+    Step filled = fill(page);
+    const bool closed = page.Close();
+    if (!filled) return filled;
+    if (!closed) return CannotWrite(path());
+    return Step::Next();
+  }
+  static Step CannotWrite(const std::string& path) {
+    return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(path));
   }
 
   std::string outputDir_;

@@ -20,6 +20,7 @@
 #include "app/cli/data_document_step.h"
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
+#include "explorer/explorer_files.h"
 #include "image/picture_encoder.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
@@ -32,7 +33,7 @@ constexpr int kExitStartup = 2;
 
 constexpr const char* kUsage =
     "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
-    "                [--config DIR] [--jobs N] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
+    "                [--explorer] [--config DIR] [--jobs N] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
     "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
@@ -43,6 +44,8 @@ constexpr const char* kUsage =
     "  --stop-on-image-error  answer Yes (stop the run) when a picture fails\n"
     "  --json FILE            also write every record as one UTF-8 JSON document to FILE,\n"
     "                         only when the run ends with Done (docs/data-format.md)\n"
+    "  --explorer             also write OUTPUT_DIR/explorer.htm, a page to search the\n"
+    "                         records and sort them in tables, linked from index.htm\n"
     "  --config DIR           read Effect.ini, AITypes.ini and Address.ini from DIR\n"
     "  --jobs N               encode pictures on N threads (1 to 64; default: one per\n"
     "                         processor); the site is the same for every N\n"
@@ -57,6 +60,7 @@ constexpr const char* kUsage =
 struct Arguments {
   bool technical = false;
   bool quiet = false;
+  bool explorer = false;
   gvde::ImageErrorAnswer answer = gvde::ImageErrorAnswer::Ask;
   std::string jsonFile;
   std::string configDir;
@@ -136,6 +140,8 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
       args.technical = true;
     } else if (arg == "--quiet") {
       args.quiet = true;
+    } else if (arg == "--explorer") {
+      args.explorer = true;
     } else if (const ValueOption taken = TakeValueOption(argc, argv, i, args); taken != ValueOption::None) {
       if (taken == ValueOption::Missing) return ParseResult::Error;
     } else if (arg == "--keep-going" || arg == "--stop-on-image-error") {
@@ -216,5 +222,7 @@ int main(int argc, char** argv) {
   gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
   gvde::FinishingStep finish;
   if (!args.jsonFile.empty()) finish = gvde::DataDocumentStep(args.jsonFile, startup.configuration, host);
-  return gvde::StartExtraction(inputs, startup.configuration, host, finish) ? kExitDone : kExitRunFailed;
+  gvde::SiteAddition explorer;
+  if (args.explorer) explorer = gvde::ExplorerAddition(startup.configuration, host);
+  return gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer) ? kExitDone : kExitRunFailed;
 }
