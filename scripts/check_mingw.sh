@@ -28,6 +28,12 @@ for header in StormLib.h StormPort.h zlib.h zconf.h; do
 done
 # The JSON library is headers only and portable.
 [ -d /usr/include/nlohmann ] && cp -r /usr/include/nlohmann "$scratch/include/"
+# OpenSSL's headers, with the configuration header of this machine's build (the Windows build
+# gets its own from vcpkg); enough for a syntax check.
+if [ -d /usr/include/openssl ]; then
+  cp -r /usr/include/openssl "$scratch/include/"
+  cp /usr/include/*-linux-gnu/openssl/*.h "$scratch/include/openssl/" 2>/dev/null
+fi
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
        -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")

@@ -31,6 +31,13 @@ std::string Cell(const std::optional<Json>& value) {
   return Escaped(value->dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
+// A value's path as code ("effects[0].code"); one that a code span cannot hold (a backtick, or
+// a '|', which splits a table cell even there) is escaped instead.
+std::string PathCell(std::string_view path) {
+  if (path.find_first_of("`|\n\r") == std::string_view::npos) return "`" + std::string(path) + "`";
+  return Escaped(path);
+}
+
 std::string RecordTitle(const RecordChange& record) {
   std::string title = record.name.empty() ? "(no name)" : Escaped(record.name);
   const auto number = [](const std::optional<std::uint64_t>& n) { return std::to_string(n.value_or(0)); };
@@ -44,7 +51,7 @@ std::string RecordTitle(const RecordChange& record) {
 std::string Table(const std::vector<ValueChange>& changes) {
   std::string table = "| Value | Old | New |\n|---|---|---|\n";
   for (const ValueChange& change : changes) {
-    table += "| " + Escaped(change.path) + " | " + Cell(change.oldValue) + " | " + Cell(change.newValue) + " |\n";
+    table += "| " + PathCell(change.path) + " | " + Cell(change.oldValue) + " | " + Cell(change.newValue) + " |\n";
   }
   return table;
 }

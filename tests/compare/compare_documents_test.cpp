@@ -143,8 +143,8 @@ TEST_F(CompareDocumentsTest, MarkdownTablesPerChangedRecordWithGameTextEscaped) 
             "\n"
             "| Value | Old | New |\n"
             "|---|---|---|\n"
-            "| name | Crown | \\<Crown\\|I\\> |\n"
-            "| price | 3 | 4 |\n"
+            "| `name` | Crown | \\<Crown\\|I\\> |\n"
+            "| `price` | 3 | 4 |\n"
             "\n"
             "Added:\n"
             "\n"
@@ -152,7 +152,7 @@ TEST_F(CompareDocumentsTest, MarkdownTablesPerChangedRecordWithGameTextEscaped) 
   Json retitled = Old();
   retitled["title"] = "Demo *2*";
   EXPECT_EQ(Compare(Old(), retitled, {MatchBy::Key, ReportFormat::Markdown}).report,
-            "## Title\n\n| Value | Old | New |\n|---|---|---|\n| title | Demo | Demo \\*2\\* |\n");
+            "## Title\n\n| Value | Old | New |\n|---|---|---|\n| `title` | Demo | Demo \\*2\\* |\n");
 }
 
 TEST_F(CompareDocumentsTest, JsonAndCsvReportsForPrograms) {

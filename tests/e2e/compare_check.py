@@ -61,7 +61,7 @@ def main():
         status, out, _ = compare("--format", "markdown")
         assert status == 1
         assert out == ("## Items\n\n### Bearded Axe (12)\n\n| Value | Old | New |\n|---|---|---|\n"
-                       f"| price | {before} | 3100 |\n\n## Unique items\n\nAdded:\n\n- Ember Crown (45)\n"), out
+                       f"| `price` | {before} | 3100 |\n\n## Unique items\n\nAdded:\n\n- Ember Crown (45)\n"), out
 
         status, out, _ = compare("--format", "json")
         report = json.loads(out)
