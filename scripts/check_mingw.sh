@@ -29,6 +29,12 @@ for header in StormLib.h StormPort.h zlib.h zconf.h; do
 done
 # The JSON library is headers only and portable.
 [ -d /usr/include/nlohmann ] && cp -r /usr/include/nlohmann "$scratch/include/"
+# OpenSSL's headers, with the configuration header of this machine's build (the Windows build
+# gets its own from vcpkg); enough for a syntax check.
+if [ -d /usr/include/openssl ]; then
+  cp -r /usr/include/openssl "$scratch/include/"
+  cp /usr/include/*-linux-gnu/openssl/*.h "$scratch/include/openssl/" 2>/dev/null
+fi
 
 # The project's warnings as errors, from the file that defines them for every build.
 mapfile -t warnings < <(cmake -P "$root/cmake/warnings.cmake")

@@ -13,8 +13,8 @@ exec python3 - "$root" <<'EOF'
 import pathlib, re, sys
 
 # module: the modules it may include besides itself. Order: platform < ini, game, archive,
-# image < effects < site < export < explorer < app; ini, game, archive and image do not include
-# each other.
+# image < effects < site < export < compare, explorer < app; ini, game, archive and image do not
+# include each other.
 LAYERS = """
 platform:
 ini:      platform
@@ -24,8 +24,9 @@ image:    platform
 effects:  game platform
 site:     effects game archive image platform
 export:   effects game platform
+compare:  export effects game platform
 explorer: export site effects game archive image platform
-app:      explorer export site effects ini game archive image platform
+app:      explorer compare export site effects ini game archive image platform
 """
 
 root = pathlib.Path(sys.argv[1])

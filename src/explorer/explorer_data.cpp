@@ -75,7 +75,7 @@ void WriteData(const RecordContext& context, const Sink& sink) {
 // The JSON library reports running out of memory by exception; it stays inside this module.
 bool WriteExplorerData(const DataSources& sources, const Sink& sink) {
   try {
-    const RecordContext context{sources, {sources.pictures.begin(), sources.pictures.end()}};
+    const RecordContext context(sources);
     WriteData(context, sink);
     return true;
   } catch (const std::exception&) {

@@ -9,12 +9,15 @@ namespace gvde {
 namespace {
 
 Step WriteData(const FinishedSite& site, const Configuration& configuration) {
+  // The explorer shows no origin of its data.
+  const DocumentOrigin noOrigin;
   const DataSources sources{site.game,
                             configuration.effectNames,
                             configuration.aiTypeNames,
                             configuration.addresses.spellTable,
                             configuration.addresses.title,
-                            site.pictures};
+                            site.pictures,
+                            noOrigin};
   return site.folder.WritePage(kExplorerDataName, [&](PageFile& file) {
     if (WriteExplorerData(sources, [&](std::string_view piece) { file << piece; })) return Step::Next();
     return Step::Fail(std::string(kNotEnoughMemory));

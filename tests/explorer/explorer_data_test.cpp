@@ -66,7 +66,7 @@ class ExplorerDataTest : public ::testing::Test {
     RelateRecords(game_);
   }
 
-  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, 0, 0, pictures_}; }
+  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, 0, 0, pictures_, origin_}; }
 
   // The object the script assigns to its global.
   json Data() {
@@ -81,6 +81,7 @@ class ExplorerDataTest : public ::testing::Test {
   std::array<std::string, 94> effectNames_;
   std::vector<std::string> aiTypeNames_ = std::vector<std::string>(40, "AI");
   std::vector<std::string> pictures_;
+  const DocumentOrigin origin_;
 };
 
 TEST_F(ExplorerDataTest, RowsHoldTheColumnsOfEachTable) {

@@ -1,5 +1,6 @@
 // gvde-demogen: writes a synthetic Grimveil game folder for the demo, the tests and the
 // benchmark: OUTDIR/game/ (GV.exe, gvdata.mor, kelddat.mpq) and the three .ini files.
+// --patched writes the next version of the same game (tools/demogame/demo_game.h).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,15 +16,17 @@ int main(int argc, char** argv) {
     std::string_view arg = argv[i];
     if (arg == "--scale" && i + 1 < argc) {
       options.scale = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--patched") {
+      options.patched = true;
     } else if (arg == "--help") {
-      std::puts("Usage: gvde-demogen [--scale N] OUTDIR");
+      std::puts("Usage: gvde-demogen [--scale N] [--patched] OUTDIR");
       return 0;
     } else {
       root = arg;
     }
   }
   if (root.empty() || options.scale == 0) {
-    std::fputs("Usage: gvde-demogen [--scale N] OUTDIR\n", stderr);
+    std::fputs("Usage: gvde-demogen [--scale N] [--patched] OUTDIR\n", stderr);
     return 2;
   }
   if (!gvde::IsDirectory(root) && !gvde::MakeDirectory(root)) {

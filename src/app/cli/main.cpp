@@ -1,5 +1,6 @@
 // gvde-cli: the terminal front end. Reads Effect.ini, AITypes.ini and Address.ini from the
-// current directory (or --config DIR), then runs one extraction from GAME_DIR into OUTPUT_DIR.
+// current directory (or --config DIR), then runs one extraction from GAME_DIR into OUTPUT_DIR;
+// or, with --compare, compares two data documents without a run.
 #ifdef _WIN32
 #include <io.h>
 #define GVDE_ISATTY(f) _isatty(_fileno(f))
@@ -11,12 +12,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "app/cli/cli_host.h"
+#include "app/cli/compare_command.h"
 #include "app/cli/data_document_step.h"
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
@@ -33,7 +36,10 @@ constexpr int kExitStartup = 2;
 
 constexpr const char* kUsage =
     "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
-    "                [--explorer] [--config DIR] [--jobs N] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
+    "                [--csv DIR] [--explorer] [--config DIR] [--jobs N] [--quiet] [--]\n"
+    "                GAME_DIR OUTPUT_DIR\n"
+    "       gvde-cli --compare [--match key|number] [--format text|markdown|json|csv]\n"
+    "                [--] OLD.json NEW.json\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
     "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
@@ -44,6 +50,8 @@ constexpr const char* kUsage =
     "  --stop-on-image-error  answer Yes (stop the run) when a picture fails\n"
     "  --json FILE            also write every record as one UTF-8 JSON document to FILE,\n"
     "                         only when the run ends with Done (docs/data-format.md)\n"
+    "  --csv DIR              also write one CSV file per record category into DIR,\n"
+    "                         likewise only when the run ends with Done\n"
     "  --explorer             also write OUTPUT_DIR/explorer.htm, a page to search the\n"
     "                         records and sort them in tables, linked from index.htm\n"
     "  --config DIR           read Effect.ini, AITypes.ini and Address.ini from DIR\n"
@@ -53,9 +61,17 @@ constexpr const char* kUsage =
     "  --help                 show this text\n"
     "  --version              show the version\n"
     "  --                     end of the options: the next arguments are directories\n"
+    "                         (or, with --compare, documents)\n"
+    "\n"
+    "  --compare              compare two data documents written by --json: records\n"
+    "                         added, removed and changed, per category; no run\n"
+    "  --match key|number     pair records by key (default; an inserted record is one\n"
+    "                         addition) or by number (table position)\n"
+    "  --format FORMAT        text (default), markdown, json or csv\n"
     "\n"
     "A question on a terminal is answered by y or n; end of input answers No.\n"
-    "Exit status: 0 done, 1 the run ended with an error, 2 configuration or usage error.\n";
+    "Exit status: 0 done, 1 the run ended with an error, 2 configuration or usage error.\n"
+    "With --compare: 0 no differences, 1 differences, 2 a document cannot be read.\n";
 
 struct Arguments {
   bool technical = false;
@@ -63,11 +79,16 @@ struct Arguments {
   bool explorer = false;
   gvde::ImageErrorAnswer answer = gvde::ImageErrorAnswer::Ask;
   std::string jsonFile;
+  std::string csvDir;
   std::string configDir;
   std::string jobsText;
   unsigned jobs = 0;  // 0: the run's default
-  std::string gameDir;
-  std::string outputDir;
+  std::string gameDir;    // with --compare: the old document
+  std::string outputDir;  // with --compare: the new document
+  bool compare = false;
+  std::string matchText;
+  std::string formatText;
+  gvde::CompareOptions compareOptions;
 };
 
 enum class ValueOption { None, Taken, Missing };
@@ -79,9 +100,9 @@ ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
     std::string_view name;
     std::string Arguments::*value;
   };
-  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},
-                                        {"--config", &Arguments::configDir},
-                                        {"--jobs", &Arguments::jobsText}};
+  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},     {"--csv", &Arguments::csvDir},
+                                        {"--config", &Arguments::configDir},   {"--jobs", &Arguments::jobsText},
+                                        {"--match", &Arguments::matchText},    {"--format", &Arguments::formatText}};
   const std::string_view arg = argv[i];
   for (const Option& option : kOptions) {
     std::string& value = args.*option.value;
@@ -114,6 +135,27 @@ unsigned ParseJobs(const std::string& text) {
   return 0;
 }
 
+// --match and --format belong to --compare, --json and --csv to a run; false after the message.
+bool CheckCompareOptions(Arguments& args) {
+  const bool compareOnly = !args.matchText.empty() || !args.formatText.empty();
+  if (!args.compare) {
+    if (compareOnly) std::fprintf(stderr, "gvde-cli: --match and --format need --compare\n");
+    return !compareOnly;
+  }
+  if (!args.jsonFile.empty() || !args.csvDir.empty()) {
+    std::fprintf(stderr, "gvde-cli: --compare makes no run: --json and --csv do not go with it\n");
+    return false;
+  }
+  const std::optional<gvde::MatchBy> match = gvde::MatchByName(args.matchText.empty() ? "key" : args.matchText);
+  const std::optional<gvde::ReportFormat> format =
+      gvde::ReportFormatName(args.formatText.empty() ? "text" : args.formatText);
+  if (!match) std::fprintf(stderr, "gvde-cli: --match needs key or number\n");
+  if (!format) std::fprintf(stderr, "gvde-cli: --format needs text, markdown, json or csv\n");
+  if (!match || !format) return false;
+  args.compareOptions = {*match, *format};
+  return true;
+}
+
 ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
   int positional = 0;
   bool answerGiven = false;
@@ -138,6 +180,8 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
     if (arg == "--version") return ParseResult::Version;
     if (arg == "--technical") {
       args.technical = true;
+    } else if (arg == "--compare") {
+      args.compare = true;
     } else if (arg == "--quiet") {
       args.quiet = true;
     } else if (arg == "--explorer") {
@@ -157,9 +201,11 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
     }
   }
   if (positional != 2) {
-    std::fprintf(stderr, "gvde-cli: GAME_DIR and OUTPUT_DIR are required\n");
+    std::fprintf(stderr, args.compare ? "gvde-cli: OLD.json and NEW.json are required\n"
+                                      : "gvde-cli: GAME_DIR and OUTPUT_DIR are required\n");
     return ParseResult::Error;
   }
+  if (!CheckCompareOptions(args)) return ParseResult::Error;
   if (!args.jobsText.empty()) {
     args.jobs = ParseJobs(args.jobsText);
     if (args.jobs == 0) return ParseResult::Error;
@@ -196,6 +242,7 @@ int main(int argc, char** argv) {
     case ParseResult::Run:
       break;
   }
+  if (args.compare) return gvde::RunComparison(args.gameDir, args.outputDir, args.compareOptions, stdout, stderr);
 
   const std::string configDir = WithSeparator(args.configDir);
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
@@ -221,7 +268,9 @@ int main(int argc, char** argv) {
   const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
   gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
   gvde::FinishingStep finish;
-  if (!args.jsonFile.empty()) finish = gvde::DataDocumentStep(args.jsonFile, startup.configuration, host);
+  if (!args.jsonFile.empty() || !args.csvDir.empty()) {
+    finish = gvde::DataOutputsStep({args.jsonFile, args.csvDir, inputs.gameDir, configDir}, startup.configuration, host);
+  }
   gvde::SiteAddition explorer;
   if (args.explorer) explorer = gvde::ExplorerAddition(startup.configuration, host);
   return gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer) ? kExitDone : kExitRunFailed;
