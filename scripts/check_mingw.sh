@@ -30,7 +30,7 @@ done
 [ -d /usr/include/nlohmann ] && cp -r /usr/include/nlohmann "$scratch/include/"
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
-       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
+       -DGVDE_VERSION=\"0\" -DGVDE_DOC_DIR=\"doc\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
 passed=0
 failed=0
 while IFS= read -r source; do
