@@ -140,17 +140,14 @@ class LineReader {
     }
     const ModeSpec& mode = command_.modes[parsed_.mode];
     for (const auto& [option, ignored] : parsed_.given) {
-      if (option->modes & (ModeSet{1} << parsed_.mode)) continue;
+      if (BelongsTo(*option, parsed_.mode)) continue;
       if (selector) return Dashed(*option) + " cannot be used with " + Dashed(*selector);
       for (std::size_t other = 1; other < command_.modes.size(); ++other) {
-        if (option->modes & (ModeSet{1} << other)) {
-          return Dashed(*option) + " needs --" + std::string(command_.modes[other].option);
-        }
+        if (BelongsTo(*option, other)) return Dashed(*option) + " needs --" + std::string(command_.modes[other].option);
       }
     }
     const std::size_t count = parsed_.arguments.size();
-    if (count > mode.arguments.size())
-      return "unexpected argument " + parsed_.arguments[mode.arguments.size()];
+    if (count > mode.arguments.size()) return "unexpected argument " + parsed_.arguments[mode.arguments.size()];
     if (count < mode.arguments.size()) return Required(mode.arguments, count);
     return {};
   }

@@ -17,7 +17,8 @@ namespace gvde {
 struct ParsedArguments {
   std::size_t mode = 0;  // index into CommandSpec::modes
   std::vector<std::string> arguments;
-  // Every option given, in order, with its value (empty for a flag).
+  // Every option given, in order, with its value (empty for a flag); the options point into
+  // the command's table.
   std::vector<std::pair<const OptionSpec*, std::string>> given;
   const OptionSpec* answeredAtOnce = nullptr;  // --help or --version, when met
 

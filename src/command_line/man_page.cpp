@@ -13,12 +13,13 @@ namespace {
 std::string Escaped(std::string_view text) {
   std::string escaped;
   for (const char c : text) {
-    if (c == '\\')
+    if (c == '\\') {
       escaped += "\\e";
-    else if (c == '-')
+    } else if (c == '-') {
       escaped += "\\-";
-    else
+    } else {
       escaped += c;
+    }
   }
   return escaped;
 }

@@ -12,10 +12,11 @@ namespace {
 std::string Quoted(std::string_view text, std::string_view quote) {
   std::string quoted = "'";
   for (const char c : text) {
-    if (c == '\'')
+    if (c == '\'') {
       quoted += quote;
-    else
+    } else {
       quoted += c;
+    }
   }
   return quoted + "'";
 }
@@ -107,8 +108,9 @@ std::string ZshSpec(const CommandSpec& command, const OptionSpec& option) {
   const std::string before = (excluded.empty() ? "" : "(" + excluded + ")") + (option.repeatable ? "*" : "");
   const bool hasValue = !option.valueName.empty();
   std::string after = "[" + ZshDescription(option.help) + "]";
-  if (hasValue)
+  if (hasValue) {
     after += ":" + std::string(option.valueName) + ":" + ZshAction(option.completion, option.choices);
+  }
   const std::string longName = "--" + std::string(option.name) + (hasValue ? "=" : "");
   if (!option.shortName) return ShellQuoted(before + longName + after);
   const std::string shortName = "-" + std::string(1, option.shortName) + (hasValue ? "+" : "");
