@@ -44,7 +44,7 @@ if [ "${#warnings[@]}" -eq 0 ]; then
   exit 1
 fi
 flags=(-std=c++20 -fsyntax-only "${warnings[@]}" -DNOMINMAX
-       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
+       -DGVDE_VERSION=\"0\" -DGVDE_DOC_DIR=\"doc\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
 passed=0
 failed=0
 while IFS= read -r source; do

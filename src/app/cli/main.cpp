@@ -1,6 +1,5 @@
 // gvde-cli: the terminal front end. Reads Effect.ini, AITypes.ini and Address.ini from the
-// current directory (or --config DIR), then runs one extraction from GAME_DIR into OUTPUT_DIR;
-// or, with --compare, compares two data documents without a run.
+// current directory (or --config DIR), then runs one extraction from GAME_DIR into OUTPUT_DIR.
 #ifdef _WIN32
 #include <io.h>
 #define GVDE_ISATTY(f) _isatty(_fileno(f))
@@ -11,20 +10,19 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <system_error>
 
+#include "app/cli/cli_command.h"
 #include "app/cli/cli_host.h"
 #include "app/cli/compare_command.h"
 #include "app/cli/data_document_step.h"
 #include "app/startup_config.h"
+#include "command_line/program_answers.h"
 #include "effects/effect_descriptions.h"
 #include "explorer/explorer_files.h"
-#include "image/picture_encoder.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 
@@ -33,185 +31,6 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitRunFailed = 1;
 constexpr int kExitStartup = 2;
-
-constexpr const char* kUsage =
-    "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
-    "                [--csv DIR] [--explorer] [--config DIR] [--jobs N] [--quiet] [--]\n"
-    "                GAME_DIR OUTPUT_DIR\n"
-    "       gvde-cli --compare [--match key|number] [--format text|markdown|json|csv]\n"
-    "                [--] OLD.json NEW.json\n"
-    "\n"
-    "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
-    "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
-    "or from DIR with --config DIR.\n"
-    "\n"
-    "  --technical            add the technical information to the pages\n"
-    "  --keep-going           answer No when a monster or boss picture fails\n"
-    "  --stop-on-image-error  answer Yes (stop the run) when a picture fails\n"
-    "  --json FILE            also write every record as one UTF-8 JSON document to FILE,\n"
-    "                         only when the run ends with Done (docs/data-format.md)\n"
-    "  --csv DIR              also write one CSV file per record category into DIR,\n"
-    "                         likewise only when the run ends with Done\n"
-    "  --explorer             also write OUTPUT_DIR/explorer.htm, a page to search the\n"
-    "                         records and sort them in tables, linked from index.htm\n"
-    "  --config DIR           read Effect.ini, AITypes.ini and Address.ini from DIR\n"
-    "  --jobs N               encode pictures on N threads (1 to 64; default: one per\n"
-    "                         processor); the site is the same for every N\n"
-    "  --quiet                no progress line (shown on stderr when it is a terminal)\n"
-    "  --help                 show this text\n"
-    "  --version              show the version\n"
-    "  --                     end of the options: the next arguments are directories\n"
-    "                         (or, with --compare, documents)\n"
-    "\n"
-    "  --compare              compare two data documents written by --json: records\n"
-    "                         added, removed and changed, per category; no run\n"
-    "  --match key|number     pair records by key (default; an inserted record is one\n"
-    "                         addition) or by number (table position)\n"
-    "  --format FORMAT        text (default), markdown, json or csv\n"
-    "\n"
-    "A question on a terminal is answered by y or n; end of input answers No.\n"
-    "Exit status: 0 done, 1 the run ended with an error, 2 configuration or usage error.\n"
-    "With --compare: 0 no differences, 1 differences, 2 a document cannot be read.\n";
-
-struct Arguments {
-  bool technical = false;
-  bool quiet = false;
-  bool explorer = false;
-  gvde::ImageErrorAnswer answer = gvde::ImageErrorAnswer::Ask;
-  std::string jsonFile;
-  std::string csvDir;
-  std::string configDir;
-  std::string jobsText;
-  unsigned jobs = 0;  // 0: the run's default
-  std::string gameDir;    // with --compare: the old document
-  std::string outputDir;  // with --compare: the new document
-  bool compare = false;
-  std::string matchText;
-  std::string formatText;
-  gvde::CompareOptions compareOptions;
-};
-
-enum class ValueOption { None, Taken, Missing };
-
-// "--json FILE" or "--json=FILE", and the same for --config and --jobs; Missing after the
-// message when the value is missing or empty.
-ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
-  struct Option {
-    std::string_view name;
-    std::string Arguments::*value;
-  };
-  static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},     {"--csv", &Arguments::csvDir},
-                                        {"--config", &Arguments::configDir},   {"--jobs", &Arguments::jobsText},
-                                        {"--match", &Arguments::matchText},    {"--format", &Arguments::formatText}};
-  const std::string_view arg = argv[i];
-  for (const Option& option : kOptions) {
-    std::string& value = args.*option.value;
-    if (arg.starts_with(option.name) && arg.size() > option.name.size() && arg[option.name.size()] == '=') {
-      value = arg.substr(option.name.size() + 1);
-    } else if (arg == option.name) {
-      value = i + 1 < argc ? argv[++i] : "";
-    } else {
-      continue;
-    }
-    if (!value.empty()) return ValueOption::Taken;
-    std::fprintf(stderr, "gvde-cli: %s needs a value\n", std::string(option.name).c_str());
-    return ValueOption::Missing;
-  }
-  return ValueOption::None;
-}
-
-enum class ParseResult { Run, Help, Version, Error };
-
-// The --jobs value: a whole number from 1 to kMostPictureJobs, or 0 after the message.
-unsigned ParseJobs(const std::string& text) {
-  unsigned jobs = 0;
-  bool digits = !text.empty() && text.size() <= 2;
-  for (const char c : text) {
-    digits = digits && c >= '0' && c <= '9';
-    if (digits) jobs = jobs * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (digits && jobs >= 1 && jobs <= gvde::kMostPictureJobs) return jobs;
-  std::fprintf(stderr, "gvde-cli: --jobs needs a number from 1 to %u\n", gvde::kMostPictureJobs);
-  return 0;
-}
-
-// --match and --format belong to --compare, --json and --csv to a run; false after the message.
-bool CheckCompareOptions(Arguments& args) {
-  const bool compareOnly = !args.matchText.empty() || !args.formatText.empty();
-  if (!args.compare) {
-    if (compareOnly) std::fprintf(stderr, "gvde-cli: --match and --format need --compare\n");
-    return !compareOnly;
-  }
-  if (!args.jsonFile.empty() || !args.csvDir.empty()) {
-    std::fprintf(stderr, "gvde-cli: --compare makes no run: --json and --csv do not go with it\n");
-    return false;
-  }
-  const std::optional<gvde::MatchBy> match = gvde::MatchByName(args.matchText.empty() ? "key" : args.matchText);
-  const std::optional<gvde::ReportFormat> format =
-      gvde::ReportFormatName(args.formatText.empty() ? "text" : args.formatText);
-  if (!match) std::fprintf(stderr, "gvde-cli: --match needs key or number\n");
-  if (!format) std::fprintf(stderr, "gvde-cli: --format needs text, markdown, json or csv\n");
-  if (!match || !format) return false;
-  args.compareOptions = {*match, *format};
-  return true;
-}
-
-ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
-  int positional = 0;
-  bool answerGiven = false;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    const bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-    if (option && arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (!option) {
-      if (positional == 2) {
-        std::fprintf(stderr, "gvde-cli: too many arguments\n");
-        return ParseResult::Error;
-      }
-      (positional == 0 ? args.gameDir : args.outputDir) = arg;
-      ++positional;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h") return ParseResult::Help;
-    if (arg == "--version") return ParseResult::Version;
-    if (arg == "--technical") {
-      args.technical = true;
-    } else if (arg == "--compare") {
-      args.compare = true;
-    } else if (arg == "--quiet") {
-      args.quiet = true;
-    } else if (arg == "--explorer") {
-      args.explorer = true;
-    } else if (const ValueOption taken = TakeValueOption(argc, argv, i, args); taken != ValueOption::None) {
-      if (taken == ValueOption::Missing) return ParseResult::Error;
-    } else if (arg == "--keep-going" || arg == "--stop-on-image-error") {
-      if (answerGiven) {
-        std::fprintf(stderr, "gvde-cli: --keep-going and --stop-on-image-error exclude each other\n");
-        return ParseResult::Error;
-      }
-      answerGiven = true;
-      args.answer = arg == "--keep-going" ? gvde::ImageErrorAnswer::KeepGoing : gvde::ImageErrorAnswer::Stop;
-    } else {
-      std::fprintf(stderr, "gvde-cli: unknown option %s\n", argv[i]);
-      return ParseResult::Error;
-    }
-  }
-  if (positional != 2) {
-    std::fprintf(stderr, args.compare ? "gvde-cli: OLD.json and NEW.json are required\n"
-                                      : "gvde-cli: GAME_DIR and OUTPUT_DIR are required\n");
-    return ParseResult::Error;
-  }
-  if (!CheckCompareOptions(args)) return ParseResult::Error;
-  if (!args.jobsText.empty()) {
-    args.jobs = ParseJobs(args.jobsText);
-    if (args.jobs == 0) return ParseResult::Error;
-  }
-  return ParseResult::Run;
-}
 
 // A directory given without a trailing separator gets one; an empty text stays empty so the
 // run can say which directory is missing.
@@ -228,21 +47,18 @@ int main(int argc, char** argv) {
   // to a closed pipe are dropped and the site is still written whole.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  Arguments args;
-  switch (ParseArguments(argc, argv, args)) {
-    case ParseResult::Help:
-      std::fputs(kUsage, stdout);
-      return kExitDone;
-    case ParseResult::Version:
-      std::printf("gvde-cli %s\n", GVDE_VERSION);
-      return kExitDone;
-    case ParseResult::Error:
-      std::fputs(kUsage, stderr);
-      return kExitStartup;
-    case ParseResult::Run:
-      break;
+  const gvde::CommandSpec& command = gvde::CliCommand();
+  const gvde::ParseResult line = gvde::ParseArguments(command, argc, argv);
+  if (const std::optional<int> answered = gvde::AnswerWithoutRunning(command, line, stdout, stderr))
+    return *answered;
+  if (gvde::IsComparison(line.parsed)) {
+    const gvde::CompareArguments compare = gvde::ReadCompareArguments(line.parsed);
+    return gvde::RunComparison(compare.oldDocument, compare.newDocument, compare.options, stdout, stderr);
   }
-  if (args.compare) return gvde::RunComparison(args.gameDir, args.outputDir, args.compareOptions, stdout, stderr);
+  gvde::RunArguments args;
+  if (const std::string problem = gvde::ReadRunArguments(line.parsed, args); !problem.empty()) {
+    return gvde::ReportUsageError(command, problem, stderr);
+  }
 
   const std::string configDir = WithSeparator(args.configDir);
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
