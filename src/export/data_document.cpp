@@ -70,7 +70,7 @@ void WriteDocument(const RecordContext& context, const Sink& sink) {
   DocumentWriter document(sink);
   document.Value("format", "gvde-data");
   document.Value("version", 1);
-  document.Value("title", RecordContext::Text(game.Image().ReadString(context.sources.titleAddress)));
+  document.Value("title", RecordContext::Text(game.title));
   document.Records("items", game.items.size(), [&](std::uint32_t n) { return ItemObject(context, n); });
   document.Records("uniques", game.uniques.size(), [&](std::uint32_t n) { return UniqueObject(context, n); });
   document.Records("monsters", game.monsters.size(),
@@ -96,12 +96,6 @@ bool WriteDocument(const DataSources& sources, const Sink& sink) {
 }
 
 }  // namespace
-
-std::string DataDocument(const DataSources& sources) {
-  std::string document;
-  if (!WriteDocument(sources, [&](std::string_view piece) { document += piece; })) return {};
-  return document;
-}
 
 bool WriteDataDocument(const std::string& path, const DataSources& sources) {
   const std::string temporary = path + ".tmp";

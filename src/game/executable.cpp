@@ -301,14 +301,13 @@ std::optional<std::uint32_t> executable::VAToPointer(std::uint32_t va) const {
 std::optional<std::string> executable::TranslateString(std::uint32_t va) const {
   const std::optional<std::uint32_t> offset = VAToPointer(va);
   if (!offset) return std::nullopt;
-  std::string text;
-  for (std::size_t i = *offset; i < image_.size() && image_[i] != 0; ++i)
-    text.push_back(static_cast<char>(image_[i]));
-  return text;
+  const auto start = image_.begin() + *offset;
+  const auto limit = start + std::min<std::ptrdiff_t>(kMaxGameTextLength, image_.end() - start);
+  return std::string(start, std::find(start, limit, std::uint8_t{0}));
 }
 
 std::string executable::ReadString(std::uint32_t va) const {
-  return TranslateString(va).value_or("<NO STRING>");
+  return TranslateString(va).value_or(std::string(kNoString));
 }
 
 RecordView executable::Record(std::uint32_t offset, std::uint32_t size) const {

@@ -47,7 +47,8 @@ Step CreateDataDirectory(const SiteFolder& folder) {
   return Fail(kCannotCreateDataDir, DescribeFileError(dir));
 }
 
-// Loads GV.exe and prepares the game data; the data folder is made between the two.
+// Loads GV.exe and prepares the game data; the data folder is made between the two. The
+// executable is released once its tables are decoded.
 Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
@@ -56,7 +57,7 @@ Step LoadGame(Run& run) {
   if (Step made = CreateDataDirectory(run.folder); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
-  run.game = PrepareGameData(std::move(image), *starts);
+  run.game = PrepareGameData(*image, run.config.addresses, *starts);
   return Step::Next();
 }
 

@@ -14,7 +14,7 @@ namespace gvde {
 
 // What a run knows once the whole site is written.
 struct FinishedSite {
-  const GameData& game;  // with the image and the animation groups
+  const GameData& game;  // with the animation groups
   // The pictures written, relative to the output folder ("data/m0.png"), in the order written.
   const std::vector<std::string>& pictures;
 };

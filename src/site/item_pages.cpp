@@ -83,8 +83,7 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
   if (item.consumed != 0) page << "<p>Disappears when used</p>";
   page << "<p>Price: " << item.price << "</p>\r\n";
   if (item.spell != 0) {
-    const std::uint32_t code = static_cast<std::uint32_t>(item.spell);
-    page << "<p>Spell: " << GameText{SpellName(game.Image(), context.config.addresses.spellTable, code)} << "</p>\r\n";
+    page << "<p>Spell: " << GameText{game.SpellName(static_cast<std::uint32_t>(item.spell))} << "</p>\r\n";
   }
   WriteUniquesList(page, game.uniquesById[item.uniqueId], game.uniques);
   if (context.technicalInfo) WriteTechnicalLines(page, item);

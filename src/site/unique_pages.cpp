@@ -40,7 +40,7 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
   for (std::uint32_t k = 0; k < used; ++k) {
     const EffectEntry& entry = unique.effects[k];
     if (entry.code == kUniquePictureEffect) continue;
-    page << "<p>" << DescribeEffect(entry, context) << "</p>";
+    page << "<p>" << GameText{DescribeEffect(entry, context)} << "</p>";
   }
 }
 
@@ -71,7 +71,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
   WriteHead(page, number, unique);
   WriteBaseLine(page, unique, game.baseItemById[unique.uniqueId], game.items);
   page << "<p>Price: " << unique.price << " (sold for " << SellingPrice(unique) << ")</p>";
-  WriteEffects(page, unique, {context.config.effectNames, game.Image(), context.config.addresses.spellTable});
+  WriteEffects(page, unique, {context.config.effectNames, game});
   if (context.technicalInfo) {
     page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId
          << "</a></p>\r\n";

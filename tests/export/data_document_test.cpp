@@ -37,9 +37,10 @@ class DataDocumentTest : public ::testing::Test {
     ownPicture.name = "Grim Reaver";
     ownPicture.uniqueId = 3;
     ownPicture.price = 100;
-    ownPicture.effectCount = 2;
+    ownPicture.effectCount = 3;
     ownPicture.effects[0] = {44, 9, 0};
     ownPicture.effects[1] = {11, 2, 3};
+    ownPicture.effects[2] = {66, 0, 12};  // charges of a spell that has no name
     UniqueRecord noBase;
     noBase.name = "Lost";
     noBase.uniqueId = 200;
@@ -61,16 +62,23 @@ class DataDocumentTest : public ::testing::Test {
     copper.itemClasses = 0x1010;
     copper.group = 0x10;
     game_.prefixes = {copper};
+    game_.title = "Grimveil <Demo> & co";
     RelateRecords(game_);
   }
 
+  std::string Text() {
+    const std::string path = dir_.File("data.json");
+    EXPECT_TRUE(WriteDataDocument(path, Sources()));
+    return testkit::ReadFileText(path);
+  }
   json Document() {
-    const std::string text = DataDocument(Sources());
+    const std::string text = Text();
     EXPECT_TRUE(text.ends_with("}\n"));
     return json::parse(text);
   }
-  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, 0, 0, pictures_}; }
+  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, pictures_}; }
 
+  testkit::TempDir dir_;
   GameData game_;
   std::array<std::string, 94> effectNames_;
   std::vector<std::string> aiTypeNames_ = std::vector<std::string>(40, "AI");
@@ -81,7 +89,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
   const json d = Document();
   EXPECT_EQ(d["format"], "gvde-data");
   EXPECT_EQ(d["version"], 1);
-  EXPECT_EQ(d["title"], "<NO STRING>");
+  EXPECT_EQ(d["title"], "Grimveil <Demo> & co");
 
   const json& sword = d["items"][0];
   EXPECT_EQ(sword["number"], 0);
@@ -99,6 +107,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
   EXPECT_EQ(reaver["pictureFile"], "data/i9.png");
   EXPECT_EQ(reaver["effects"][0]["text"], nullptr);
   EXPECT_EQ(reaver["effects"][1]["text"], "+2...3% to Vitality");
+  EXPECT_EQ(reaver["effects"][2]["text"], "12 charges of <NO STRING>");  // plain, as its page escapes it
   const json& lost = d["uniques"][1];
   EXPECT_EQ(lost["baseItem"], nullptr);
   EXPECT_EQ(lost["picture"], nullptr);
@@ -122,7 +131,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
 
 // The document is written record by record; its layout must be the JSON library's own.
 TEST_F(DataDocumentTest, LayoutIsTheLibrarysTwoSpaceIndentation) {
-  const std::string text = DataDocument(Sources());
+  const std::string text = Text();
   EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text);
 }
 
@@ -131,7 +140,7 @@ TEST_F(DataDocumentTest, ReplacesTheFileWholeOrLeavesIt) {
   const std::string path = dir.File("data.json");
   ASSERT_TRUE(testkit::WriteFileText(path, "earlier"));
   ASSERT_TRUE(WriteDataDocument(path, Sources()));
-  EXPECT_EQ(testkit::ReadFileText(path), DataDocument(Sources()));
+  EXPECT_EQ(testkit::ReadFileText(path), Text());
   EXPECT_FALSE(testkit::FileExists(path + ".tmp"));
 
   // A directory in the way: the temporary file is written but cannot be renamed over it.

@@ -10,12 +10,7 @@ namespace gvde {
 FinishingStep DataDocumentStep(std::string path, const Configuration& configuration, Host& host) {
   return [path = std::move(path), &configuration, &host](const FinishedSite& site) {
     host.ShowProgress("Data document", 0, 0);
-    const DataSources sources{site.game,
-                              configuration.effectNames,
-                              configuration.aiTypeNames,
-                              configuration.addresses.spellTable,
-                              configuration.addresses.title,
-                              site.pictures};
+    const DataSources sources{site.game, configuration.effectNames, configuration.aiTypeNames, site.pictures};
     if (WithEndingSignalsHeld([&] { return WriteDataDocument(path, sources); })) return Step::Next();
     return Step::Fail("Cannot write " + path);
   };
