@@ -200,15 +200,4 @@ PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> f
   };
 }
 
-bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
-                       const std::optional<std::string>& ownTable,
-                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
-                       const std::string& pngPath) {
-  MonsterFrameReader reader(files);
-  const std::optional<MonsterFrame> frame = reader.Read(spriteName, ownTable, bossTable, frameWidth);
-  std::vector<std::uint8_t> pixels;
-  return frame && DecodeMonsterFrame(*frame, pixels) &&
-         png.WritePng(frame->width, frame->height, pngPath, pixels);
-}
-
 }  // namespace gvde

@@ -41,7 +41,6 @@ class PictureEncoder {
 
   // The job count for a request: 0 is one per processor; at most kMostPictureJobs.
   static unsigned JobsFor(unsigned requested);
-  unsigned Jobs() const { return jobs_; }
   // How many pictures may be given ahead of the next one taken: enough to keep every thread
   // busy, few enough that little memory is held.
   std::uint32_t Window() const { return jobs_ == 1 ? 1 : 4 * jobs_; }
@@ -96,9 +95,8 @@ class PictureStream {
   PictureStream(const PictureStream&) = delete;
   PictureStream& operator=(const PictureStream&) = delete;
 
-  // The result of picture Taken(); only while Taken() < count.
+  // The result of the next picture; only while fewer than count are taken.
   EncodedPicture Next();
-  std::uint32_t Taken() const { return taken_; }
 
  private:
   PictureEncoder& encoder_;

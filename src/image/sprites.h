@@ -61,12 +61,6 @@ bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pi
 // could not be read) the job gives NotDecoded.
 PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame);
 
-// Read, decoded and written as a PNG at `pngPath` in one go.
-bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
-                       const std::optional<std::string>& ownTable,
-                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
-                       const std::string& pngPath);
-
 // Decodes frame `frameIndex` of a whole item graphics file.
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,
                     std::uint32_t frameIndex, std::uint32_t& width, std::uint32_t& height);

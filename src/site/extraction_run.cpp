@@ -1,6 +1,7 @@
 #include "site/extraction_run.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,8 +22,6 @@
 
 namespace gvde {
 namespace {
-
-constexpr std::uint32_t kPaletteSize = 768;
 
 Step Fail(std::string_view message, std::string detail = {}) {
   return Step::Fail(std::string(message), std::move(detail));
@@ -66,10 +65,9 @@ Step OpenArchivesAndPalette(Run& run) {
   if (!run.archives.OpenArchives(run.gameDir)) {
     return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
   }
-  if (!run.archives.ReadFileExact(run.png.PngPalette(), kPaletteSize, "levels\\l1data\\l1.pal")) {
-    return Fail(kBadPalette);
-  }
-  run.png.PreparePalette();
+  std::array<std::uint8_t, kPaletteBytes> palette{};
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) return Fail(kBadPalette);
+  run.png.SetPalette(palette);
   return Step::Next();
 }
 

@@ -11,6 +11,7 @@
 #include "site/archive_files.h"
 #include "site/run_config.h"
 #include "site_fixture.h"
+#include "testkit/pictures.h"
 #include "demogame/mpq_builder.h"
 #include "demogame/sprite_encoders.h"
 
@@ -270,12 +271,11 @@ TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
 
   ArchiveFiles files(run_.archives);
   for (const bool own : {true, false}) {
-    const std::string expected = dir_.File(own ? "own.png" : "plain.png");
-    ASSERT_TRUE(
-        WriteMonsterImage(files, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
-                          own ? std::optional<std::string>("monsters\\mudwalker\\blue.trn") : std::nullopt,
-                          std::nullopt, 3, expected));
-    EXPECT_EQ(Data(own ? "m0.png" : "m1.png"), testkit::ReadFileText(expected));
+    const EncodedPicture expected = testkit::MonsterPicture(
+        files, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
+        own ? std::optional<std::string>("monsters\\mudwalker\\blue.trn") : std::nullopt, std::nullopt, 3);
+    ASSERT_EQ(expected.outcome, EncodedPicture::Outcome::Encoded);
+    EXPECT_EQ(Data(own ? "m0.png" : "m1.png"), std::string(expected.file.begin(), expected.file.end()));
   }
   EXPECT_NE(Data("m0.png"), Data("m1.png"));
   EXPECT_TRUE(host_.calls().empty());
