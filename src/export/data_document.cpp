@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string_view>
 
 #include "export/record_objects.h"
@@ -83,13 +84,15 @@ void WriteDocument(const RecordContext& context, const Sink& sink) {
   document.End();
 }
 
-// False when the document could not be made; the JSON library reports running out of memory
-// by exception, and it stays inside this module.
+// False when the JSON library refused a value; memory that cannot be had is passed on to end
+// the run.
 bool WriteDocument(const DataSources& sources, const Sink& sink) {
   try {
     const RecordContext context{sources, {sources.pictures.begin(), sources.pictures.end()}};
     WriteDocument(context, sink);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return false;
   }
@@ -101,7 +104,14 @@ bool WriteDataDocument(const std::string& path, const DataSources& sources) {
   const std::string temporary = path + ".tmp";
   OutputFile file;
   if (!file.Create(temporary)) return false;
-  const bool made = WriteDocument(sources, [&](std::string_view piece) { file.Write(piece); });
+  bool made = false;
+  try {
+    made = WriteDocument(sources, [&](std::string_view piece) { file.Write(piece); });
+  } catch (const std::bad_alloc&) {
+    file.Close();
+    RemoveFile(temporary);
+    throw;
+  }
   if (file.Close() && made && RenameOver(temporary, path)) return true;
   RemoveFile(temporary);
   return false;

@@ -24,7 +24,8 @@ struct DataSources {
 
 // Writes the document to `path`; the same sources always give the same bytes. It goes through a
 // temporary file beside it ("<path>.tmp") that is renamed over `path` at the end, so `path`
-// holds either its earlier content or the whole new document. False, with no temporary file left, when it cannot.
+// holds either its earlier content or the whole new document. False, with no temporary file
+// left, when it cannot; memory that cannot be had throws std::bad_alloc, which ends the run.
 bool WriteDataDocument(const std::string& path, const DataSources& sources);
 
 }  // namespace gvde

@@ -17,7 +17,7 @@ struct EncodedPicture {
   enum class Outcome : std::uint8_t {
     Encoded,     // `file` holds the whole PNG file
     NotDecoded,  // its game data did not give a picture
-    NotEncoded,  // decoded, but no PNG could be made (no memory, compression failed)
+    NotEncoded,  // decoded, but no PNG could be made (its size, compression failed)
   };
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
@@ -48,6 +48,7 @@ class PictureEncoder {
   void Give(PictureJob job);
   // The result of the oldest picture given and not yet taken. While it is not ready, the calling
   // thread makes pictures that wait for a thread. Only call while a picture is outstanding.
+  // Throws std::bad_alloc when the picture's memory could not be had, on whichever thread.
   EncodedPicture TakeNext();
   std::size_t Outstanding();
   // Drops every picture not yet started and every result not taken, once the pictures being
@@ -59,6 +60,7 @@ class PictureEncoder {
     PictureJob job;
     bool started = false;  // claimed by a thread, or dropped
     bool done = false;
+    bool noMemory = false;  // making it threw std::bad_alloc
     EncodedPicture result;
   };
 

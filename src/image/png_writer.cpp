@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
+#include <new>
 #include <span>
 
 #include "image/png_chunks_internal.h"
@@ -187,30 +187,26 @@ bool PngWriter::EncodePng(std::uint32_t width, std::uint32_t height, const std::
   if (rowsLength > kMaxLength || rowsLength > std::numeric_limits<std::size_t>::max() / 4) return false;
 
   Scratch& scratch = ThreadScratch();
-  uLongf compressedLength = 0;
-  std::uint8_t* packed = nullptr;
+  // Memory that cannot be had ends the run: the buffers are let go and the failure passed on.
   try {
     BuildFilteredRows(width, height, pixels, scratch.rows);
-    compressedLength =
+    auto compressedLength =
         static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(static_cast<uLong>(rowsLength))));
-    packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
-  } catch (const std::exception&) {
-    scratch.Release();
-    return false;
-  }
-  const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
-                                                   static_cast<uLong>(rowsLength));
-  bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a PNG chunk length has 31 bits
-  if (made) {
-    try {
-      AssembleFile(Head(width, height, palette_),
-                   std::span(packed, static_cast<std::size_t>(compressedLength)), file);
-    } catch (const std::exception&) {
-      made = false;
+    std::uint8_t* packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
+    const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
+                                                     static_cast<uLong>(rowsLength));
+    if (compressed == Z_MEM_ERROR) throw std::bad_alloc();
+    const bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a chunk length has 31 bits
+    if (made) {
+      AssembleFile(Head(width, height, palette_), std::span(packed, static_cast<std::size_t>(compressedLength)),
+                   file);
     }
+    scratch.KeepSmall();
+    return made;
+  } catch (...) {
+    scratch.Release();
+    throw;
   }
-  scratch.KeepSmall();
-  return made;
 }
 
 }  // namespace gvde

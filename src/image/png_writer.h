@@ -20,8 +20,9 @@ class PngWriter {
   // Takes the game palette, its entries in reverse order as the pictures' indices are.
   void SetPalette(std::span<const std::uint8_t, kPaletteBytes> gamePalette);
   // The whole PNG file of `pixels` (width x height palette indices, bottom row first, 255
-  // transparent) in `file`. False when a buffer cannot be had or compression fails. Safe on
-  // several threads at once once the palette is set.
+  // transparent) in `file`. False when the size cannot be encoded or compression fails; throws
+  // std::bad_alloc when memory cannot be had. Safe on several threads at once once the palette
+  // is set.
   bool EncodePng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& pixels,
                  std::vector<std::uint8_t>& file) const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -52,6 +53,7 @@ Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
+  if (image->status == kExeNoMemory) return Fail(kNotEnoughMemory, DescribeExeStatus(exePath, image->status));
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
   if (Step made = CreateDataDirectory(run.folder); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
@@ -95,10 +97,8 @@ Step WriteSite(Run& run) {
   return step;
 }
 
-}  // namespace
-
-bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
-                     const FinishingStep& finish) {
+bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                   const FinishingStep& finish) {
   Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
@@ -123,6 +123,20 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.Release();
   }
   return false;
+}
+
+}  // namespace
+
+bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                     const FinishingStep& finish) {
+  // Memory that cannot be had, on this thread or a picture thread, ends the run here, after
+  // everything the run held has been released.
+  try {
+    return RunExtraction(inputs, configuration, host, finish);
+  } catch (const std::bad_alloc&) {
+    host.ShowError(std::string(kNotEnoughMemory), {});
+    return false;
+  }
 }
 
 }  // namespace gvde

@@ -23,8 +23,9 @@ struct FinishedSite {
 // message instead of "Done".
 using FinishingStep = std::function<Step(const FinishedSite& site)>;
 
-// Ends with host.ShowDone() or with exactly one error (or a Yes to an "... Exit?" question).
-// Returns true when the run reached "Done".
+// Ends with host.ShowDone() or with exactly one error (or a Yes to an "... Exit?" question);
+// memory that cannot be had anywhere in the run ends it with kNotEnoughMemory. Returns true
+// when the run reached "Done".
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                      const FinishingStep& finish = {});
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,14 +47,10 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
 Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   ValueLists byLevel;
   ValueLists byId;
-  try {
-    for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
-      const UniqueRecord& unique = game.uniques[u];
-      byLevel[unique.level].push_back({unique.name, u});
-      byId[unique.uniqueId].push_back({unique.name, u});
-    }
-  } catch (const std::bad_alloc&) {
-    return Step::Fail(std::string(kNotEnoughMemory));
+  for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
+    const UniqueRecord& unique = game.uniques[u];
+    byLevel[unique.level].push_back({unique.name, u});
+    byId[unique.uniqueId].push_back({unique.name, u});
   }
   const ValueSection levels{"ul", "u", [](std::uint32_t level) { return "Level " + NumToStr(level); },
                             [](std::uint32_t level) { return "Unique Level " + NumToStr(level); }};

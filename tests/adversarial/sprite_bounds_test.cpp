@@ -256,6 +256,21 @@ TEST(PictureSizes, WidthTimesHeightBeyond32BitsIsRefused) {
   EXPECT_TRUE(png.EncodePng(4, 4, small, file));
 }
 
+TEST(PictureSizes, ItemFramesBeyondThePixelCapAreRefusedBeforeTheirBuffer) {
+  // Full transparent runs of 128 pixels: exactly the cap, then one run beyond it.
+  Bytes runs(kMaxFramePixels / 128, 0x80);
+  Bytes pixels;
+  EXPECT_TRUE(UnpackCelFrame(pixels, runs, 4096, 4096));
+  EXPECT_EQ(pixels.size(), kMaxFramePixels);
+  runs.push_back(0x80);
+  pixels.clear();
+  EXPECT_FALSE(UnpackCelFrame(pixels, runs, 1, kMaxFramePixels + 1));  // the runs would cover it
+  EXPECT_TRUE(pixels.empty());
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  EXPECT_FALSE(MeasureCelFrame(runs, width, height));
+}
+
 TEST(PictureSizes, RunsOfMoreThan32BitsOfPixelsAreNotMeasured) {
   // 2^25 full transparent runs of 128 pixels: 2^32 pixels, one more than 32 bits count.
   const Bytes runs(std::size_t{1} << 25, 0x80);

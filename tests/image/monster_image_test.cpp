@@ -248,6 +248,19 @@ TEST_F(MonsterImageTest, AnimationFileThatCannotBeExtractedFails) {
   EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1));
 }
 
+// 127 transparent pixels a byte: a few bytes of runs stand for a huge frame.
+TEST_F(MonsterImageTest, FramesBeyondThePixelCapDoNotDecode) {
+  const std::size_t fullRuns = kMaxFramePixels / 127;
+  Bytes runs(fullRuns, 0x7F);
+  runs.push_back(static_cast<std::uint8_t>(kMaxFramePixels - 127 * fullRuns));  // exactly the cap
+  const auto atCap = WriteRuns(runs, 4096);
+  ASSERT_TRUE(atCap);
+  EXPECT_EQ(atCap->size(), kMaxFramePixels);
+  runs.push_back(0x01);  // one pixel more
+  EXPECT_FALSE(WriteRuns(runs, 1));
+  EXPECT_FALSE(WriteRuns(Bytes(std::size_t{8} << 20, 0x7F), 128));  // 128 x 8,323,072 pixels
+}
+
 TEST(MonsterRunEncoderTest, ChoosesAmongTheRunKinds) {
   Bytes pixels = Concat(Repeat(130, 255), Repeat(70, 4));
   pixels = Concat(pixels, {1, 2, 3, 3});

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -84,6 +85,27 @@ TEST(PictureEncoderTest, AStreamEndedEarlyDropsWhatWasNotStartedAndThrowingJobsF
   // The encoder serves the next stream.
   PictureStream next(encoder, 2, [](std::uint32_t n) { return NumberedPicture(n + 5); });
   EXPECT_EQ(next.Next().file, std::vector<std::uint8_t>{5});
+}
+
+// Memory that a picture cannot have, on whichever thread it is made, reaches the taking thread
+// as std::bad_alloc when that picture is taken; the pictures before it are taken as usual.
+TEST(PictureEncoderTest, MemoryThatCannotBeHadReachesTheTakingThread) {
+  for (const unsigned jobs : {1u, 3u}) {
+    SCOPED_TRACE(jobs);
+    PictureEncoder encoder(jobs);
+    {
+      PictureStream stream(encoder, 10, [](std::uint32_t n) -> PictureJob {
+        if (n == 2) return []() -> EncodedPicture { throw std::bad_alloc(); };
+        return NumberedPicture(n);
+      });
+      EXPECT_EQ(stream.Next().file, std::vector<std::uint8_t>{0});
+      EXPECT_EQ(stream.Next().file, std::vector<std::uint8_t>{1});
+      EXPECT_THROW(stream.Next(), std::bad_alloc);
+    }
+    EXPECT_EQ(encoder.Outstanding(), 0U);
+    PictureStream next(encoder, 1, [](std::uint32_t n) { return NumberedPicture(n + 5); });
+    EXPECT_EQ(next.Next().file, std::vector<std::uint8_t>{5});
+  }
 }
 
 }  // namespace

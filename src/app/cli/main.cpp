@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -23,6 +24,7 @@
 #include "image/picture_encoder.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
+#include "site/run_messages.h"
 
 namespace {
 
@@ -170,7 +172,7 @@ std::string WithSeparator(const std::string& dir) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunCli(int argc, char** argv) {
 #ifndef _WIN32
   // A reader that goes away (`gvde-cli ... | head -1`) must not end the run half way: messages
   // to a closed pipe are dropped and the site is still written whole.
@@ -217,4 +219,14 @@ int main(int argc, char** argv) {
   gvde::FinishingStep finish;
   if (!args.jsonFile.empty()) finish = gvde::DataDocumentStep(args.jsonFile, startup.configuration, host);
   return gvde::StartExtraction(inputs, startup.configuration, host, finish) ? kExitDone : kExitRunFailed;
+}
+
+int main(int argc, char** argv) {
+  // The run itself reports memory it cannot have; this catches what comes before or after it.
+  try {
+    return RunCli(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Error: %s\n", std::string(gvde::kNotEnoughMemory).c_str());
+    return kExitRunFailed;
+  }
 }
