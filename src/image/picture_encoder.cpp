@@ -73,11 +73,6 @@ EncodedPicture PictureEncoder::TakeNext() {
   return result;
 }
 
-std::size_t PictureEncoder::Outstanding() {
-  MutexLock held(mutex_);
-  return slots_.size();
-}
-
 void PictureEncoder::Clear() {
   MutexLock held(mutex_);
   for (Slot& slot : slots_) {

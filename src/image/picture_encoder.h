@@ -50,7 +50,6 @@ class PictureEncoder {
   // thread makes pictures that wait for a thread. Only call while a picture is outstanding.
   // Throws std::bad_alloc when the picture's memory could not be had, on whichever thread.
   EncodedPicture TakeNext();
-  std::size_t Outstanding();
   // Drops every picture not yet started and every result not taken, once the pictures being
   // made have finished.
   void Clear();
