@@ -17,6 +17,7 @@ import pathlib, re, sys
 # include each other.
 LAYERS = """
 platform:
+command_line:
 ini:      platform
 game:     platform
 archive:  platform
@@ -26,7 +27,7 @@ site:     effects game archive image platform
 export:   effects game platform
 compare:  export effects game platform
 explorer: export site effects game archive image platform
-app:      explorer compare export site effects ini game archive image platform
+app:      explorer compare export site effects ini game archive image command_line platform
 """
 
 root = pathlib.Path(sys.argv[1])
