@@ -7,6 +7,17 @@
 
 namespace gvde::demogame {
 
+// How the game's output divides between pages and pictures.
+enum class DemoShape : std::uint8_t {
+  // 250 item pictures per scale and monster figures 96 to 160 pixels wide: pictures hold about
+  // half of the site's bytes.
+  Demo,
+  // As a real game is shaped: 80 item pictures per scale and monster figures 72 to 120 pixels
+  // wide, so that from scale 10 on pages outnumber pictures 2.5 to 1 and hold most of the bytes,
+  // and a picture has about 7,800 pixels on average. Records and pages are those of Demo.
+  Pages,
+};
+
 struct DemoOptions {
   // Multiplies every record count; 1 is about the size of the real game.
   std::uint32_t scale = 1;
@@ -14,6 +25,7 @@ struct DemoOptions {
   // costs 3100, and the unique item "Ember Crown" (with no base item) is inserted before unique
   // number 45. Everything else is as in the unpatched game.
   bool patched = false;
+  DemoShape shape = DemoShape::Demo;
 };
 
 struct DemoSummary {
