@@ -75,24 +75,24 @@ std::string OutputFolder::PathOf(std::string_view name) const {
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path) { return Open(native::kWorkingFolder, path, 0); }
+bool OutputFile::Create(const std::string& path) { return Open(native::kWorkingFolder, path, 0, true); }
 
 bool OutputFile::Create(const OutputFolder& folder, std::string_view name) {
   std::string path = folder.PathOf(name);
   const std::size_t nameStart = path.size() - name.size();
-  return Open(folder.handle_, std::move(path), nameStart);
+  return Open(folder.handle_, std::move(path), nameStart, true);
 }
 
 // A fresh folder has nothing at the name and takes one call. Whatever is there goes first and
 // the new file must not exist: a link planted there (symbolic, dangling or hard) is replaced,
 // never written through. A folder at the name stays and the creation fails.
-bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameStart) {
+bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameStart, bool charge) {
   Close();
   failed_ = false;
   size_ = 0;
   path_ = std::move(path);
   if (!native::UsablePath(path_)) return false;
-  if (!OutputLimit::Charge(OutputLimit::kLeastPerFile)) return false;
+  if (charge && !OutputLimit::Charge(OutputLimit::kLeastPerFile)) return false;
   const native::FileName name{folder, path_.c_str() + nameStart, path_.c_str()};
   bool exists = false;
   handle_ = native::CreateNew(name, exists);
@@ -153,8 +153,8 @@ bool OutputFile::Failed() {
 }
 
 // Written from the caller's bytes: nothing is copied.
-bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes) {
-  if (Charge(bytes.size())) {
+bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes, bool charge) {
+  if (!charge || Charge(bytes.size())) {
     WriteOut(bytes.data(), bytes.size());
   } else {
     failed_ = true;
@@ -164,12 +164,19 @@ bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes) {
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   OutputFile file;
-  return file.Create(path) && file.WriteWhole(bytes);
+  return file.Create(path) && file.WriteWhole(bytes, true);
 }
 
 bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes) {
   OutputFile file;
-  return file.Create(folder, name) && file.WriteWhole(bytes);
+  return file.Create(folder, name) && file.WriteWhole(bytes, true);
+}
+
+bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes) {
+  std::string path = folder.PathOf(name);
+  const std::size_t nameStart = path.size() - name.size();
+  OutputFile file;
+  return file.Open(folder.handle_, std::move(path), nameStart, false) && file.WriteWhole(bytes, false);
 }
 
 }  // namespace gvde
