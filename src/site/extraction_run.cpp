@@ -94,7 +94,7 @@ Step WriteSite(Run& run, const SiteAddition& addition) {
 
 bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                    const FinishingStep& finish, const SiteAddition& addition) {
-  Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
+  Run run(configuration, host, inputs.maxOutputBytes, WritePipeline::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
   if (step) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "image/item_images.h"
@@ -14,31 +16,33 @@ namespace {
 
 using FileBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
-// Picture `number` of a frame: written and recorded, passed over when the frame does not
+// Picture `number`, told at its turn: recorded once written, passed over when the frame does not
 // decode; a decoded picture that cannot be made or written whole ends the run.
-Step CommitItemPicture(Run& run, std::uint32_t number, const EncodedPicture& picture) {
-  if (picture.outcome == EncodedPicture::Outcome::NotDecoded) return Step::Next();
-  const std::string fileName = "i" + NumToStr(number) + ".png";
-  if (picture.outcome != EncodedPicture::Outcome::Encoded ||
-      !run.folder.WriteDataFile(fileName, picture.file)) {
+PictureTurn ItemPictureTurn(Run& run, std::string fileName) {
+  return [&run, fileName = std::move(fileName)](const PictureEnd& end) {
+    if (end.written) {
+      run.writtenPictures.push_back("data/" + fileName);
+      return Step::Next();
+    }
+    if (end.outcome == EncodedPicture::Outcome::NotDecoded) return Step::Next();
     return Step::Fail(std::string(kCannotWriteItemImages));
-  }
-  run.writtenPictures.push_back("data/" + fileName);
-  return Step::Next();
+  };
 }
 
-// The pictures of frames firstFrame .. N-2, encoded ahead on the encoder's threads and written
+// The pictures of frames firstFrame .. N-2, encoded ahead on the pipeline's threads and written
 // in frame order.
 Step WriteItemFrames(Run& run, const FileBytes& file, const ItemFrames& frames, std::uint32_t firstNumber) {
+  const PipelineStage stage(run.files);
   const PngWriter& png = run.png;
-  PictureStream stream(
-      run.encoder, frames.end - frames.first, [&png, &file, &frames](std::uint32_t i) -> PictureJob {
-        return [&png, file, frame = frames.first + i] { return EncodeItemFrame(png, *file, frame); };
-      });
   for (std::uint32_t i = 0; i < frames.end - frames.first; ++i) {
-    if (Step written = CommitItemPicture(run, firstNumber + i, stream.Next()); !written) return written;
+    std::string fileName = "i" + NumToStr(firstNumber + i) + ".png";
+    PictureTurn turn = ItemPictureTurn(run, fileName);
+    PictureJob make = [&png, file, frame = frames.first + i] { return EncodeItemFrame(png, *file, frame); };
+    if (Step added = run.files.AddPicture(std::move(fileName), std::move(make), std::move(turn)); !added) {
+      return added;
+    }
   }
-  return Step::Next();
+  return run.files.Drain();
 }
 
 // Extracts "data\inv\" + name and writes its frames from firstFrame on, giving their count.
