@@ -25,12 +25,14 @@ ItemFrames ItemFramesOf(std::span<const std::uint8_t> file, std::uint32_t firstF
 EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_t> file,
                                std::uint32_t frame) {
   EncodedPicture picture;
-  std::vector<std::uint8_t> pixels;
+  thread_local std::vector<std::uint8_t> pixels;  // kept by the thread for its next picture
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  if (!DecodeCelFrame(pixels, file, frame, width, height)) return picture;
-  picture.outcome = png.EncodePng(width, height, pixels, picture.file) ? EncodedPicture::Outcome::Encoded
-                                                                       : EncodedPicture::Outcome::NotEncoded;
+  if (DecodeCelFrame(pixels, file, frame, width, height)) {
+    picture.outcome = png.EncodePng(width, height, pixels, picture.file) ? EncodedPicture::Outcome::Encoded
+                                                                         : EncodedPicture::Outcome::NotEncoded;
+  }
+  if (pixels.capacity() > kLargestKeptPixels) pixels = {};
   return picture;
 }
 

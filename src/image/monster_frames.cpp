@@ -182,9 +182,12 @@ PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> f
   if (!frame) return [] { return EncodedPicture{}; };
   return [&png, frame = std::move(*frame)] {
     EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
-    std::vector<std::uint8_t> pixels;
+    // Kept by the thread for its next picture: a buffer of the same size is not cleared again
+    // before the runs fill it.
+    thread_local std::vector<std::uint8_t> pixels;
     DecodeMonsterFrame(frame, pixels);
     if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) picture.outcome = EncodedPicture::Outcome::Encoded;
+    if (pixels.capacity() > kLargestKeptPixels) pixels = {};
     return picture;
   };
 }

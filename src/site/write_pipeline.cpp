@@ -13,7 +13,7 @@ namespace {
 
 // Entries per job that may wait to be settled: pictures and pages made ahead, so that a thread
 // that finished a write finds the next work made.
-constexpr std::size_t kWindowPerJob = 24;
+constexpr std::size_t kWindowPerJob = 64;
 
 // Releases a held mutex for its lifetime: work and turns run without it.
 class Unlocked {
@@ -125,8 +125,9 @@ Step WritePipeline::Add(Entry entry) {
     MutexLock held(mutex_);
     full = entries_.size() >= window_;
   }
-  // A full window is settled down to half, so that the run's thread wakes once for many entries.
-  if (Step room = Pump(full ? window_ / 2 : window_ - 1); !room) return room;
+  // A full window is settled down to a quarter, so that the run's thread wakes once for many
+  // entries.
+  if (Step room = Pump(full ? window_ / 4 : window_ - 1); !room) return room;
   MutexLock held(mutex_);
   const bool toMake = entry.state == Entry::State::Waiting;
   entries_.push_back(std::move(entry));
@@ -142,7 +143,11 @@ Step WritePipeline::Pump(std::size_t keep) {
     const Settled settled = SettleFront(ended, held);
     if (ended) return *ended;
     if (settled == Settled::One) continue;
-    if (entries_.size() <= keep) return Step::Next();
+    if (entries_.size() <= keep) {
+      // Writes this thread let pass and leaves behind go to a thread of the pool.
+      if (!writes_.empty() && idle_ > 0) work_.NotifyOne();
+      return Step::Next();
+    }
     if (!RunOneTask(held)) WaitAsRunner(held);
   }
 }
@@ -154,6 +159,9 @@ void WritePipeline::WaitAsRunner(MutexLock& held) {
 }
 
 void WritePipeline::Posted(std::size_t posted) {
+  // A thread that has just written takes the first new write itself.
+  if (writerGoesOn_) --posted;
+  if (posted == 0) return;
   if (idle_ > 0) {
     if (posted > 1) {
       work_.NotifyAll();
@@ -385,7 +393,9 @@ void WritePipeline::Write(std::uint64_t sequence, MutexLock& /*held*/) {
   }
   if (written && open_ == sequence) {
     open_.reset();
+    writerGoesOn_ = true;
     Advance();
+    writerGoesOn_ = false;
   }
   --busy_;
   Finished();

@@ -86,7 +86,7 @@ class WritePipeline {
   Entry& At(std::uint64_t sequence);
   void PopFront();
   void WaitAsRunner(MutexLock& held);
-  // Wakes a thread for `posted` new tasks: an idle thread of the pool, else the waiting run's
+  // Wakes threads for `posted` new tasks: idle threads of the pool, else the waiting run's
   // thread, which then does the work itself.
   void Posted(std::size_t posted);
   // After an entry was made or written: the run's thread wakes when it can go on.
@@ -118,6 +118,7 @@ class WritePipeline {
   std::optional<std::uint64_t> open_;    // the picture that nothing later may pass
   std::deque<std::uint64_t> writes_;     // handed out, not yet started
   unsigned busy_ = 0;                    // entries being made or written
+  bool writerGoesOn_ = false;            // Advance runs on a thread that takes the next task
   bool stopping_ = false;
   bool threadsStarted_ = false;
   ThreadGroup threads_;
