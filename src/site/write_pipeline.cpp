@@ -36,6 +36,7 @@ struct WritePipeline::Entry {
   Kind kind = Kind::Turn;
   State state = State::Waiting;
   bool refused = false;  // did not fit the output limit: neither written nor anything after it
+  bool queued = false;   // handed out for writing, not yet started
   bool writeFailed = false;
   EncodedPicture::Outcome outcome = EncodedPicture::Outcome::NotDecoded;
   std::string fileName;
@@ -106,14 +107,14 @@ void WritePipeline::Abandon() {
   // Nothing more is handed out or started; what runs ends first.
   stopAt_ = 0;
   skipFrom_ = 0;
-  writes_.clear();
+  queued_ = 0;
   makeNext_ = front_ + entries_.size();
   while (busy_ > 0) WaitAsRunner(held);
   // The next stage starts afresh, whatever ended this one (an entry settled last may have been
   // the open picture or the one that stopped the rest).
   front_ += entries_.size();
   entries_.clear();
-  makeNext_ = released_ = front_;
+  makeNext_ = released_ = writeNext_ = front_;
   stopAt_ = skipFrom_ = UINT64_MAX;
   open_.reset();
 }
@@ -145,7 +146,7 @@ Step WritePipeline::Pump(std::size_t keep) {
     if (settled == Settled::One) continue;
     if (entries_.size() <= keep) {
       // Writes this thread let pass and leaves behind go to a thread of the pool.
-      if (!writes_.empty() && idle_ > 0) work_.NotifyOne();
+      if (queued_ > 0 && idle_ > 0) work_.NotifyOne();
       return Step::Next();
     }
     if (!RunOneTask(held)) WaitAsRunner(held);
@@ -274,9 +275,9 @@ WritePipeline::Settled WritePipeline::SettlePicture(Entry& entry, std::optional<
 // Hands out, in the run's order, every made entry that no unsettled picture holds back,
 // counting each file against the output limit first.
 void WritePipeline::Advance() {
-  const std::size_t writesBefore = writes_.size();
+  const std::size_t queuedBefore = queued_;
   ReleaseInOrder();
-  if (writes_.size() > writesBefore) Posted(writes_.size() - writesBefore);
+  if (queued_ > queuedBefore) Posted(queued_ - queuedBefore);
 }
 
 void WritePipeline::ReleaseInOrder() {
@@ -295,7 +296,10 @@ void WritePipeline::ReleaseInOrder() {
         stopAt_ = released_;
         return;
       }
-      if (toWrite) writes_.push_back(released_);
+      if (toWrite) {
+        entry.queued = true;
+        ++queued_;
+      }
       if (entry.kind == Entry::Kind::Picture) open_ = released_;
       if (entry.pageFailure) stopAt_ = released_ + 1;
     }
@@ -304,9 +308,15 @@ void WritePipeline::ReleaseInOrder() {
 }
 
 bool WritePipeline::RunOneTask(MutexLock& held) {
-  while (!writes_.empty()) {
-    const std::uint64_t sequence = writes_.front();
-    writes_.pop_front();
+  // Writes in the order they were handed out. Nothing here allocates: a thread of the pool
+  // must not fail for memory while it holds the pipeline.
+  writeNext_ = std::max(writeNext_, front_);
+  while (queued_ > 0 && writeNext_ < released_) {
+    const std::uint64_t sequence = writeNext_++;
+    Entry& entry = At(sequence);
+    if (!entry.queued) continue;
+    entry.queued = false;
+    --queued_;
     if (sequence >= skipFrom_) continue;
     Write(sequence, held);
     return true;

@@ -116,7 +116,8 @@ class WritePipeline {
   std::uint64_t stopAt_ = UINT64_MAX;    // nothing from here on is handed out
   std::uint64_t skipFrom_ = UINT64_MAX;  // writes from here on are not started
   std::optional<std::uint64_t> open_;    // the picture that nothing later may pass
-  std::deque<std::uint64_t> writes_;     // handed out, not yet started
+  std::uint64_t writeNext_ = 0;          // where the search for a write to start begins
+  std::size_t queued_ = 0;               // entries handed out for writing and not yet started
   unsigned busy_ = 0;                    // entries being made or written
   bool writerGoesOn_ = false;            // Advance runs on a thread that takes the next task
   bool stopping_ = false;
