@@ -19,8 +19,8 @@
 #include "archive/archive_header_check.h"
 #define GVDE_FUZZ_HEADER_CHECK 1
 #endif
-#if __has_include("archive/worker_archives.h")
-#include "archive/worker_archives.h"
+#if __has_include("archive/worker_client.h")
+#include "archive/worker_client.h"
 #define GVDE_FUZZ_WORKER 1
 #endif
 

@@ -15,7 +15,7 @@
 #include "archive/archive_header_check.h"
 #include "archive/native_path.h"
 #include "archive/storm_archives.h"
-#include "archive/worker_archives.h"
+#include "archive/worker_client.h"
 #include "platform/file_error.h"
 
 namespace gvde {

@@ -2,7 +2,7 @@
 // layer of gvde-cli, the tests and the tools (see docs/archive-worker.md).
 #ifndef _WIN32
 
-#include "archive/archive_worker.h"
+#include "archive/worker_server.h"
 
 int main(int argc, char** argv) { return gvde::RunArchiveWorkerProgram(argc, argv); }
 

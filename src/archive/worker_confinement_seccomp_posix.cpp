@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "archive/archive_worker.h"
+#include "archive/worker_server.h"
 
 // The sanitizers' runtime reports through more calls than the worker itself makes.
 #if defined(__SANITIZE_ADDRESS__)

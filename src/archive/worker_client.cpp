@@ -1,4 +1,4 @@
-#include "archive/worker_archives.h"
+#include "archive/worker_client.h"
 
 #include <atomic>
 #include <new>
@@ -6,8 +6,8 @@
 
 #include "archive/archive_header_check.h"
 #include "archive/storm_archives.h"
-#include "archive/worker_channel.h"
-#include "archive/worker_process.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_protocol.h"
 
 namespace gvde {
 namespace {

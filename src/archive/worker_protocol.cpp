@@ -1,4 +1,4 @@
-#include "archive/worker_channel.h"
+#include "archive/worker_protocol.h"
 
 #include <algorithm>
 #include <array>

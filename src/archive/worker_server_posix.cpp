@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "archive/archive_worker.h"
 #include "archive/worker_confinement.h"
+#include "archive/worker_server.h"
 
 #ifndef MSG_NOSIGNAL
 #define MSG_NOSIGNAL 0

@@ -14,9 +14,9 @@
 #include <climits>
 #include <string>
 
-#include "archive/archive_worker.h"
-#include "archive/worker_process.h"
-#include "archive/worker_program_path.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_launch_path.h"
+#include "archive/worker_server.h"
 
 extern char** environ;
 

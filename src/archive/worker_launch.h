@@ -1,6 +1,6 @@
 // The parent's side of the worker process that runs the archive library, one file per
 // platform: start it as a fresh program, feed it, read from it, end it and reap it. What the
-// bytes mean, and how long a wait may last, is the client's business (worker_archives.cpp).
+// bytes mean, and how long a wait may last, is the client's business (worker_client.cpp).
 #pragma once
 
 #include <chrono>

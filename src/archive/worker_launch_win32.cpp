@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_worker.h"
-#include "archive/transfer_buffer_win32.h"
-#include "archive/worker_process.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_server.h"
+#include "archive/worker_transfer_buffer_win32.h"
 
 namespace gvde {
 

@@ -1,10 +1,10 @@
 #ifndef _WIN32
 
-#include "archive/worker_program_path.h"
+#include "archive/worker_launch_path.h"
 
 #include <unistd.h>
 
-#include "archive/archive_worker.h"
+#include "archive/worker_server.h"
 
 namespace gvde {
 namespace {

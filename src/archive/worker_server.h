@@ -2,7 +2,7 @@
 // and the entry points that start it in a freshly started program.
 #pragma once
 
-#include "archive/worker_channel.h"
+#include "archive/worker_protocol.h"
 
 namespace gvde {
 

@@ -1,4 +1,4 @@
-#include "archive/worker_channel.h"
+#include "archive/worker_protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_worker.h"
+#include "archive/worker_server.h"
 #include "demogame/mpq_builder.h"
 #include "testkit/temp_dir.h"
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "archive/game_archives.h"
-#include "archive/worker_archives.h"
+#include "archive/worker_client.h"
 #include "archive/worker_confinement.h"
-#include "archive/worker_process.h"
+#include "archive/worker_launch.h"
 #include "demogame/mpq_builder.h"
 #include "testkit/mpq_damage.h"
 #include "testkit/temp_dir.h"

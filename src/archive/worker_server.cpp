@@ -1,4 +1,4 @@
-#include "archive/archive_worker.h"
+#include "archive/worker_server.h"
 
 #include <cstdint>
 #include <new>
