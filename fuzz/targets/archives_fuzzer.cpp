@@ -63,9 +63,9 @@ const std::string& GameDir() {
 // Whether the archive layer refuses the archive before the library sees it; the check on the
 // bytes and the check on the file must agree.
 bool Refused(std::span<const std::uint8_t> archive) {
-  const bool accepted = gvde::ProbeArchiveHeader(archive);
-  Require(accepted == gvde::ProbeArchiveFile(GameDir() + "gvdata.mor"));
-  return !accepted;
+  const gvde::ArchiveHeaderVerdict verdict = gvde::ProbeArchiveHeader(archive);
+  Require(verdict == gvde::ProbeArchiveFile(GameDir() + "gvdata.mor"));
+  return verdict != gvde::ArchiveHeaderVerdict::Usable;
 }
 #endif
 

@@ -61,7 +61,7 @@ bool ReadFromStart(HANDLE file, void* destination, DWORD size) {
 // path. The first matters because, when the archive file itself cannot be opened, this library
 // version closes descriptor 0 on its way out, which may belong to the other archive.
 bool OpenChecked(std::unique_ptr<ArchiveCalls>& calls, ArchiveSlot slot, const std::string& heldPath) {
-  if (!ProbeArchiveFile(heldPath)) return false;
+  if (ProbeArchiveFile(heldPath) != ArchiveHeaderVerdict::Usable) return false;
   // The library opens files natively; a winelib program holds Windows paths.
   const std::string path = NativeArchivePath(heldPath);
   if (path.empty()) return false;

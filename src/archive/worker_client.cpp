@@ -90,7 +90,7 @@ WorkerProcess* WorkerArchives::ReadyWorker() {
   for (const ArchiveSlot slot : {ArchiveSlot::Game, ArchiveSlot::Base}) {
     // The files are checked again: they may have changed since the first worker opened them.
     const std::string& path = openedPaths_[static_cast<int>(slot)];
-    if (!ProbeArchiveFile(path) || !AskToOpen(slot, path)) {
+    if (ProbeArchiveFile(path) != ArchiveHeaderVerdict::Usable || !AskToOpen(slot, path)) {
       Abandon();
       return nullptr;
     }
