@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 
 namespace gvde {
@@ -232,6 +233,17 @@ std::string_view DescribeArchiveHeaderVerdict(ArchiveHeaderVerdict verdict) {
       break;
   }
   return {};
+}
+
+std::string RefusedArchiveDetail(const std::string& path) {
+  ClearFileError();
+  const ArchiveHeaderVerdict verdict = ProbeArchiveFile(path);
+  if (verdict == ArchiveHeaderVerdict::Usable) return {};
+  if (verdict != ArchiveHeaderVerdict::Unreadable) {
+    return path + ": " + std::string(DescribeArchiveHeaderVerdict(verdict));
+  }
+  const std::string reason = DescribeFileError(path);
+  return reason.empty() ? path + ": cannot be read" : reason;
 }
 
 }  // namespace gvde

@@ -34,4 +34,8 @@ ArchiveHeaderVerdict ProbeArchiveFile(const std::string& path);
 // archive (no archive header found)"); empty for Usable and Unreadable.
 std::string_view DescribeArchiveHeaderVerdict(ArchiveHeaderVerdict verdict);
 
+// The check on the file at `path` as a detail line: empty when it passes, otherwise the path
+// and why it is refused ("game/gvdata.mor: Is a directory").
+std::string RefusedArchiveDetail(const std::string& path);
+
 }  // namespace gvde

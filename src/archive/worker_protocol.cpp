@@ -33,10 +33,30 @@ bool Allocate(std::vector<std::uint8_t>& message, std::size_t size) {
 
 bool IsKnownOp(std::uint8_t op) {
   return op >= static_cast<std::uint8_t>(WorkerOp::OpenGameArchive) &&
-         op <= static_cast<std::uint8_t>(WorkerOp::Exit);
+         op <= static_cast<std::uint8_t>(WorkerOp::ConfineToArchives);
 }
 
 }  // namespace
+
+std::string ArchivePathsText(const std::string& gamePath, const std::string& basePath) {
+  std::string text = gamePath;
+  text.push_back('\0');
+  text += basePath;
+  text.push_back('\0');
+  return text;
+}
+
+bool SplitArchivePathsText(const std::string& text, std::string& gamePath, std::string& basePath) {
+  const std::size_t gameEnd = text.find('\0');
+  if (gameEnd == 0 || gameEnd == std::string::npos || text.size() < gameEnd + 3 || text.back() != '\0') {
+    return false;
+  }
+  const std::size_t baseEnd = text.find('\0', gameEnd + 1);
+  if (baseEnd != text.size() - 1) return false;
+  gamePath = text.substr(0, gameEnd);
+  basePath = text.substr(gameEnd + 1, baseEnd - gameEnd - 1);
+  return true;
+}
 
 bool ByteLink::Write(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
@@ -110,6 +130,26 @@ bool DiscardBytes(ByteLink& link, std::uint32_t count) {
     if (!link.Read(scratch.data(), piece)) return false;
     count -= piece;
   }
+  return true;
+}
+
+bool SendOpenReply(ByteLink& link, std::optional<std::uint32_t> libraryError) {
+  if (!libraryError) return SendReply(link, 1, {});
+  std::array<std::uint8_t, 4> code{};
+  PutU32(code.data(), *libraryError);
+  return SendReply(link, 0, code);
+}
+
+bool ReceiveOpenReply(ByteLink& link, std::optional<std::uint32_t>& libraryError) {
+  ReplyHead head;
+  if (!ReceiveReplyHead(link, head)) return false;
+  if (head.status == 1 && head.byteCount == 0) {
+    libraryError.reset();
+    return true;
+  }
+  std::array<std::uint8_t, 4> code{};
+  if (head.status != 0 || head.byteCount != code.size() || !link.Read(code.data(), code.size())) return false;
+  libraryError = GetU32(code.data());
   return true;
 }
 

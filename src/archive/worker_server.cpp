@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "archive/storm_archives.h"
@@ -35,47 +37,76 @@ bool AnswerReadExact(ByteLink& link, StormArchives& archives, const std::string&
   return SendReply(link, kDone, std::span<const std::uint8_t>(bytes.data(), size));
 }
 
-bool IsOpenRequest(WorkerOp op) { return op == WorkerOp::OpenGameArchive || op == WorkerOp::OpenBaseArchive; }
-
-// The worker between requests: the archives it holds, and whether it is confined yet.
+// The worker between requests: the archives it holds, and how far it is confined.
 class Session {
  public:
-  Session(ByteLink& link, bool (*confine)()) : link_(link), confine_(confine) {}
+  Session(ByteLink& link, const WorkerConfinement& confinement)
+      : link_(link), toArchives_(confinement.toArchives), toReading_(confinement.toReading) {}
 
   // False when the worker is to end.
   bool Answer(const WorkerRequest& request) {
-    if (IsOpenRequest(request.op)) return AnswerOpen(request);
-    if (!ConfineOnce()) return false;
-    if (request.op == WorkerOp::ReadWholeFile) return AnswerReadWhole(link_, archives_, request.text);
-    return AnswerReadExact(link_, archives_, request.text, request.size);
+    switch (request.op) {
+      case WorkerOp::ConfineToArchives:
+        return AnswerConfine(request.text);
+      case WorkerOp::OpenGameArchive:
+        return AnswerOpen(ArchiveSlot::Game, request.text);
+      case WorkerOp::OpenBaseArchive:
+        return AnswerOpen(ArchiveSlot::Base, request.text);
+      case WorkerOp::ReadWholeFile:
+        return ConfineToReading() && AnswerReadWhole(link_, archives_, request.text);
+      case WorkerOp::ReadExactFile:
+        return ConfineToReading() && AnswerReadExact(link_, archives_, request.text, request.size);
+      case WorkerOp::Exit:
+        break;
+    }
+    return false;
   }
 
  private:
-  bool AnswerOpen(const WorkerRequest& request) {
-    const ArchiveSlot slot = request.op == WorkerOp::OpenGameArchive ? ArchiveSlot::Game : ArchiveSlot::Base;
-    const bool opened = archives_.OpenArchive(slot, request.text);
-    open_[static_cast<int>(slot)] = open_[static_cast<int>(slot)] || opened;
-    // Confined before the answer: no file is read from an archive before that.
-    if (open_[0] && open_[1] && !ConfineOnce()) return false;
-    return SendReply(link_, opened ? kDone : kFailed, {});
+  bool AnswerConfine(const std::string& text) {
+    std::string game;
+    std::string base;
+    if (confinedToArchives_ || !SplitArchivePathsText(text, game, base)) return false;
+    if (toArchives_ != nullptr && !toArchives_(game, base)) {
+      (void)SendReply(link_, kFailed, {});
+      return false;
+    }
+    confinedToArchives_ = true;
+    allowed_[0] = game;
+    allowed_[1] = base;
+    return SendReply(link_, kDone, {});
   }
 
-  bool ConfineOnce() {
-    if (confine_ != nullptr && !confine_()) return false;
-    confine_ = nullptr;
+  // With a confinement, only the archives named when confining are opened, and only after it.
+  bool AnswerOpen(ArchiveSlot slot, const std::string& path) {
+    const auto index = static_cast<std::size_t>(slot);
+    if (toArchives_ != nullptr && (!confinedToArchives_ || path != allowed_[index])) return false;
+    const std::optional<std::uint32_t> error = archives_.OpenArchive(slot, path);
+    open_[index] = open_[index] || !error;
+    // Confined again before the answer: no file is read from an archive before that.
+    if (open_[0] && open_[1] && !ConfineToReading()) return false;
+    return SendOpenReply(link_, error);
+  }
+
+  bool ConfineToReading() {
+    if (toReading_ != nullptr && !toReading_()) return false;
+    toReading_ = nullptr;
     return true;
   }
 
   ByteLink& link_;
   StormArchives archives_;
+  bool (*toArchives_)(const std::string&, const std::string&);
+  bool (*toReading_)();  // null once confined, or when there is nothing to confine
+  bool confinedToArchives_ = false;
+  std::string allowed_[2];  // by ArchiveSlot
   bool open_[2] = {false, false};
-  bool (*confine_)();  // null once confined, or when there is nothing to confine
 };
 
 }  // namespace
 
-int ServeArchiveRequests(ByteLink& link, bool (*confine)()) {
-  Session session(link, confine);
+int ServeArchiveRequests(ByteLink& link, const WorkerConfinement& confinement) {
+  Session session(link, confinement);
   WorkerRequest request;
   while (ReceiveRequest(link, request)) {
     if (request.op == WorkerOp::Exit) return 0;

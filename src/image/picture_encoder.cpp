@@ -12,7 +12,7 @@ EncodedPicture RunJob(const PictureJob& job) {
   try {
     return job();
   } catch (...) {
-    return {EncodedPicture::Outcome::NotEncoded, {}};
+    return {EncodedPicture::Outcome::NotEncoded, {}, {}};
   }
 }
 

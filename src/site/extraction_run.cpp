@@ -63,10 +63,10 @@ Step LoadGame(Run& run) {
 Step OpenArchivesAndPalette(Run& run) {
   ClearFileError();
   if (!run.archives.OpenArchives(run.gameDir)) {
-    return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
+    return Fail(kCannotOpenArchives, run.archives.OpenFailureDetail());
   }
   if (!run.archives.ReadFileExact(run.png.PngPalette(), kPaletteSize, "levels\\l1data\\l1.pal")) {
-    return Fail(kBadPalette);
+    return Fail(kBadPalette, run.archives.TakeReaderFailure());
   }
   run.png.PreparePalette();
   return Step::Next();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,7 @@ TEST(WorkerChannelTest, RequestReadsBackAndMalformedOnesAreRefused) {
 
   const std::vector<std::pair<const char*, Bytes>> malformed = {
       {"operation 0", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {"operation 6", {6, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"operation 7", {7, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"text longer than allowed", {3, 0, 0, 0, 0, 0x01, 0x00, 0x10, 0x00}},
       {"text cut short", {3, 0, 0, 0, 0, 4, 0, 0, 0, 'a', 'b'}},
       {"head cut short", {3, 0, 0}},
@@ -97,6 +98,39 @@ TEST(WorkerChannelTest, DiscardKeepsTheStreamInStep) {
   EXPECT_FALSE(DiscardBytes(link, 1));
 }
 
+TEST(WorkerChannelTest, ArchivePathsTravelAsTwoTextsEndedByZeros) {
+  const std::string text = ArchivePathsText("/game/gvdata.mor", "/game/kelddat.mpq");
+  EXPECT_EQ(text, std::string("/game/gvdata.mor\0/game/kelddat.mpq\0", 35));
+  std::string game;
+  std::string base;
+  ASSERT_TRUE(SplitArchivePathsText(text, game, base));
+  EXPECT_EQ(game, "/game/gvdata.mor");
+  EXPECT_EQ(base, "/game/kelddat.mpq");
+  for (const std::string& malformed :
+       {std::string(), std::string("a"), std::string("a\0", 2), std::string("a\0b", 3),
+        std::string("\0b\0", 3), std::string("a\0\0", 3), std::string("a\0b\0c\0", 6)}) {
+    EXPECT_FALSE(SplitArchivePathsText(malformed, game, base)) << malformed.size();
+  }
+}
+
+TEST(WorkerChannelTest, OpenRepliesCarryTheLibrarysErrorCode) {
+  MemoryLink link;
+  ASSERT_TRUE(SendOpenReply(link, std::nullopt));
+  ASSERT_TRUE(SendOpenReply(link, 0x01020304u));
+  EXPECT_EQ(link.output, (Bytes{1, 0, 0, 0, 0, 0, 4, 0, 0, 0, 4, 3, 2, 1}));
+  MemoryLink back(link.output);
+  std::optional<std::uint32_t> error = 7;
+  ASSERT_TRUE(ReceiveOpenReply(back, error));
+  EXPECT_FALSE(error.has_value());
+  ASSERT_TRUE(ReceiveOpenReply(back, error));
+  EXPECT_EQ(error, 0x01020304u);
+  for (const Bytes& malformed :
+       {Bytes{1, 4, 0, 0, 0, 1, 2, 3, 4}, Bytes{0, 0, 0, 0, 0}, Bytes{2, 0, 0, 0, 0}}) {
+    MemoryLink broken(malformed);
+    EXPECT_FALSE(ReceiveOpenReply(broken, error));
+  }
+}
+
 // The worker's loop run in this process over scripted requests.
 TEST(WorkerChannelTest, WorkerAnswersEachRequestAndEndsOnExit) {
   testkit::TempDir dir;
@@ -104,6 +138,7 @@ TEST(WorkerChannelTest, WorkerAnswersEachRequestAndEndsOnExit) {
   ASSERT_TRUE(demogame::BuildMpq(dir.File("base.mpq"), {{"b", {'K'}}}));
   // clang-format off
   const Bytes script = Concat({
+      RequestBytes({WorkerOp::ConfineToArchives, 0, ArchivePathsText(dir.File("game.mpq"), dir.File("base.mpq"))}),
       RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("game.mpq")}),
       RequestBytes({WorkerOp::OpenBaseArchive, 0, dir.File("base.mpq")}),
       RequestBytes({WorkerOp::ReadWholeFile, 0, "g"}),
@@ -112,22 +147,83 @@ TEST(WorkerChannelTest, WorkerAnswersEachRequestAndEndsOnExit) {
       RequestBytes({WorkerOp::ReadWholeFile, 0, "empty"}),
       RequestBytes({WorkerOp::ReadExactFile, 2, "g"}),
       RequestBytes({WorkerOp::ReadExactFile, 3, "g"}),
-      RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("base.mpq")}),  // slot already taken
       RequestBytes({WorkerOp::Exit, 0, ""}),
       RequestBytes({WorkerOp::ReadWholeFile, 0, "g"}),  // never read
   });
   // clang-format on
   MemoryLink link(script);
   EXPECT_EQ(ServeArchiveRequests(link), 0);
-  EXPECT_EQ(link.output, (Bytes{1, 0, 0, 0, 0,            // game archive open
+  EXPECT_EQ(link.output, (Bytes{1, 0, 0, 0, 0,            // confined
+                                1, 0, 0, 0, 0,            // game archive open
                                 1, 0, 0, 0, 0,            // base archive open
                                 0, 2, 0, 0, 0, 'G', 'V',  // read
                                 0, 1, 0, 0, 0, 'K',       // read from the base archive
                                 1, 0, 0, 0, 0,            // no data
                                 1, 0, 0, 0, 0,            // no data: empty
                                 1, 2, 0, 0, 0, 'G', 'V',  // exact read
-                                0, 0, 0, 0, 0,            // wrong size
-                                0, 0, 0, 0, 0}));         // not opened twice
+                                0, 0, 0, 0, 0}));         // wrong size
+}
+
+TEST(WorkerChannelTest, ArchiveThatCannotBeOpenedIsAnsweredWithTheLibrarysErrorCode) {
+  testkit::TempDir dir;
+  ASSERT_TRUE(demogame::BuildMpq(dir.File("game.mpq"), {{"g", {'G'}}}));
+  ASSERT_TRUE(testkit::WriteFileText(dir.File("base.mpq"), "not an archive"));
+  MemoryLink link(Concat({RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("game.mpq")}),
+                          RequestBytes({WorkerOp::OpenGameArchive, 0, dir.File("game.mpq")}),
+                          RequestBytes({WorkerOp::OpenBaseArchive, 0, dir.File("base.mpq")})}));
+  EXPECT_EQ(ServeArchiveRequests(link), 1);
+  MemoryLink replies(link.output);
+  std::optional<std::uint32_t> error;
+  ASSERT_TRUE(ReceiveOpenReply(replies, error));
+  EXPECT_FALSE(error.has_value());
+  for (const char* what : {"slot already taken", "no archive"}) {
+    ASSERT_TRUE(ReceiveOpenReply(replies, error)) << what;
+    EXPECT_TRUE(error.has_value()) << what;
+  }
+}
+
+// Confinement steps that only count their calls, and one that fails.
+int archiveSteps = 0;
+int readingSteps = 0;
+bool CountArchiveStep(const std::string&, const std::string&) { return ++archiveSteps > 0; }
+bool RefuseArchiveStep(const std::string&, const std::string&) { return false; }
+bool CountReadingStep() { return ++readingSteps > 0; }
+
+TEST(WorkerChannelTest, ConfinedWorkerOpensOnlyTheArchivesItWasConfinedToAndOnlyAfterThat) {
+  testkit::TempDir dir;
+  const std::string game = dir.File("game.mpq");
+  const std::string base = dir.File("base.mpq");
+  ASSERT_TRUE(demogame::BuildMpq(game, {{"g", {'G'}}}));
+  ASSERT_TRUE(demogame::BuildMpq(base, {{"b", {'K'}}}));
+  const Bytes confine = RequestBytes({WorkerOp::ConfineToArchives, 0, ArchivePathsText(game, base)});
+  const WorkerConfinement counted{CountArchiveStep, CountReadingStep};
+  const Bytes confined = {1, 0, 0, 0, 0};
+
+  MemoryLink openFirst(RequestBytes({WorkerOp::OpenGameArchive, 0, game}));
+  EXPECT_EQ(ServeArchiveRequests(openFirst, counted), 1);
+  EXPECT_EQ(openFirst.output, Bytes{});
+
+  MemoryLink otherArchive(Concat({confine, RequestBytes({WorkerOp::OpenGameArchive, 0, base})}));
+  EXPECT_EQ(ServeArchiveRequests(otherArchive, counted), 1);
+  EXPECT_EQ(otherArchive.output, confined);
+
+  MemoryLink twice(Concat({confine, confine}));
+  EXPECT_EQ(ServeArchiveRequests(twice, counted), 1);
+  EXPECT_EQ(twice.output, confined);
+
+  MemoryLink refused(Concat({confine, RequestBytes({WorkerOp::OpenGameArchive, 0, game})}));
+  EXPECT_EQ(ServeArchiveRequests(refused, {RefuseArchiveStep, CountReadingStep}), 1);
+  EXPECT_EQ(refused.output, (Bytes{0, 0, 0, 0, 0}));
+
+  archiveSteps = 0;
+  readingSteps = 0;
+  MemoryLink served(Concat({confine, RequestBytes({WorkerOp::OpenGameArchive, 0, game}),
+                            RequestBytes({WorkerOp::OpenBaseArchive, 0, base}),
+                            RequestBytes({WorkerOp::ReadWholeFile, 0, "b"})}));
+  EXPECT_EQ(ServeArchiveRequests(served, counted), 1);
+  EXPECT_EQ(archiveSteps, 1);
+  EXPECT_EQ(readingSteps, 1);
+  EXPECT_EQ(served.output, Concat({confined, confined, confined, {0, 1, 0, 0, 0, 'K'}}));
 }
 
 TEST(WorkerChannelTest, WorkerEndsWithStatusOneWhenTheStreamEnds) {
