@@ -43,9 +43,9 @@ void Require(bool condition) {
 const std::string& GameDir() {
   static const std::string dir = [] {
 #ifdef GVDE_FUZZ_WORKER
-    // Hung workers must be given up well within the fuzzer's own time limit per input: the
-    // first one and each of the restarted ones.
-    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(1500));
+    // Hung workers must be given up well within the fuzzer's own time limit per input (10 s):
+    // each of the names read can hang its worker once.
+    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(500));
 #endif
     const std::string game = gvde::fuzz::ScratchDir() + "/game/";
     Require(gvde::MakeDirectory(game));
