@@ -192,11 +192,12 @@ TEST_F(ArchiveWorkerTest, DamagedSectorTableFailsThatFileOnly) {
 }
 
 // The first offset of the sector table of "(listfile)" changed, so that reading that file
-// writes 126 bytes past a buffer of the library. The archives are opened without their lists
-// of names, so nothing reads it: opening works, and files are looked up by name as before.
+// writes 126 bytes past a buffer of the library (an AddressSanitizer build's worker reports it
+// and the open fails, when the list is read). The archives are opened without their lists of
+// names, so nothing reads it: opening works, and files are looked up by name as before.
 TEST_F(ArchiveWorkerTest, DamagedListOfNamesIsNotReadWhenOpening) {
   std::vector<demogame::MpqFile> files;
-  for (int i = 0; i < 60; ++i) files.push_back({"data\\file" + std::to_string(i) + ".bin", Text("name")});
+  for (int i = 0; i < 200; ++i) files.push_back({"data\\file" + std::to_string(i) + ".bin", Text("name")});
   const std::string base = dir_.File("kelddat.mpq");
   ASSERT_TRUE(demogame::BuildMpq(base, files));
   const std::optional<std::uint64_t> table = testkit::StoredFileOffset(base, "(listfile)");
@@ -212,7 +213,7 @@ TEST_F(ArchiveWorkerTest, DamagedListOfNamesIsNotReadWhenOpening) {
 
   ASSERT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
   Bytes buffer;
-  EXPECT_EQ(archives_.ExtractFile(buffer, "data\\file59.bin"), 4);
+  EXPECT_EQ(archives_.ExtractFile(buffer, "data\\file199.bin"), 4);
   EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 4);
   EXPECT_EQ(archives_.TakeReaderFailure(), "");
   EXPECT_EQ(ChildProcesses().size(), 1u);
