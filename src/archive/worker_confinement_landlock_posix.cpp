@@ -1,5 +1,3 @@
-#if !defined(_WIN32)
-
 #include "archive/worker_confinement.h"
 
 #ifdef __linux__
@@ -88,5 +86,4 @@ bool LimitFilesToArchives(const std::string&, const std::string&) { return false
 
 }  // namespace gvde
 
-#endif
 #endif

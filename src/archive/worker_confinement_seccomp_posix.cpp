@@ -1,5 +1,3 @@
-#if !defined(_WIN32)
-
 #include "archive/worker_confinement.h"
 
 #ifdef __linux__
@@ -184,5 +182,4 @@ bool ConfineWorkerToReading() { return true; }
 
 }  // namespace gvde
 
-#endif
 #endif

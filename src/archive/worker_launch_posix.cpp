@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -259,5 +257,3 @@ WorkerEnd WorkerProcess::Kill() {
 }
 
 }  // namespace gvde
-
-#endif

@@ -15,8 +15,10 @@ Json AffixObject(const RecordContext& context, AffixKind kind, std::uint32_t num
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(affix.name);
+  o["key"] = context.keys[kind == AffixKind::Prefix ? kPrefixes : kSuffixes][number];
   o["level"] = affix.level;
   o["effectCode"] = affix.effect.code;
+  o["effectName"] = context.EffectName(affix.effect.code);
   o["effectParam1"] = affix.effect.param1;
   o["effectParam2"] = affix.effect.param2;
   o["effectText"] = RecordContext::Text(DescribeEffect(affix.effect, effects));

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "export/source_files.h"
 #include "game/game_data.h"
 
 namespace gvde {
 
 // What the document is made from: the game data of a finished run (with its image, for the
-// title and the spell names), the names from Effect.ini and AITypes.ini, and the pictures the
-// run wrote.
+// title and the spell names), the names from Effect.ini and AITypes.ini, the pictures the run
+// wrote, and the program and input files that made it.
 struct DataSources {
   const GameData& game;
   const std::array<std::string, 94>& effectNames;
@@ -23,7 +24,10 @@ struct DataSources {
   std::uint32_t titleAddress = 0;
   // Relative to the output folder with "/" ("data/m0.png").
   const std::vector<std::string>& pictures;
+  const DocumentOrigin& origin;
 };
+
+class ReplacingFiles;
 
 // The document's text; the same sources always give the same bytes. Empty when it cannot be
 // made (no memory).
@@ -33,5 +37,8 @@ std::string DataDocument(const DataSources& sources);
 // renamed over `path` at the end, so `path` holds either its earlier content or the whole new
 // document. False, with no temporary file left, when it cannot.
 bool WriteDataDocument(const std::string& path, const DataSources& sources);
+
+// Writes the document as the next file of `files`, to be renamed over `path` when they commit.
+bool AddDataDocument(ReplacingFiles& files, const std::string& path, const DataSources& sources);
 
 }  // namespace gvde

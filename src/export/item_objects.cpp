@@ -24,6 +24,7 @@ Json EffectList(const RecordContext& context, const UniqueRecord& unique) {
     const EffectEntry& entry = unique.effects[k];
     Json effect;
     effect["code"] = entry.code;
+    effect["name"] = context.EffectName(entry.code);
     effect["param1"] = entry.param1;
     effect["param2"] = entry.param2;
     effect["text"] = entry.code == kUniquePictureEffect ? Json(nullptr)
@@ -42,6 +43,7 @@ Json ItemObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(item.name);
+  o["key"] = context.keys[kItems][number];
   o["dropKind"] = item.dropKind;
   o["dropKindName"] = DropName(item.dropKind);
   o["itemClass"] = item.itemClass;
@@ -92,6 +94,7 @@ Json UniqueObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(unique.name);
+  o["key"] = context.keys[kUniques][number];
   o["uniqueId"] = unique.uniqueId;
   o["level"] = unique.level;
   o["price"] = unique.price;

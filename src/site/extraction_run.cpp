@@ -41,19 +41,13 @@ Step LockOutputFolder(Run& run, const std::string& outputDir) {
   return Step::Next();
 }
 
-Step CreateDataDirectory(const SiteFolder& folder) {
-  const std::string dir = folder.OutputDir() + "data";
-  if (IsDirectory(dir) || MakeDirectory(dir)) return Step::Next();
-  return Fail(kCannotCreateDataDir, DescribeFileError(dir));
-}
-
 // Loads GV.exe and prepares the game data; the data folder is made between the two.
 Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
-  if (Step made = CreateDataDirectory(run.folder); !made) return made;
+  if (Step made = run.folder.OpenDataFolder(); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
   run.game = PrepareGameData(std::move(image), *starts);
@@ -73,7 +67,7 @@ Step OpenArchivesAndPalette(Run& run) {
 }
 
 // The stages in their order; the first that does not go on ends the run.
-Step WriteSite(Run& run) {
+Step WriteSite(Run& run, const SiteAddition& addition) {
   Step step = WriteCategory(run, ItemCategory(run));
   if (step) step = WriteCategory(run, UniqueCategory(run));
   if (step) step = OpenArchivesAndPalette(run);
@@ -91,7 +85,8 @@ Step WriteSite(Run& run) {
   }
   if (!step) return step;
   run.archives.CloseArchives();
-  step = WriteIndexPage(run);
+  if (addition.write) step = addition.write(FinishedSite{run.game, run.writtenPictures, run.folder});
+  if (step) step = WriteIndexPage(run, addition.indexLink);
   if (step) step = WriteStyleSheet(run.folder);
   return step;
 }
@@ -99,7 +94,7 @@ Step WriteSite(Run& run) {
 }  // namespace
 
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
-                     const FinishingStep& finish) {
+                     const FinishingStep& finish, const SiteAddition& addition) {
   Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
@@ -107,11 +102,11 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
     run.technicalInfo = inputs.technicalInfo;
-    run.keepGameData = static_cast<bool>(finish);
+    run.keepGameData = static_cast<bool>(finish) || static_cast<bool>(addition.write);
     step = LoadGame(run);
   }
-  if (step) step = WriteSite(run);
-  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures});
+  if (step) step = WriteSite(run, addition);
+  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) {
     host.ShowDone();
     return true;

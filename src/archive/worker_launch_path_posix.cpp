@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include "archive/worker_launch_path.h"
 
 #include <sys/stat.h>
@@ -58,5 +56,3 @@ WorkerProgram FindWorkerProgram() {
 }
 
 }  // namespace gvde
-
-#endif
