@@ -14,9 +14,10 @@ import pathlib, re, sys
 
 # module: the modules it may include besides itself. Order: platform < ini, game, archive,
 # image < effects < site < export < compare, explorer < app; ini, game, archive and image do not
-# include each other.
+# include each other; command_line (the option tables) stands alone, below app.
 LAYERS = """
 platform:
+command_line:
 ini:      platform
 game:     platform
 archive:  platform
@@ -26,7 +27,7 @@ site:     effects game archive image platform
 export:   effects game platform
 compare:  export effects game platform
 explorer: export site effects game archive image platform
-app:      explorer compare export site effects ini game archive image platform
+app:      explorer compare export site effects ini game archive image command_line platform
 """
 
 root = pathlib.Path(sys.argv[1])

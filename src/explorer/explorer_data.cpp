@@ -59,7 +59,7 @@ void WriteData(const RecordContext& context, const Sink& sink) {
   sink("var ");
   sink(kExplorerDataVariable);
   sink(" = {\"title\":");
-  sink(Ascii(RecordContext::Text(sources.game.Image().ReadString(sources.titleAddress))));
+  sink(Ascii(RecordContext::Text(sources.game.title)));
   sink(",\"tables\":[");
   bool first = true;
   for (const ExplorerTable& table : ExplorerTables(context)) {

@@ -14,8 +14,6 @@ Step WriteData(const FinishedSite& site, const Configuration& configuration) {
   const DataSources sources{site.game,
                             configuration.effectNames,
                             configuration.aiTypeNames,
-                            configuration.addresses.spellTable,
-                            configuration.addresses.title,
                             site.pictures,
                             noOrigin};
   return site.folder.WritePage(kExplorerDataName, [&](PageFile& file) {

@@ -8,7 +8,7 @@ namespace gvde {
 Json AffixObject(const RecordContext& context, AffixKind kind, std::uint32_t number) {
   const DataSources& sources = context.sources;
   const AffixRecord& affix = sources.game.Affixes(kind)[number];
-  const EffectContext effects{sources.effectNames, sources.game.Image(), sources.spellTable};
+  const EffectContext effects{sources.effectNames, sources.game};
   const std::string_view group = AffixGroupName(affix.group);
   Json classNames = Json::array();
   for (const std::uint32_t i : AffixItemClasses(affix)) classNames.push_back(AffixItemClassName(i));

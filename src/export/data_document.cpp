@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string_view>
 
 #include "export/record_objects.h"
@@ -103,7 +104,7 @@ void WriteDocument(const RecordContext& context, const Sink& sink) {
   document.Value("version", 2);
   document.Value("generator", Generator(context.sources.origin));
   document.Value("source", Source(context.sources.origin));
-  document.Value("title", RecordContext::Text(game.Image().ReadString(context.sources.titleAddress)));
+  document.Value("title", RecordContext::Text(game.title));
   for (std::size_t c = 0; c < kRecordCategories.size(); ++c) {
     document.Records(kRecordCategories[c].name, RecordCount(game, c),
                      [&](std::uint32_t n) { return RecordObject(context, c, n); });
@@ -111,13 +112,15 @@ void WriteDocument(const RecordContext& context, const Sink& sink) {
   document.End();
 }
 
-// False when the document could not be made; the JSON library reports running out of memory
-// by exception, and it stays inside this module.
+// False when the JSON library refused a value; memory that cannot be had is passed on to end
+// the run.
 bool WriteDocument(const DataSources& sources, const Sink& sink) {
   try {
     const RecordContext context(sources);
     WriteDocument(context, sink);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return false;
   }
@@ -125,21 +128,10 @@ bool WriteDocument(const DataSources& sources, const Sink& sink) {
 
 }  // namespace
 
-std::string DataDocument(const DataSources& sources) {
-  std::string document;
-  if (!WriteDocument(sources, [&](std::string_view piece) { document += piece; })) return {};
-  return document;
-}
-
 bool AddDataDocument(ReplacingFiles& files, const std::string& path, const DataSources& sources) {
   if (!files.Begin(path)) return false;
   const bool made = WriteDocument(sources, [&](std::string_view piece) { files.Write(piece); });
   return files.End(made);
-}
-
-bool WriteDataDocument(const std::string& path, const DataSources& sources) {
-  ReplacingFiles files;
-  return AddDataDocument(files, path, sources) && files.Commit();
 }
 
 }  // namespace gvde

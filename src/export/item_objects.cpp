@@ -18,7 +18,7 @@ Json ItemPictureFile(const RecordContext& context, std::int32_t picture) {
 // The used entries, in order; the picture entry (code 44) is not shown as an effect: no text.
 Json EffectList(const RecordContext& context, const UniqueRecord& unique) {
   const DataSources& sources = context.sources;
-  const EffectContext effects{sources.effectNames, sources.game.Image(), sources.spellTable};
+  const EffectContext effects{sources.effectNames, sources.game};
   Json list = Json::array();
   for (std::uint32_t k = 0; k < EffectsUsed(unique); ++k) {
     const EffectEntry& entry = unique.effects[k];
@@ -68,9 +68,8 @@ Json ItemObject(const RecordContext& context, std::uint32_t number) {
   o["specialEffect"] = item.specialEffect;
   o["magicCode"] = item.magicCode;
   o["spell"] = item.spell;
-  o["spellName"] = item.spell == 0 ? Json(nullptr)
-                                   : RecordContext::Text(SpellName(game.Image(), context.sources.spellTable,
-                                                                   static_cast<std::uint32_t>(item.spell)));
+  o["spellName"] =
+      item.spell == 0 ? Json(nullptr) : RecordContext::Text(game.SpellName(static_cast<std::uint32_t>(item.spell)));
   o["consumed"] = item.consumed;
   o["price"] = item.price;
   o["uniques"] = NumberArray(game.uniquesById[item.uniqueId]);

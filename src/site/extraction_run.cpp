@@ -1,7 +1,9 @@
 #include "site/extraction_run.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -22,8 +24,6 @@
 namespace gvde {
 namespace {
 
-constexpr std::uint32_t kPaletteSize = 768;
-
 Step Fail(std::string_view message, std::string detail = {}) {
   return Step::Fail(std::string(message), std::move(detail));
 }
@@ -41,16 +41,18 @@ Step LockOutputFolder(Run& run, const std::string& outputDir) {
   return Step::Next();
 }
 
-// Loads GV.exe and prepares the game data; the data folder is made between the two.
+// Loads GV.exe and prepares the game data; the data folder is made between the two. The
+// executable is released once its tables are decoded.
 Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
+  if (image->status == kExeNoMemory) return Fail(kNotEnoughMemory, DescribeExeStatus(exePath, image->status));
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
   if (Step made = run.folder.OpenDataFolder(); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
-  run.game = PrepareGameData(std::move(image), *starts);
+  run.game = PrepareGameData(*image, run.config.addresses, *starts);
   return Step::Next();
 }
 
@@ -59,10 +61,11 @@ Step OpenArchivesAndPalette(Run& run) {
   if (!run.archives.OpenArchives(run.gameDir)) {
     return Fail(kCannotOpenArchives, run.archives.OpenFailureDetail());
   }
-  if (!run.archives.ReadFileExact(run.png.PngPalette(), kPaletteSize, "levels\\l1data\\l1.pal")) {
+  std::array<std::uint8_t, kPaletteBytes> palette{};
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) {
     return Fail(kBadPalette, run.archives.TakeReaderFailure());
   }
-  run.png.PreparePalette();
+  run.png.SetPalette(palette);
   return Step::Next();
 }
 
@@ -91,10 +94,8 @@ Step WriteSite(Run& run, const SiteAddition& addition) {
   return step;
 }
 
-}  // namespace
-
-bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
-                     const FinishingStep& finish, const SiteAddition& addition) {
+bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                   const FinishingStep& finish, const SiteAddition& addition) {
   Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
@@ -119,6 +120,20 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.Release();
   }
   return false;
+}
+
+}  // namespace
+
+bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                     const FinishingStep& finish, const SiteAddition& addition) {
+  // Memory that cannot be had, on this thread or a picture thread, ends the run here, after
+  // everything the run held has been released.
+  try {
+    return RunExtraction(inputs, configuration, host, finish, addition);
+  } catch (const std::bad_alloc&) {
+    host.ShowError(std::string(kNotEnoughMemory), {});
+    return false;
+  }
 }
 
 }  // namespace gvde

@@ -15,7 +15,7 @@ namespace gvde {
 
 // What a run knows once every page and picture is written.
 struct FinishedSite {
-  const GameData& game;  // with the image and the animation groups
+  const GameData& game;  // with the animation groups
   // The pictures written, relative to the output folder ("data/m0.png"), in the order written.
   const std::vector<std::string>& pictures;
   const SiteFolder& folder;
@@ -34,8 +34,9 @@ struct SiteAddition {
 // message instead of "Done".
 using FinishingStep = std::function<Step(const FinishedSite& site)>;
 
-// Ends with host.ShowDone() or with exactly one error (or a Yes to an "... Exit?" question).
-// Returns true when the run reached "Done".
+// Ends with host.ShowDone() or with exactly one error (or a Yes to an "... Exit?" question);
+// memory that cannot be had anywhere in the run ends it with kNotEnoughMemory. Returns true
+// when the run reached "Done".
 bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                      const FinishingStep& finish = {}, const SiteAddition& addition = {});
 

@@ -41,9 +41,7 @@ Step WriteIndexPage(Run& run, std::string_view extraLinks) {
   const std::string path = run.folder.OutputDir() + "index.htm";
   PageFile page;
   const bool created = page.Create(path);
-  if (created) page << kIndexHead << GameText{run.game.Image().ReadString(run.config.addresses.title)} << kIndexLinks << extraLinks
-         << kIndexFrames;
-  if (!run.keepGameData) run.game.image.reset();
+  if (created) page << kIndexHead << GameText{run.game.title} << kIndexLinks << extraLinks << kIndexFrames;
   if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex), DescribeFileError(path));
   return Step::Next();
 }

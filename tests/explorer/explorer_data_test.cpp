@@ -63,10 +63,11 @@ class ExplorerDataTest : public ::testing::Test {
     copper.minPrice = 10;
     copper.maxPrice = 90;
     game_.suffixes = {copper};
+    game_.title = "Grimveil <Demo>";
     RelateRecords(game_);
   }
 
-  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, 0, 0, pictures_, origin_}; }
+  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, pictures_, origin_}; }
 
   // The object the script assigns to its global.
   json Data() {
@@ -86,7 +87,7 @@ class ExplorerDataTest : public ::testing::Test {
 
 TEST_F(ExplorerDataTest, RowsHoldTheColumnsOfEachTable) {
   const json d = Data();
-  EXPECT_EQ(d["title"], "<NO STRING>");
+  EXPECT_EQ(d["title"], "Grimveil <Demo>");
   std::vector<std::string> keys;
   for (const json& table : d["tables"]) keys.push_back(table["key"]);
   EXPECT_EQ(keys, (std::vector<std::string>{"items", "uniques", "monsters", "bosses", "prefixes", "suffixes"}));

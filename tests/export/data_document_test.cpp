@@ -19,6 +19,12 @@ namespace {
 
 using nlohmann::json;
 
+// The document alone, replacing `path` as a run's --json does.
+bool WriteDocumentFile(const std::string& path, const DataSources& sources) {
+  ReplacingFiles files;
+  return AddDataDocument(files, path, sources) && files.Commit();
+}
+
 class DataDocumentTest : public ::testing::Test {
  protected:
   DataDocumentTest() {
@@ -41,10 +47,11 @@ class DataDocumentTest : public ::testing::Test {
     ownPicture.name = "Grim Reaver";
     ownPicture.uniqueId = 3;
     ownPicture.price = 100;
-    ownPicture.effectCount = 3;
+    ownPicture.effectCount = 4;
     ownPicture.effects[0] = {44, 9, 0};
     ownPicture.effects[1] = {11, 2, 3};
-    ownPicture.effects[2] = {94, 1, 1};  // beyond Effect.ini
+    ownPicture.effects[2] = {66, 0, 12};  // charges of a spell that has no name
+    ownPicture.effects[3] = {94, 1, 1};   // beyond Effect.ini
     UniqueRecord noBase;
     noBase.name = "Lost";
     noBase.uniqueId = 200;
@@ -66,16 +73,23 @@ class DataDocumentTest : public ::testing::Test {
     copper.itemClasses = 0x1010;
     copper.group = 0x10;
     game_.prefixes = {copper};
+    game_.title = "Grimveil <Demo> & co";
     RelateRecords(game_);
   }
 
+  std::string Text() {
+    const std::string path = dir_.File("data.json");
+    EXPECT_TRUE(WriteDocumentFile(path, Sources()));
+    return testkit::ReadFileText(path);
+  }
   json Document() {
-    const std::string text = DataDocument(Sources());
+    const std::string text = Text();
     EXPECT_TRUE(text.ends_with("}\n"));
     return json::parse(text);
   }
-  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, 0, 0, pictures_, origin_}; }
+  DataSources Sources() { return {game_, effectNames_, aiTypeNames_, pictures_, origin_}; }
 
+  testkit::TempDir dir_;
   GameData game_;
   std::array<std::string, 94> effectNames_;
   std::vector<std::string> aiTypeNames_ = std::vector<std::string>(40, "AI");
@@ -93,7 +107,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
   EXPECT_EQ(d["source"]["addresses"]["itemTable"], 1);
   EXPECT_EQ(d["source"]["addresses"]["affixTable"], 6);
   EXPECT_EQ(d["source"]["addresses"]["title"], 7);
-  EXPECT_EQ(d["title"], "<NO STRING>");
+  EXPECT_EQ(d["title"], "Grimveil <Demo> & co");
 
   const json& sword = d["items"][0];
   EXPECT_EQ(sword["number"], 0);
@@ -117,7 +131,8 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
   EXPECT_EQ(reaver["effects"][0]["name"], "Effect");
   EXPECT_EQ(reaver["effects"][1]["text"], "+2...3% to Vitality");
   EXPECT_EQ(reaver["effects"][1]["name"], "Vitality");
-  EXPECT_EQ(reaver["effects"][2]["name"], nullptr);
+  EXPECT_EQ(reaver["effects"][2]["text"], "12 charges of <NO STRING>");  // plain, as its page escapes it
+  EXPECT_EQ(reaver["effects"][3]["name"], nullptr);
   const json& lost = d["uniques"][1];
   EXPECT_EQ(lost["baseItem"], nullptr);
   EXPECT_EQ(lost["picture"], nullptr);
@@ -145,7 +160,7 @@ TEST_F(DataDocumentTest, RecordsCarryTheirPageTextsLinksAndPictures) {
 
 // The document is written record by record; its layout must be the JSON library's own.
 TEST_F(DataDocumentTest, LayoutIsTheLibrarysTwoSpaceIndentation) {
-  const std::string text = DataDocument(Sources());
+  const std::string text = Text();
   EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text);
 }
 
@@ -153,15 +168,15 @@ TEST_F(DataDocumentTest, ReplacesTheFileWholeOrLeavesIt) {
   testkit::TempDir dir;
   const std::string path = dir.File("data.json");
   ASSERT_TRUE(testkit::WriteFileText(path, "earlier"));
-  ASSERT_TRUE(WriteDataDocument(path, Sources()));
-  EXPECT_EQ(testkit::ReadFileText(path), DataDocument(Sources()));
+  ASSERT_TRUE(WriteDocumentFile(path, Sources()));
+  EXPECT_EQ(testkit::ReadFileText(path), Text());
   EXPECT_FALSE(testkit::FileExists(path + ".tmp"));
 
   // A directory in the way: the temporary file is written but cannot be renamed over it.
   const std::string blocked = dir.MakeSubdir("blocked.json");
-  EXPECT_FALSE(WriteDataDocument(blocked, Sources()));
+  EXPECT_FALSE(WriteDocumentFile(blocked, Sources()));
   EXPECT_FALSE(testkit::FileExists(blocked + ".tmp"));
-  EXPECT_FALSE(WriteDataDocument(dir.File("missing/data.json"), Sources()));
+  EXPECT_FALSE(WriteDocumentFile(dir.File("missing/data.json"), Sources()));
 }
 
 // The tables hold the document's records, a header first; with the document they replace
@@ -183,7 +198,7 @@ TEST_F(DataDocumentTest, CsvTablesAndTheDocumentReplaceTheirFilesTogether) {
   EXPECT_NE(items.find("\r\n0,\303\211bony Blade,i:\303\211bony Blade#1,"), std::string::npos);
   EXPECT_NE(items.find(",\"10 Str, 20 Dex\","), std::string::npos);  // quoted: it holds a comma
   const std::string uniques = testkit::ReadFileText(csv + "uniques.csv");
-  EXPECT_NE(uniques.find(",+2...3% to Vitality; Unknown effect 94: 1,"), std::string::npos) << uniques;
+  EXPECT_NE(uniques.find(",+2...3% to Vitality; 12 charges of <NO STRING>; Unknown effect 94: 1,"), std::string::npos) << uniques;
   EXPECT_EQ(testkit::ReadFileText(csv + "suffixes.csv"), "\xEF\xBB\xBF");  // no records: no header
   const std::size_t rows = static_cast<std::size_t>(std::count(items.begin(), items.end(), '\n'));
   EXPECT_EQ(rows, d["items"].size() + 1);

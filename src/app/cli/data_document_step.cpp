@@ -42,8 +42,6 @@ FinishingStep DataOutputsStep(DataOutputs outputs, const Configuration& configur
     const DataSources sources{site.game,
                               configuration.effectNames,
                               configuration.aiTypeNames,
-                              configuration.addresses.spellTable,
-                              configuration.addresses.title,
                               site.pictures,
                               *origin.origin};
     std::string failed;

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -25,6 +26,7 @@
 #include "explorer/explorer_files.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
+#include "site/run_messages.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ std::string WithSeparator(const std::string& dir) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunCli(int argc, char** argv) {
 #ifndef _WIN32
   // A reader that goes away (`gvde-cli ... | head -1`) must not end the run half way: messages
   // to a closed pipe are dropped and the site is still written whole.
@@ -90,4 +92,14 @@ int main(int argc, char** argv) {
   gvde::SiteAddition explorer;
   if (args.explorer) explorer = gvde::ExplorerAddition(startup.configuration, host);
   return gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer) ? kExitDone : kExitRunFailed;
+}
+
+int main(int argc, char** argv) {
+  // The run itself reports memory it cannot have; this catches what comes before or after it.
+  try {
+    return RunCli(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "Error: %s\n", std::string(gvde::kNotEnoughMemory).c_str());
+    return kExitRunFailed;
+  }
 }
