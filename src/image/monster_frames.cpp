@@ -181,7 +181,7 @@ void DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pi
 PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame) {
   if (!frame) return [] { return EncodedPicture{}; };
   return [&png, frame = std::move(*frame)] {
-    EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
+    EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}, {}};
     std::vector<std::uint8_t> pixels;
     DecodeMonsterFrame(frame, pixels);
     if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) picture.outcome = EncodedPicture::Outcome::Encoded;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/threads.h"
@@ -21,6 +22,8 @@ struct EncodedPicture {
   };
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
+  // Why it could not be made, where that is known, for the detail line under its question.
+  std::string detail;
 };
 
 // Makes one picture; runs on any thread, so it reads only what stays unchanged meanwhile.

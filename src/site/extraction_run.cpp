@@ -59,10 +59,12 @@ Step LoadGame(Run& run) {
 Step OpenArchivesAndPalette(Run& run) {
   ClearFileError();
   if (!run.archives.OpenArchives(run.gameDir)) {
-    return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
+    return Fail(kCannotOpenArchives, run.archives.OpenFailureDetail());
   }
   std::array<std::uint8_t, kPaletteBytes> palette{};
-  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) return Fail(kBadPalette);
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) {
+    return Fail(kBadPalette, run.archives.TakeReaderFailure());
+  }
   run.png.SetPalette(palette);
   return Step::Next();
 }

@@ -14,8 +14,9 @@ class Host {
   // reason where known ("site/data/i0.htm: Is a directory"), or is empty; the window's boxes
   // show only the message.
   virtual void ShowError(const std::string& message, const std::string& detail) = 0;
-  // A Yes/No question ending in ". Exit?"; true means Yes (stop the run).
-  virtual bool AskExit(const std::string& question) = 0;
+  // A Yes/No question ending in ". Exit?"; true means Yes (stop the run). `detail` says why,
+  // as ShowError's does, or is empty; the window's boxes show only the question.
+  virtual bool AskExit(const std::string& question, const std::string& detail) = 0;
   // The "Done" information box.
   virtual void ShowDone() = 0;
   // How far the run is: `done` of `total` records of a stage ("Monsters"), or a stage without

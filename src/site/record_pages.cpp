@@ -14,9 +14,25 @@ Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, co
   const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".png";
   const bool written = picture.outcome == EncodedPicture::Outcome::Encoded &&
                        run.folder.WriteDataFile(fileName, picture.file);
-  if (!written) return run.PictureFailed(PictureQuestion(category.pictureKind, n));
+  if (!written) {
+    const bool made = picture.outcome == EncodedPicture::Outcome::Encoded;
+    return run.PictureFailed(PictureQuestion(category.pictureKind, n), made ? std::string() : picture.detail);
+  }
   run.writtenPictures.push_back("data/" + fileName);
   return Step::Next();
+}
+
+// Picture n as the category prepares it, carrying what went wrong with the archive reader
+// while its files were read: that failure is told under picture n's question.
+PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uint32_t n) {
+  PictureJob job = category.preparePicture(n);
+  std::string failure = run.archives.TakeReaderFailure();
+  if (failure.empty()) return job;
+  return [job = std::move(job), failure = std::move(failure)] {
+    EncodedPicture picture = job();
+    picture.detail = failure;
+    return picture;
+  };
 }
 
 }  // namespace
@@ -24,7 +40,11 @@ Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, co
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
   std::optional<PictureStream> pictures;
-  if (category.preparePicture) pictures.emplace(run.encoder, total, category.preparePicture);
+  if (category.preparePicture) {
+    pictures.emplace(run.encoder, total, [&run, &category](std::uint32_t n) {
+      return PrepareWithReaderFailure(run, category, n);
+    });
+  }
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
     Step written = run.folder.WritePage(fileName, [&](PageFile& page) {

@@ -1,6 +1,7 @@
 // Every message of start-up and of the run, reached through gvde-cli, with its exit status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +126,26 @@ TEST_F(RunMessages, ArchivesAndPalette) {
 
   ASSERT_TRUE(BuildMpq(dir_.File("game/gvdata.mor"), {{"levels\\l1data\\l1.pal", std::vector<std::uint8_t>(767, 1)}}));
   ExpectOnlyError({"game", "site"}, "Dungeon palette is missing or invalid", 1);
+}
+
+// Archives that are there but cannot be opened: the detail names the archive and the reason.
+TEST_F(RunMessages, ArchivesThatCannotBeOpenedAreNamedWithTheReason) {
+  const std::string archive = dir_.File("game/gvdata.mor");
+  const std::string message = "Cannot open either GVdata.mor or KELDDAT.MPQ";
+  fs::remove(archive);
+  fs::create_directory(archive);
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: Is a directory");
+  fs::remove(archive);
+  ASSERT_EQ(mkfifo(archive.c_str(), 0600), 0);
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: not a plain file");
+  fs::remove(archive);
+  std::string noise(20000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+  ASSERT_TRUE(WriteFileText(archive, noise));
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: not an archive (no archive header found)");
+  ASSERT_TRUE(WriteFileText(archive, std::string("MPQ\x1a\x20\0\0\0", 8)));
+  ExpectOnlyError({"game", "site"}, message, 1,
+                  "game/gvdata.mor: damaged archive (its header is cut off by the end of the file)");
 }
 
 TEST_F(RunMessages, ItemPictureStage) {

@@ -20,7 +20,7 @@ PictureJob NumberedPicture(std::uint32_t n, std::atomic<int>* made = nullptr) {
   return [n, made] {
     std::this_thread::sleep_for(std::chrono::microseconds((n * 7919) % 3000));
     if (made != nullptr) ++*made;
-    return EncodedPicture{EncodedPicture::Outcome::Encoded, {static_cast<std::uint8_t>(n)}};
+    return EncodedPicture{EncodedPicture::Outcome::Encoded, {static_cast<std::uint8_t>(n)}, {}};
   };
 }
 

@@ -9,9 +9,16 @@ void CliHost::ShowError(const std::string& message, const std::string& detail) {
   std::fflush(err_);
 }
 
-bool CliHost::AskExit(const std::string& question) {
+bool CliHost::AskExit(const std::string& question, const std::string& detail) {
   ClearProgress();
-  bool yes = false;
+  const bool yes = Answer(question);
+  // The detail goes under the question's line, as under an error's.
+  if (!detail.empty()) std::fprintf(err_, "  %s\n", detail.c_str());
+  std::fflush(err_);
+  return yes;
+}
+
+bool CliHost::Answer(const std::string& question) {
   if (answer_ == ImageErrorAnswer::Ask && interactive_) {
     std::fprintf(err_, "Error: %s [y/N] ", question.c_str());
     std::fflush(err_);
@@ -19,17 +26,14 @@ bool CliHost::AskExit(const std::string& question) {
     if (first == EOF) {
       // End of input answers No; the prompt's line still ends.
       std::fputc('\n', err_);
-      std::fflush(err_);
       return false;
     }
-    yes = first == 'y' || first == 'Y';
     // The rest of the line belongs to this answer, not to the next question.
     for (int c = first; c != '\n' && c != EOF;) c = std::fgetc(in_);
-    return yes;
+    return first == 'y' || first == 'Y';
   }
-  yes = answer_ == ImageErrorAnswer::Stop;
+  const bool yes = answer_ == ImageErrorAnswer::Stop;
   std::fprintf(err_, "Error: %s %s\n", question.c_str(), yes ? "yes" : "no");
-  std::fflush(err_);
   return yes;
 }
 

@@ -1,6 +1,7 @@
 // The terminal's side of a run: error boxes become "Error: ..." lines on stderr, each followed
 // by an indented line with the failure's detail where one is known; "Done" goes to stdout, and
-// the "... Exit?" question is answered by flag or by the user (end of input answers No).
+// the "... Exit?" question is answered by flag or by the user (end of input answers No), its
+// detail line, where there is one, after the answer.
 // With a progress line (stderr a terminal), the stage and count show on stderr meanwhile.
 #pragma once
 
@@ -24,12 +25,14 @@ class CliHost final : public Host {
   }
 
   void ShowError(const std::string& message, const std::string& detail) override;
-  bool AskExit(const std::string& question) override;
+  bool AskExit(const std::string& question, const std::string& detail) override;
   void ShowDone() override;
   void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) override;
 
  private:
   void ClearProgress();
+  // Shows the question and takes the answer by flag or from the user.
+  bool Answer(const std::string& question);
 
   ImageErrorAnswer answer_;
   std::FILE* out_;
