@@ -7,9 +7,6 @@
 namespace gvde {
 
 namespace {
-constexpr std::uint32_t kLastSpellCode = 52;
-// SpellRecord: only its first field, the address of the spell's name, is read.
-constexpr std::uint32_t kSpellNameField = 0x00;
 constexpr const char* kNoString = "<NO STRING>";
 }  // namespace
 
@@ -19,9 +16,9 @@ std::string SpellName(const executable& exe, std::uint32_t spellTable, std::uint
   const std::uint32_t recordVa = spellTable + kSpellRecordSize * (code - 1);
   const std::optional<std::uint32_t> offset = exe.VAToPointer(recordVa);
   if (!offset) return kNoString;
-  const RecordView record = exe.Record(*offset, kSpellNameField + 4);
+  const RecordView record = exe.Record(*offset, kSpellNameOffset + 4);
   if (!record.Valid()) return kNoString;
-  return exe.ReadString(record.U32(kSpellNameField));
+  return exe.ReadString(record.U32(kSpellNameOffset));
 }
 
 }  // namespace gvde
