@@ -18,6 +18,7 @@
 
 #include "app/cli/cli_host.h"
 #include "app/cli/data_document_step.h"
+#include "app/setup_commands.h"
 #include "app/startup_config.h"
 #include "effects/effect_descriptions.h"
 #include "image/picture_encoder.h"
@@ -33,6 +34,8 @@ constexpr int kExitStartup = 2;
 constexpr const char* kUsage =
     "Usage: gvde-cli [--technical] [--keep-going | --stop-on-image-error] [--json FILE]\n"
     "                [--config DIR] [--jobs N] [--quiet] [--] GAME_DIR OUTPUT_DIR\n"
+    "       gvde-cli --find-addresses [--write-config DIR] GAME_DIR\n"
+    "       gvde-cli --check [--config DIR] GAME_DIR\n"
     "\n"
     "Writes the Grimveil data site for the game in GAME_DIR into OUTPUT_DIR.\n"
     "Effect.ini, AITypes.ini and Address.ini are read from the current directory,\n"
@@ -47,6 +50,14 @@ constexpr const char* kUsage =
     "  --jobs N               encode pictures on N threads (1 to 64; default: one per\n"
     "                         processor); the site is the same for every N\n"
     "  --quiet                no progress line (shown on stderr when it is a terminal)\n"
+    "  --find-addresses       find the tables in GAME_DIR/GV.exe and print an Address.ini\n"
+    "                         with the evidence for each address (exit 0: all six found\n"
+    "                         with high confidence)\n"
+    "  --write-config DIR     with --find-addresses: write Address.ini, and Effect.ini and\n"
+    "                         AITypes.ini with placeholder names, into DIR; an existing\n"
+    "                         file is kept\n"
+    "  --check                judge the tables at the configured addresses (exit 0: all\n"
+    "                         look right, 1: one does not, 2: a run would refuse it)\n"
     "  --help                 show this text\n"
     "  --version              show the version\n"
     "  --                     end of the options: the next arguments are directories\n"
@@ -62,6 +73,9 @@ struct Arguments {
   std::string configDir;
   std::string jobsText;
   unsigned jobs = 0;  // 0: the run's default
+  bool findAddresses = false;
+  bool check = false;
+  std::string writeConfigDir;
   std::string gameDir;
   std::string outputDir;
 };
@@ -77,7 +91,8 @@ ValueOption TakeValueOption(int argc, char** argv, int& i, Arguments& args) {
   };
   static constexpr Option kOptions[] = {{"--json", &Arguments::jsonFile},
                                         {"--config", &Arguments::configDir},
-                                        {"--jobs", &Arguments::jobsText}};
+                                        {"--jobs", &Arguments::jobsText},
+                                        {"--write-config", &Arguments::writeConfigDir}};
   const std::string_view arg = argv[i];
   for (const Option& option : kOptions) {
     std::string& value = args.*option.value;
@@ -110,6 +125,23 @@ unsigned ParseJobs(const std::string& text) {
   return 0;
 }
 
+// The setup commands take GAME_DIR alone and exclude each other.
+bool CheckSetupArguments(const Arguments& args, int positional) {
+  if (args.findAddresses && args.check) {
+    std::fprintf(stderr, "gvde-cli: --find-addresses and --check exclude each other\n");
+    return false;
+  }
+  if (!args.writeConfigDir.empty() && !args.findAddresses) {
+    std::fprintf(stderr, "gvde-cli: --write-config goes with --find-addresses\n");
+    return false;
+  }
+  if ((args.findAddresses || args.check) && positional != 1) {
+    std::fprintf(stderr, "gvde-cli: %s takes GAME_DIR only\n", args.check ? "--check" : "--find-addresses");
+    return false;
+  }
+  return true;
+}
+
 ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
   int positional = 0;
   bool answerGiven = false;
@@ -122,7 +154,7 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
       continue;
     }
     if (!option) {
-      if (positional == 2) {
+      if (positional == 2 || (positional == 1 && (args.findAddresses || args.check))) {
         std::fprintf(stderr, "gvde-cli: too many arguments\n");
         return ParseResult::Error;
       }
@@ -134,6 +166,10 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
     if (arg == "--version") return ParseResult::Version;
     if (arg == "--technical") {
       args.technical = true;
+    } else if (arg == "--find-addresses") {
+      args.findAddresses = true;
+    } else if (arg == "--check") {
+      args.check = true;
     } else if (arg == "--quiet") {
       args.quiet = true;
     } else if (const ValueOption taken = TakeValueOption(argc, argv, i, args); taken != ValueOption::None) {
@@ -150,7 +186,8 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
       return ParseResult::Error;
     }
   }
-  if (positional != 2) {
+  if (!CheckSetupArguments(args, positional)) return ParseResult::Error;
+  if (positional != 2 && !args.findAddresses && !args.check) {
     std::fprintf(stderr, "gvde-cli: GAME_DIR and OUTPUT_DIR are required\n");
     return ParseResult::Error;
   }
@@ -166,6 +203,22 @@ ParseResult ParseArguments(int argc, char** argv, Arguments& args) {
 std::string WithSeparator(const std::string& dir) {
   if (dir.empty()) return dir;
   return gvde::AddSeparator(dir, gvde::PathSeparator());
+}
+
+// Prints what a setup command made; the warnings and errors of --check come before its lines.
+int PrintCommand(const gvde::CommandOutput& output, bool errFirst) {
+  if (errFirst) std::fputs(output.err.c_str(), stderr);
+  std::fputs(output.out.c_str(), stdout);
+  std::fflush(stdout);
+  if (!errFirst) std::fputs(output.err.c_str(), stderr);
+  return output.exitCode;
+}
+
+// "gvde-cli --check [--config DIR] GAME_DIR", as the user named the folders.
+std::string CheckCommand(const Arguments& args) {
+  std::string command = "gvde-cli --check ";
+  if (!args.configDir.empty()) command += "--config " + args.configDir + " ";
+  return command + args.gameDir;
 }
 
 }  // namespace
@@ -192,7 +245,10 @@ int main(int argc, char** argv) {
   }
 
   const std::string configDir = WithSeparator(args.configDir);
+  if (args.findAddresses) return PrintCommand(gvde::FindAddresses(WithSeparator(args.gameDir), args.writeConfigDir), false);
+  if (args.check) return PrintCommand(gvde::CheckConfiguration(configDir, WithSeparator(args.gameDir)), true);
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
+  for (const std::string& warning : startup.warnings) std::fprintf(stderr, "Warning: %s\n", warning.c_str());
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
     if (!startup.detail.empty()) std::fprintf(stderr, "  %s\n", startup.detail.c_str());
@@ -214,6 +270,7 @@ int main(int argc, char** argv) {
 
   const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
   gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  host.SetCheckCommand(CheckCommand(args));
   gvde::FinishingStep finish;
   if (!args.jsonFile.empty()) finish = gvde::DataDocumentStep(args.jsonFile, startup.configuration, host);
   return gvde::StartExtraction(inputs, startup.configuration, host, finish) ? kExitDone : kExitRunFailed;
