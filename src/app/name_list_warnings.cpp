@@ -53,11 +53,12 @@ void AppendNameListWarnings(const std::string& path, std::string_view text, std:
   if (lines < names) {
     const std::string w(what);
     const std::string missing = lines + 1 == names
-                                    ? w + " " + std::to_string(lines) + " gets an empty name"
+                                    ? w + " " + std::to_string(lines) + " gets an empty name, which shows"
                                     : w + "s " + std::to_string(lines) + " to " + std::to_string(names - 1) +
-                                          " get empty names";
-    warnings.push_back(path + " has " + std::to_string(lines) + " lines for " + std::to_string(names) + " " + w +
-                       "s: " + missing + ", which show as nothing on the pages");
+                                          " get empty names, which show";
+    warnings.push_back(path + " has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") + " for " +
+                       std::to_string(names) + " " + w +
+                       "s: " + missing + " as nothing on the pages");
   }
   if (IsUtf8BeyondAscii(text)) {
     warnings.push_back(path + " is saved as UTF-8 (line " + std::to_string(FirstLineBeyondAscii(text)) +
