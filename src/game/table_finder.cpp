@@ -58,18 +58,10 @@ bool Confident(TableKey key, const std::vector<TableCandidate>& candidates) {
   });
 }
 
-std::vector<RecordRun> MostNamed(std::vector<RecordRun> runs) {
-  std::sort(runs.begin(), runs.end(), [](const RecordRun& a, const RecordRun& b) {
-    return a.named != b.named ? a.named > b.named : a.start < b.start;
-  });
-  if (runs.size() > kProbedRuns) runs.resize(kProbedRuns);
-  return runs;
-}
-
 TableFinding Find(const executable& exe, const ImageScan& scan, TableKey key, const TableRelations& relations) {
   TableFinding finding;
   const std::uint32_t minNamed = key == TableKey::Spell ? kMinSpellRun : 1;
-  for (const RecordRun& run : MostNamed(scan.Runs(ShapeOf(key), minNamed))) {
+  for (const RecordRun& run : scan.Runs(ShapeOf(key), minNamed, kProbedRuns)) {
     const std::optional<std::uint32_t> address = scan.AddressAt(run.start);
     if (!address) continue;
     TableCandidate candidate{*address, ProbeTable(exe, key, *address, relations), 0};
@@ -131,15 +123,19 @@ std::vector<TitleCandidate> FindTitles(const executable& exe, const ImageScan& s
     std::uint32_t score;
     std::uint32_t offset;
   };
-  std::vector<Scored> scored;
-  for (const std::uint32_t offset : scan.TextStarts()) {
+  // The best few, highest score first; among equals the first in the file.
+  std::vector<Scored> best;
+  scan.VisitTextStarts([&](std::uint32_t offset) {
     const std::uint32_t score = VersionTextScore(scan.TextAt(offset));
-    if (score > 0) scored.push_back({score, offset});
-  }
-  std::stable_sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) { return a.score > b.score; });
+    if (score == 0 || (best.size() == kKeptCandidates && score <= best.back().score)) return;
+    const auto at = std::upper_bound(best.begin(), best.end(), score,
+                                     [](std::uint32_t s, const Scored& kept) { return s > kept.score; });
+    best.insert(at, {score, offset});
+    if (best.size() > kKeptCandidates) best.pop_back();
+  });
   std::vector<TitleCandidate> titles;
-  for (std::size_t i = 0; i < scored.size() && titles.size() < kKeptCandidates; ++i) {
-    TitleCandidate title = TitleAt(scan, scored[i].offset);
+  for (const Scored& scored : best) {
+    TitleCandidate title = TitleAt(scan, scored.offset);
     if (title.address != 0) titles.push_back(std::move(title));
   }
   // Without any text a run still needs an address other than 0: the image's first byte.

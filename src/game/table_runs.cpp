@@ -102,8 +102,7 @@ bool ImageScan::Marked(std::uint64_t record, const TableShape& shape) const {
 // Walks back from the end marker's record at `marked` while the records have names (allowing
 // short gaps), stopping at an earlier end marker: a run never holds one, as a table walk does
 // not. So the walks back from the markers of one record phase never cross each other.
-void ImageScan::RunBefore(std::uint32_t marked, const Span& span, const TableShape& shape,
-                          std::vector<RecordRun>& runs) const {
+void ImageScan::RunBefore(std::uint32_t marked, const Span& span, const TableShape& shape, BestRuns& best) const {
   RecordRun run{marked, marked + shape.recordSize, 0};
   std::uint32_t unnamed = 0;
   for (std::int64_t at = std::int64_t{marked} - shape.recordSize; at >= span.begin && unnamed <= kMaxUnnamedInRun;
@@ -118,12 +117,11 @@ void ImageScan::RunBefore(std::uint32_t marked, const Span& span, const TableSha
       ++unnamed;
     }
   }
-  if (run.named > 0) runs.push_back(run);
+  best.Offer(run);
 }
 
 // Forward sweeps, one per record phase, counting the named records of a sliding window.
-void ImageScan::RunsWithoutMarker(const Span& span, const TableShape& shape, std::uint32_t minNamed,
-                                  std::vector<RecordRun>& runs) const {
+void ImageScan::RunsWithoutMarker(const Span& span, const TableShape& shape, BestRuns& best) const {
   const std::uint64_t reach = std::uint64_t{shape.window} * shape.recordSize;
   const auto named = [&](std::uint64_t at) { return at + shape.recordSize <= span.end && Named(at, shape); };
   for (std::uint32_t phase = 0; phase < shape.recordSize; ++phase) {
@@ -134,8 +132,9 @@ void ImageScan::RunsWithoutMarker(const Span& span, const TableShape& shape, std
     std::uint32_t previousWindow = 0;
     for (std::uint64_t at = first; at + shape.recordSize <= span.end; at += shape.recordSize) {
       const bool here = named(at);
-      if (here && inWindow >= minNamed && (!previousNamed || previousWindow < inWindow)) {
-        runs.push_back({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(std::min<std::uint64_t>(at + reach, span.end)), inWindow});
+      if (here && (!previousNamed || previousWindow < inWindow)) {
+        best.Offer({static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(std::min<std::uint64_t>(at + reach, span.end)),
+                    inWindow});
       }
       previousNamed = here;
       previousWindow = inWindow;
@@ -144,11 +143,21 @@ void ImageScan::RunsWithoutMarker(const Span& span, const TableShape& shape, std
   }
 }
 
-std::vector<RecordRun> ImageScan::Runs(const TableShape& shape, std::uint32_t minNamed) const {
-  std::vector<RecordRun> runs;
+void ImageScan::BestRuns::Offer(const RecordRun& run) {
+  if (run.named == 0 || run.named < minNamed || keep == 0) return;
+  const auto better = [](const RecordRun& a, const RecordRun& b) {
+    return a.named != b.named ? a.named > b.named : a.start < b.start;
+  };
+  if (runs.size() == keep && !better(run, runs.back())) return;
+  runs.insert(std::upper_bound(runs.begin(), runs.end(), run, better), run);
+  if (runs.size() > keep) runs.pop_back();
+}
+
+std::vector<RecordRun> ImageScan::Runs(const TableShape& shape, std::uint32_t minNamed, std::size_t keep) const {
+  BestRuns best{minNamed, keep, {}};
   for (const Span& span : spans_) {
     if (!shape.marker) {
-      RunsWithoutMarker(span, shape, minNamed, runs);
+      RunsWithoutMarker(span, shape, best);
       continue;
     }
     // The tightest loop of the finder: one flag test per byte of the section.
@@ -157,21 +166,18 @@ std::vector<RecordRun> ImageScan::Runs(const TableShape& shape, std::uint32_t mi
     for (std::uint64_t record = span.begin; record + shape.markerOffset + 4 <= span.end; ++record) {
       if ((flags[record + shape.markerOffset] & marker) == 0) continue;
       if (record + shape.recordSize > exe_.fileSize) continue;  // a walk could not read it
-      RunBefore(static_cast<std::uint32_t>(record), span, shape, runs);
+      RunBefore(static_cast<std::uint32_t>(record), span, shape, best);
     }
   }
-  std::erase_if(runs, [minNamed](const RecordRun& run) { return run.named < minNamed; });
-  return runs;
+  return std::move(best.runs);
 }
 
-std::vector<std::uint32_t> ImageScan::TextStarts() const {
-  std::vector<std::uint32_t> starts;
+void ImageScan::VisitTextStarts(const std::function<void(std::uint32_t)>& visit) const {
   for (const Span& span : spans_) {
     for (std::uint32_t at = span.begin; at < span.end; ++at) {
-      if (texts_.At(at) && (at == span.begin || file_.U8(at - 1) == 0)) starts.push_back(at);
+      if (texts_.At(at) && (at == span.begin || file_.U8(at - 1) == 0)) visit(at);
     }
   }
-  return starts;
 }
 
 std::string ImageScan::TextAt(std::uint32_t offset) const {

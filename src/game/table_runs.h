@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,13 +48,16 @@ class ImageScan {
   // address back to it.
   std::optional<std::uint32_t> AddressAt(std::uint32_t offset) const;
 
-  // Runs of at least `minNamed` named records that end at an end marker of `shape`. For a shape
-  // without marker: windows of its `window` records that start with a named record and hold
-  // more named records than the window one record earlier.
-  std::vector<RecordRun> Runs(const TableShape& shape, std::uint32_t minNamed) const;
+  // The `keep` runs with the most named records (the first in the file among equals), most
+  // named first, of those with at least `minNamed`: runs that end at an end marker of `shape`,
+  // or for a shape without marker, windows of its `window` records that start with a named
+  // record and hold more named records than the window one record earlier. Only those kept
+  // are held, so a file made of nothing but runs costs no more memory than any other.
+  std::vector<RecordRun> Runs(const TableShape& shape, std::uint32_t minNamed, std::size_t keep) const;
 
-  // File offsets where a readable text starts right after a zero byte or at a section's start.
-  std::vector<std::uint32_t> TextStarts() const;
+  // Calls `visit` with each file offset where a readable text starts right after a zero byte
+  // or at a section's start, in file order.
+  void VisitTextStarts(const std::function<void(std::uint32_t)>& visit) const;
 
   // The readable text at file offset `offset` (empty when there is none).
   std::string TextAt(std::uint32_t offset) const;
@@ -69,9 +73,15 @@ class ImageScan {
   void ClassifyWords(const Span& span, std::uint32_t lowest, std::uint64_t highest);
   bool Named(std::uint64_t record, const TableShape& shape) const;
   bool Marked(std::uint64_t record, const TableShape& shape) const;
-  void RunBefore(std::uint32_t marked, const Span& span, const TableShape& shape, std::vector<RecordRun>& runs) const;
-  void RunsWithoutMarker(const Span& span, const TableShape& shape, std::uint32_t minNamed,
-                         std::vector<RecordRun>& runs) const;
+  // The runs kept so far, most named first, and the least of them that a new run must beat.
+  struct BestRuns {
+    std::uint32_t minNamed = 0;
+    std::size_t keep = 0;
+    std::vector<RecordRun> runs;
+    void Offer(const RecordRun& run);
+  };
+  void RunBefore(std::uint32_t marked, const Span& span, const TableShape& shape, BestRuns& best) const;
+  void RunsWithoutMarker(const Span& span, const TableShape& shape, BestRuns& best) const;
 
   const executable& exe_;
   RecordView file_;
