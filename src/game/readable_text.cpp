@@ -19,7 +19,7 @@ bool IsReadableText(std::string_view text) {
   return letter;
 }
 
-ReadableTextMap::ReadableTextMap(std::span<const std::uint8_t> bytes) : readable_(bytes.size(), false) {
+ReadableTextMap::ReadableTextMap(std::span<const std::uint8_t> bytes) : readable_(bytes.size(), 0) {
   // What is known of the text that starts one byte further on: its length (saturating past the
   // limit), whether it is free of control bytes and whether it holds a letter. Past the end of
   // the file there is no zero byte, so nothing there ends a text.
@@ -37,7 +37,7 @@ ReadableTextMap::ReadableTextMap(std::span<const std::uint8_t> bytes) : readable
     if (length <= kMaxReadableText) ++length;
     clean = clean && !IsControl(c);
     letter = letter || IsAsciiLetter(c);
-    readable_[i] = clean && letter && length <= kMaxReadableText;
+    readable_[i] = clean && letter && length <= kMaxReadableText ? 1 : 0;
   }
 }
 

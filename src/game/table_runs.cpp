@@ -68,8 +68,11 @@ ImageScan::ImageScan(const executable& exe)
 }
 
 void ImageScan::ClassifyWords(const Span& span, std::uint32_t lowest, std::uint64_t highest) {
+  if (std::uint64_t{span.begin} + 4 > span.end) return;
+  // The word slides along one byte at a time: one new byte per offset.
+  std::uint32_t word = file_.U32(span.begin);
   for (std::uint64_t at = span.begin; at + 4 <= span.end; ++at) {
-    const std::uint32_t word = file_.U32(at);
+    if (at > span.begin) word = (word >> 8) | (std::uint32_t{file_.U8(at + 3)} << 24);
     std::uint8_t flags = MarkerFlag(word);
     if (word >= lowest && word < highest) {
       const std::optional<std::uint32_t> text = exe_.VAToPointer(word);
