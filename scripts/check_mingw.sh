@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that every source of the Windows build compiles with MinGW-w64 (x86_64), with the
-# project's warnings as errors, and that the resource script compiles with windres. Syntax only:
-# no Windows build of StormLib or zlib is available here, so nothing is linked. Sources named
-# for another platform (*_posix.cpp, *_winelib.cpp) are left out, as the Windows build does.
+# project's warnings (cmake/warnings.cmake) as errors, and that the resource script compiles
+# with windres. Syntax only: no Windows build of StormLib or zlib is available here, so nothing
+# is linked. Sources named for another platform (*_posix.cpp, *_winelib.cpp) are left out, as
+# the Windows build does.
 #
 #   scripts/check_mingw.sh            (needs the Debian package g++-mingw-w64-x86-64)
 #
@@ -28,9 +29,22 @@ for header in StormLib.h StormPort.h zlib.h zconf.h; do
 done
 # The JSON library is headers only and portable.
 [ -d /usr/include/nlohmann ] && cp -r /usr/include/nlohmann "$scratch/include/"
+# OpenSSL's headers, with the configuration header of this machine's build (the Windows build
+# gets its own from vcpkg); enough for a syntax check.
+if [ -d /usr/include/openssl ]; then
+  cp -r /usr/include/openssl "$scratch/include/"
+  cp /usr/include/*-linux-gnu/openssl/*.h "$scratch/include/openssl/" 2>/dev/null
+fi
 
-flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror -DNOMINMAX
-       -DGVDE_VERSION=\"0\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
+# The project's warnings as errors, from the file that defines them for every build.
+mapfile -t warnings < <(cmake -P "$root/cmake/warnings.cmake")
+if [ "${#warnings[@]}" -eq 0 ]; then
+  echo "cmake -P cmake/warnings.cmake printed no warning flags" >&2
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+flags=(-std=c++20 -fsyntax-only "${warnings[@]}" -DNOMINMAX
+       -DGVDE_VERSION=\"0\" -DGVDE_DOC_DIR=\"doc\" -I"$root/src" -I"$root/tools" -I"$root/tests/gui" -isystem "$scratch/include")
 passed=0
 failed=0
 while IFS= read -r source; do

@@ -12,8 +12,8 @@
 #include "game/affix_records.h"
 #include "game/executable.h"
 #include "game/executable_internal.h"
+#include "game/game_data.h"
 #include "game/item_records.h"
-#include "game/monster_records.h"
 #include "game/table_finder.h"
 #include "game/table_probe.h"
 
@@ -99,27 +99,29 @@ void CheckAddress(const gvde::executable& exe, std::uint32_t va, bool walk) {
   Require(exe.ReadString(va) == text.value_or("<NO STRING>"));
   if (!offset) return;
   Require(*offset < exe.fileSize);
-  Require(text->size() <= exe.fileSize - *offset);
+  Require(text->size() <= exe.fileSize - *offset && text->size() <= gvde::kMaxGameTextLength);
   for (const std::uint32_t size : {1u, 4u, 76u, 0x7FFFFFFFu, 0xFFFFFFFFu}) CheckRecord(exe, *offset, size);
   if (!walk) return;
   for (const TableShape& shape : kTables) CheckWalk(exe, *offset, shape);
 }
 
-// The record decoders of the run, each table starting at `offset`, the spell table at `va`.
+// The game data as the run prepares it, each table starting at `offset`, the spell table and
+// the title at `va`.
 void DecodeTables(const gvde::executable& exe, std::uint32_t offset, std::uint32_t va) {
-  const gvde::PreparedItems items = gvde::PrepareItemTable(exe, offset);
-  const gvde::PreparedUniques uniques = gvde::PrepareUniqueTable(exe, offset);
-  for (const gvde::UniqueRecord& unique : uniques.records) {
+  gvde::TableAddresses addresses;
+  addresses.spellTable = va;
+  addresses.title = va;
+  const gvde::GameData game = gvde::PrepareGameData(exe, addresses, {offset, offset, offset, offset, offset});
+  for (const gvde::UniqueRecord& unique : game.uniques) {
     (void)gvde::EffectsUsed(unique);
-    const std::optional<std::uint32_t> base = gvde::FindBaseItem(unique, items.records);
+    const std::optional<std::uint32_t> base = game.baseItemById[unique.uniqueId];
     if (!base) continue;
-    Require(*base < items.records.size());
-    (void)gvde::UniquePicture(unique, items.records[*base]);
+    Require(*base < game.items.size() && game.items[*base].uniqueId == unique.uniqueId);
+    (void)gvde::UniquePicture(unique, game.items[*base]);
   }
-  (void)gvde::PrepareMonsterTables(exe, offset, offset);
-  (void)gvde::PrepareAffixTable(exe, offset);
-  for (const std::uint32_t code : {0u, 1u, 2u, 0x7FFFFFFFu, 0xFFFFFFFFu})
-    (void)gvde::SpellName(exe, va, code);
+  Require(game.title.size() <= gvde::kMaxGameTextLength);
+  for (const std::uint32_t code : {0u, 1u, 2u, 52u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+    Require(game.SpellName(code).size() <= gvde::kMaxGameTextLength);
 }
 
 // The finder on the whole file: every address it proposes lies in the file, and so does every

@@ -18,8 +18,7 @@ PngWriter& Writer() {
   static PngWriter png;
   static const bool ready = [] {
     const std::vector<std::uint8_t> palette = demogame::DemoPalette();
-    std::copy(palette.begin(), palette.end(), png.PngPalette());
-    png.PreparePalette();
+    png.SetPalette(std::span<const std::uint8_t, kPaletteBytes>(palette.data(), kPaletteBytes));
     return true;
   }();
   (void)ready;

@@ -17,7 +17,7 @@ namespace gvde::fuzz {
 // A fresh directory for this process (no trailing separator), removed at exit.
 const std::string& ScratchDir();
 
-// One PNG writer per process, holding the demo palette, prepared once.
+// One PNG writer per process, holding the demo palette.
 PngWriter& Writer();
 
 // Writes the bytes to `path`, replacing the file; false on failure.

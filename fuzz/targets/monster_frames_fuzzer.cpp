@@ -35,7 +35,6 @@ std::vector<std::uint8_t> ToVector(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string pngPath = gvde::fuzz::ScratchDir() + "/m.png";
   gvde::fuzz::InputReader input(data, size);
   const std::uint32_t frameWidth = input.U32();
   const std::uint8_t flags = input.U8();
@@ -54,11 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   files.files[kSpriteFile] = ToVector(input.Rest());
 
-  std::remove(pngPath.c_str());
-  if (!gvde::WriteMonsterImage(files, gvde::fuzz::Writer(), kSpriteName, ownTable, bossTable, frameWidth, pngPath))
-    return 0;
-  // A written picture is a whole PNG of the asked width.
-  const std::optional<gvde::testkit::DecodedPng> png = gvde::testkit::DecodePngFile(pngPath);
+  gvde::MonsterFrameReader reader(files);
+  const gvde::EncodedPicture picture = gvde::MonsterPictureJob(
+      gvde::fuzz::Writer(), reader.Read(kSpriteName, ownTable, bossTable, frameWidth))();
+  if (picture.outcome != gvde::EncodedPicture::Outcome::Encoded) return 0;
+  // A picture made is a whole PNG of the asked width.
+  const std::optional<gvde::testkit::DecodedPng> png = gvde::testkit::DecodePng(picture.file);
   if (!png || png->width != frameWidth || png->height == 0) std::abort();
   return 0;
 }

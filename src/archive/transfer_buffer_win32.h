@@ -1,8 +1,6 @@
 // Memory for pipe transfers to and from the archive worker on Windows.
 #pragma once
 
-#ifdef _WIN32
-
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -35,5 +33,3 @@ class TransferBuffer {
 };
 
 }  // namespace gvde
-
-#endif

@@ -1,5 +1,3 @@
-#if !defined(_WIN32)
-
 #include "archive/worker_confinement.h"
 
 #ifdef __linux__
@@ -139,5 +137,4 @@ bool ConfineArchiveWorker() { return true; }
 
 }  // namespace gvde
 
-#endif
 #endif

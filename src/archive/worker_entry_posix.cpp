@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <errno.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -81,5 +79,3 @@ int RunArchiveWorkerProgram(int argc, char** argv) {
 }
 
 }  // namespace gvde
-
-#endif

@@ -1,5 +1,3 @@
-#ifdef _WIN32
-
 // Keep <windows.h> from defining min and max macros that break the standard headers.
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -94,5 +92,3 @@ int RunArchiveWorker() {
 }
 
 }  // namespace gvde
-
-#endif

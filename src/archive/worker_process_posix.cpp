@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -214,5 +212,3 @@ void WorkerProcess::Kill() {
 }
 
 }  // namespace gvde
-
-#endif

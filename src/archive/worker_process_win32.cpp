@@ -1,5 +1,3 @@
-#ifdef _WIN32
-
 // Keep <windows.h> from defining min and max macros that break the standard headers.
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -275,5 +273,3 @@ void WorkerProcess::Kill() {
 }
 
 }  // namespace gvde
-
-#endif

@@ -6,8 +6,6 @@
 #include <initializer_list>
 #include <string>
 
-#include "game/item_records.h"
-#include "platform/html_text.h"
 #include "platform/num_to_str.h"
 
 namespace gvde {
@@ -105,8 +103,7 @@ std::string DescribeEffect(const EffectEntry& entry, const EffectContext& contex
     case FormatterKind::NameColonRange: return name + ": " + FormatRange(p1, p2);
     case FormatterKind::NameOnly: return name;
     case FormatterKind::SpellCharges:
-      return NumToStr(p2) + " charges of " +
-             EscapeHtml(SpellName(context.exe, context.spellTable, static_cast<std::uint32_t>(p1)));
+      return NumToStr(p2) + " charges of " + std::string(context.game.SpellName(static_cast<std::uint32_t>(p1)));
     case FormatterKind::PlusPercent: return "+" + FormatRange(p1, p2) + "% to " + name;
     case FormatterKind::MinusPercent: return "-" + FormatRange(p1, p2) + "% to " + name;
     case FormatterKind::PlusPercentTimesTen:

@@ -6,23 +6,21 @@
 #include <string>
 
 #include "game/effect_entry.h"
-#include "game/executable.h"
+#include "game/game_data.h"
 
 namespace gvde {
 
-// What the texts need from the run: the 94 effect names and the spell table for charges.
+// What the texts need from the run: the 94 effect names and the spell names for charges.
 struct EffectContext {
   const std::array<std::string, 94>& effectNames;
-  const executable& exe;
-  std::uint32_t spellTable;
+  const GameData& game;
 };
 
 // Fills the code-to-formatter table; called once at start-up (safe to call again).
 void InitEffectFormatters();
 
-// The line as a page shows it: a spell name in it is escaped (it comes from the game), the
-// effect names of Effect.ini are not. Codes above 93 give "Unknown effect " + code + ": " +
-// FormatRange(p1, p2).
+// The line as plain text; a page escapes it whole, as it does the names in it. Codes above 93
+// give "Unknown effect " + code + ": " + FormatRange(p1, p2).
 std::string DescribeEffect(const EffectEntry& entry, const EffectContext& context);
 
 // a; and when b differs, "..." and b.

@@ -2,10 +2,11 @@
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string_view>
 
 #include "export/record_objects.h"
-#include "platform/file_system.h"
+#include "export/replacing_file.h"
 
 namespace gvde {
 
@@ -24,7 +25,7 @@ class DocumentWriter {
 
   void Value(std::string_view key, const Json& value) {
     Key(key);
-    sink_(value.dump());
+    sink_(Indented(value.dump(kIndent), "  "));
   }
 
   void Records(std::string_view key, std::size_t count, const std::function<Json(std::uint32_t)>& object) {
@@ -35,7 +36,7 @@ class DocumentWriter {
     }
     for (std::uint32_t n = 0; n < count; ++n) {
       sink_(n == 0 ? "[\n    " : ",\n    ");
-      sink_(Indented(object(n).dump(kIndent)));
+      sink_(Indented(object(n).dump(kIndent), "    "));
     }
     sink_("\n  ]");
   }
@@ -50,13 +51,14 @@ class DocumentWriter {
     sink_(": ");
   }
 
-  // A record's text one level deeper: printed JSON holds line breaks only between its values.
-  static std::string Indented(const std::string& text) {
+  // A value's text moved deeper by `margin`: printed JSON holds line breaks only between its
+  // values.
+  static std::string Indented(const std::string& text, std::string_view margin) {
     std::string indented;
     indented.reserve(text.size() + text.size() / 8);
     for (const char c : text) {
       indented += c;
-      if (c == '\n') indented += "    ";
+      if (c == '\n') indented += margin;
     }
     return indented;
   }
@@ -65,31 +67,60 @@ class DocumentWriter {
   bool first_ = true;
 };
 
+Json Generator(const DocumentOrigin& origin) {
+  Json generator;
+  generator["name"] = "gvde";
+  generator["version"] = origin.programVersion;
+  return generator;
+}
+
+Json Source(const DocumentOrigin& origin) {
+  Json files = Json::object();
+  for (const SourceFile& file : origin.files) {
+    Json described;
+    described["size"] = file.size;
+    described["sha256"] = file.sha256;
+    files[file.name] = std::move(described);
+  }
+  const TableAddresses& a = origin.addresses;
+  Json addresses;
+  addresses["itemTable"] = a.itemTable;
+  addresses["uniqueTable"] = a.uniqueTable;
+  addresses["monsterTable"] = a.monsterTable;
+  addresses["bossTable"] = a.bossTable;
+  addresses["spellTable"] = a.spellTable;
+  addresses["affixTable"] = a.affixTable;
+  addresses["title"] = a.title;
+  Json source;
+  source["files"] = std::move(files);
+  source["addresses"] = std::move(addresses);
+  return source;
+}
+
 void WriteDocument(const RecordContext& context, const Sink& sink) {
   const GameData& game = context.sources.game;
   DocumentWriter document(sink);
   document.Value("format", "gvde-data");
-  document.Value("version", 1);
-  document.Value("title", RecordContext::Text(game.Image().ReadString(context.sources.titleAddress)));
-  document.Records("items", game.items.size(), [&](std::uint32_t n) { return ItemObject(context, n); });
-  document.Records("uniques", game.uniques.size(), [&](std::uint32_t n) { return UniqueObject(context, n); });
-  document.Records("monsters", game.monsters.size(),
-                   [&](std::uint32_t n) { return MonsterObject(context, n); });
-  document.Records("bosses", game.bosses.size(), [&](std::uint32_t n) { return BossObject(context, n); });
-  for (const AffixKind kind : {AffixKind::Prefix, AffixKind::Suffix}) {
-    document.Records(kind == AffixKind::Prefix ? "prefixes" : "suffixes", game.Affixes(kind).size(),
-                     [&](std::uint32_t n) { return AffixObject(context, kind, n); });
+  document.Value("version", 2);
+  document.Value("generator", Generator(context.sources.origin));
+  document.Value("source", Source(context.sources.origin));
+  document.Value("title", RecordContext::Text(game.title));
+  for (std::size_t c = 0; c < kRecordCategories.size(); ++c) {
+    document.Records(kRecordCategories[c].name, RecordCount(game, c),
+                     [&](std::uint32_t n) { return RecordObject(context, c, n); });
   }
   document.End();
 }
 
-// False when the document could not be made; the JSON library reports running out of memory
-// by exception, and it stays inside this module.
+// False when the JSON library refused a value; memory that cannot be had is passed on to end
+// the run.
 bool WriteDocument(const DataSources& sources, const Sink& sink) {
   try {
-    const RecordContext context{sources, {sources.pictures.begin(), sources.pictures.end()}};
+    const RecordContext context(sources);
     WriteDocument(context, sink);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return false;
   }
@@ -97,20 +128,10 @@ bool WriteDocument(const DataSources& sources, const Sink& sink) {
 
 }  // namespace
 
-std::string DataDocument(const DataSources& sources) {
-  std::string document;
-  if (!WriteDocument(sources, [&](std::string_view piece) { document += piece; })) return {};
-  return document;
-}
-
-bool WriteDataDocument(const std::string& path, const DataSources& sources) {
-  const std::string temporary = path + ".tmp";
-  OutputFile file;
-  if (!file.Create(temporary)) return false;
-  const bool made = WriteDocument(sources, [&](std::string_view piece) { file.Write(piece); });
-  if (file.Close() && made && RenameOver(temporary, path)) return true;
-  RemoveFile(temporary);
-  return false;
+bool AddDataDocument(ReplacingFiles& files, const std::string& path, const DataSources& sources) {
+  if (!files.Begin(path)) return false;
+  const bool made = WriteDocument(sources, [&](std::string_view piece) { files.Write(piece); });
+  return files.End(made);
 }
 
 }  // namespace gvde

@@ -18,12 +18,13 @@ Json ItemPictureFile(const RecordContext& context, std::int32_t picture) {
 // The used entries, in order; the picture entry (code 44) is not shown as an effect: no text.
 Json EffectList(const RecordContext& context, const UniqueRecord& unique) {
   const DataSources& sources = context.sources;
-  const EffectContext effects{sources.effectNames, sources.game.Image(), sources.spellTable};
+  const EffectContext effects{sources.effectNames, sources.game};
   Json list = Json::array();
   for (std::uint32_t k = 0; k < EffectsUsed(unique); ++k) {
     const EffectEntry& entry = unique.effects[k];
     Json effect;
     effect["code"] = entry.code;
+    effect["name"] = context.EffectName(entry.code);
     effect["param1"] = entry.param1;
     effect["param2"] = entry.param2;
     effect["text"] = entry.code == kUniquePictureEffect ? Json(nullptr)
@@ -42,6 +43,7 @@ Json ItemObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(item.name);
+  o["key"] = context.keys[kItems][number];
   o["dropKind"] = item.dropKind;
   o["dropKindName"] = DropName(item.dropKind);
   o["itemClass"] = item.itemClass;
@@ -66,9 +68,8 @@ Json ItemObject(const RecordContext& context, std::uint32_t number) {
   o["specialEffect"] = item.specialEffect;
   o["magicCode"] = item.magicCode;
   o["spell"] = item.spell;
-  o["spellName"] = item.spell == 0 ? Json(nullptr)
-                                   : RecordContext::Text(SpellName(game.Image(), context.sources.spellTable,
-                                                                   static_cast<std::uint32_t>(item.spell)));
+  o["spellName"] =
+      item.spell == 0 ? Json(nullptr) : RecordContext::Text(game.SpellName(static_cast<std::uint32_t>(item.spell)));
   o["consumed"] = item.consumed;
   o["price"] = item.price;
   o["uniques"] = NumberArray(game.uniquesById[item.uniqueId]);
@@ -92,6 +93,7 @@ Json UniqueObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(unique.name);
+  o["key"] = context.keys[kUniques][number];
   o["uniqueId"] = unique.uniqueId;
   o["level"] = unique.level;
   o["price"] = unique.price;

@@ -24,6 +24,7 @@ Json MonsterObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(m.name);
+  o["key"] = context.keys[kMonsters][number];
   o["monsterClass"] = m.monsterClass;
   o["monsterClassName"] = MonsterClassName(m.monsterClass);
   o["monsterLevel"] = m.monsterLevel;
@@ -77,6 +78,7 @@ Json BossObject(const RecordContext& context, std::uint32_t number) {
   Json o;
   o["number"] = number;
   o["name"] = RecordContext::Text(boss.name);
+  o["key"] = context.keys[kBosses][number];
   o["baseMonster"] = boss.baseMonster;
   o["basedOnMonster"] = HasReferenceMonster(number, boss) ? Json(boss.packValue) : Json(nullptr);
   o["dungeonLevel"] = boss.dungeonLevel;

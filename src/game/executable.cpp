@@ -6,6 +6,7 @@
 #include <new>
 
 #include "game/executable_internal.h"
+#include "platform/byte_writer.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
 
@@ -47,13 +48,6 @@ constexpr std::uint32_t kFixedHeaderBytes = 120;
 
 constexpr std::uint32_t kExecutableImage = 0x0002;
 constexpr std::uint32_t kUninitialisedData = 0x80;
-
-void Put32(std::uint8_t* p, std::uint32_t value) {
-  p[0] = static_cast<std::uint8_t>(value);
-  p[1] = static_cast<std::uint8_t>(value >> 8);
-  p[2] = static_cast<std::uint8_t>(value >> 16);
-  p[3] = static_cast<std::uint8_t>(value >> 24);
-}
 
 // Two's-complement view of a 32-bit value, without a narrowing conversion.
 std::int64_t Signed32(std::uint32_t value) {
@@ -138,8 +132,8 @@ bool ReadSections(std::vector<std::uint8_t>& image, std::uint32_t tableOffset, c
     }
     s.sizeOfRawData = RoundUp(rawSize, h.fileAlignment);
     s.virtualSize = RoundUp(virtualSize != 0 ? virtualSize : s.sizeOfRawData, h.sectionAlignment);
-    Put32(image.data() + at + section::kSizeOfRawData, s.sizeOfRawData);
-    Put32(image.data() + at + section::kVirtualSize, s.virtualSize);
+    ByteWriter(image).U32(at + section::kSizeOfRawData, s.sizeOfRawData);
+    ByteWriter(image).U32(at + section::kVirtualSize, s.virtualSize);
     sections.push_back(s);
   }
   return true;
@@ -301,14 +295,13 @@ std::optional<std::uint32_t> executable::VAToPointer(std::uint32_t va) const {
 std::optional<std::string> executable::TranslateString(std::uint32_t va) const {
   const std::optional<std::uint32_t> offset = VAToPointer(va);
   if (!offset) return std::nullopt;
-  std::string text;
-  for (std::size_t i = *offset; i < image_.size() && image_[i] != 0; ++i)
-    text.push_back(static_cast<char>(image_[i]));
-  return text;
+  const auto start = image_.begin() + *offset;
+  const auto limit = start + std::min<std::ptrdiff_t>(kMaxGameTextLength, image_.end() - start);
+  return std::string(start, std::find(start, limit, std::uint8_t{0}));
 }
 
 std::string executable::ReadString(std::uint32_t va) const {
-  return TranslateString(va).value_or("<NO STRING>");
+  return TranslateString(va).value_or(std::string(kNoString));
 }
 
 RecordView executable::Record(std::uint32_t offset, std::uint32_t size) const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/record_view.h"
@@ -31,6 +32,13 @@ struct SectionHeader {
   std::uint32_t sizeOfRawData = 0;
   std::uint32_t pointerToRawData = 0;
 };
+
+// A game text ends at its first zero byte, at the end of the file, or after this many bytes,
+// so that texts without a zero cannot take memory without bound.
+constexpr std::uint32_t kMaxGameTextLength = 256;
+
+// What stands for a game text whose address does not translate.
+inline constexpr std::string_view kNoString = "<NO STRING>";
 
 // GV.exe files above this size are refused before anything is read (a real one is a few MiB).
 constexpr std::uint64_t kMaxExecutableFileSize = 64u << 20;
@@ -60,8 +68,8 @@ class executable {
   // the file (such bytes give no data).
   std::optional<std::uint32_t> VAToPointer(std::uint32_t va) const;
 
-  // The zero-terminated text at `va`, ending at the first zero byte or at the end of the
-  // file; nullopt when `va` does not translate.
+  // The text at `va`, ending at the first zero byte, at the end of the file or after
+  // kMaxGameTextLength bytes; nullopt when `va` does not translate.
   std::optional<std::string> TranslateString(std::uint32_t va) const;
 
   // TranslateString, or "<NO STRING>" when `va` does not translate.

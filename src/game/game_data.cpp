@@ -24,9 +24,9 @@ void RelateBosses(GameData& game) {
 
 }  // namespace
 
-const executable& GameData::Image() const {
-  static const executable kNoImage;
-  return image ? *image : kNoImage;
+std::string_view GameData::SpellName(std::uint32_t code) const {
+  if (code == 0 || code > kSpellCount) return kNoString;
+  return spellNames[code - 1];
 }
 
 const MonsterRecord* GameData::Monster(std::int32_t number) const {
@@ -56,9 +56,10 @@ std::optional<TableStarts> TranslateTableStarts(const executable& exe, const Tab
   return TableStarts{*item, *unique, *monster, *boss, *affix};
 }
 
-GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& starts) {
+GameData PrepareGameData(const executable& exe, const TableAddresses& addresses, const TableStarts& starts) {
   GameData game;
-  const executable& exe = *image;
+  game.title = exe.ReadString(addresses.title);
+  game.spellNames = ReadSpellNames(exe, addresses.spellTable);
   game.items = PrepareItemTable(exe, starts.items).records;
   game.uniques = PrepareUniqueTable(exe, starts.uniques).records;
 
@@ -75,7 +76,6 @@ GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& s
   game.maxAffixLevel = affixes.maxAffixLevel;
 
   RelateRecords(game);
-  game.image = std::move(image);
   return game;
 }
 

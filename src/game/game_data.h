@@ -1,11 +1,12 @@
-// Everything one run reads from the game: the loaded image, its decoded tables, and the
-// relations between records that several pages show.
+// Everything one run reads from the game, decoded once from GV.exe as plain values (texts as
+// their raw bytes): the tables, the spell names, the title, and the relations between records
+// that several pages show. Nothing reads the executable after it.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,8 +40,10 @@ struct TableStarts {
 enum class AffixKind : std::uint8_t { Prefix = 0, Suffix = 1 };
 
 struct GameData {
-  // Spell names, effect texts and the title are read from it while pages are written.
-  std::unique_ptr<executable> image;
+  // The text at the title address, "<NO STRING>" when it does not translate.
+  std::string title;
+  // The name of spell code k at k - 1 (ReadSpellNames).
+  SpellNames spellNames;
 
   std::vector<ItemRecord> items;
   std::vector<UniqueRecord> uniques;
@@ -61,8 +64,8 @@ struct GameData {
   // Boss numbers in table order for each monster (a monster page lists them).
   std::vector<std::vector<std::uint32_t>> bossesByMonster;
 
-  // The image, or an empty one that reads nothing once it is released (or in tests without one).
-  const executable& Image() const;
+  // The name of spell `code`; "<NO STRING>" for codes outside 1 to 52.
+  std::string_view SpellName(std::uint32_t code) const;
   const std::vector<AffixRecord>& Affixes(AffixKind kind) const {
     return kind == AffixKind::Prefix ? prefixes : suffixes;
   }
@@ -89,8 +92,8 @@ std::vector<std::string_view> NamesOf(const std::vector<Record>& records) {
 // tables; PrepareGameData calls it.
 void RelateRecords(GameData& game);
 
-// Runs the preparation passes over `image` (items, uniques, monsters and bosses, affixes) and
-// builds the relations; the data keeps the image.
-GameData PrepareGameData(std::unique_ptr<executable> image, const TableStarts& starts);
+// Runs the preparation passes over `image` (items, uniques, monsters and bosses, affixes),
+// reads the spell names and the title at `addresses`, and builds the relations.
+GameData PrepareGameData(const executable& image, const TableAddresses& addresses, const TableStarts& starts);
 
 }  // namespace gvde

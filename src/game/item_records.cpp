@@ -121,13 +121,6 @@ PreparedUniques PrepareUniqueTable(const executable& exe, std::uint32_t start) {
   return prepared;
 }
 
-std::optional<std::uint32_t> FindBaseItem(const UniqueRecord& unique, const std::vector<ItemRecord>& items) {
-  for (std::size_t index = 0; index < items.size(); ++index) {
-    if (items[index].uniqueId == unique.uniqueId) return static_cast<std::uint32_t>(index);
-  }
-  return std::nullopt;
-}
-
 std::int32_t UniquePicture(const UniqueRecord& unique, const ItemRecord& base) {
   const std::uint32_t used = EffectsUsed(unique);
   for (std::uint32_t k = 0; k < used; ++k) {

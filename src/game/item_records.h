@@ -23,7 +23,8 @@ constexpr std::uint32_t kUniqueEndMarkerOffset = 0x50;
 constexpr std::uint32_t kUniqueEndMarker = 0x52525252;
 constexpr std::uint32_t kSpellRecordSize = 0x38;
 constexpr std::uint32_t kSpellNameOffset = 0x00;  // the only field read
-constexpr std::uint32_t kLastSpellCode = 52;
+// Spell codes 1 to 52 name a record of the spell table.
+constexpr std::uint32_t kSpellCount = 52;
 constexpr std::uint8_t kGoldItemType = 11;
 constexpr std::int32_t kGoldPicture = 4;
 constexpr std::uint32_t kUniquePictureEffect = 44;
@@ -81,15 +82,13 @@ struct PreparedUniques {
 PreparedItems PrepareItemTable(const executable& exe, std::uint32_t start);
 PreparedUniques PrepareUniqueTable(const executable& exe, std::uint32_t start);
 
-// Index of the first item whose uniqueId equals the unique's, or nullopt.
-std::optional<std::uint32_t> FindBaseItem(const UniqueRecord& unique, const std::vector<ItemRecord>& items);
-
 // The param1 of the first code-44 entry among the used effects, else the base item's picture.
 std::int32_t UniquePicture(const UniqueRecord& unique, const ItemRecord& base);
 
-// Name of spell `code` through the spell table at game address `spellTable`;
-// "<NO STRING>" for code 0, codes above 52 and addresses that do not translate.
-std::string SpellName(const executable& exe, std::uint32_t spellTable, std::uint32_t code);
+// The names of spell codes 1 to 52 (code k at k - 1) through the spell table at game address
+// `spellTable`; "<NO STRING>" where an address does not translate.
+using SpellNames = std::array<std::string, kSpellCount>;
+SpellNames ReadSpellNames(const executable& exe, std::uint32_t spellTable);
 
 // Constant name tables; "ERROR!" for values outside them.
 std::string_view DropName(std::uint32_t dropKind);

@@ -19,15 +19,15 @@ bool IsReadableText(std::string_view text) {
   return letter;
 }
 
-ReadableTextMap::ReadableTextMap(std::span<const std::uint8_t> bytes) : readable_(bytes.size(), 0) {
+ReadableTextMap::ReadableTextMap(const ByteReader& bytes) : readable_(bytes.Size(), 0) {
   // What is known of the text that starts one byte further on: its length (saturating past the
   // limit), whether it is free of control bytes and whether it holds a letter. Past the end of
   // the file there is no zero byte, so nothing there ends a text.
   std::size_t length = 0;
   bool clean = false;
   bool letter = false;
-  for (std::size_t i = bytes.size(); i-- > 0;) {
-    const std::uint8_t c = bytes[i];
+  for (std::size_t i = bytes.Size(); i-- > 0;) {
+    const std::uint8_t c = bytes.U8(i);
     if (c == 0) {
       length = 0;
       clean = true;

@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <vector>
+
+#include "platform/byte_reader.h"
 
 namespace gvde {
 
@@ -22,7 +23,7 @@ bool IsReadableText(std::string_view text);
 // zero byte is not readable.
 class ReadableTextMap {
  public:
-  explicit ReadableTextMap(std::span<const std::uint8_t> bytes);
+  explicit ReadableTextMap(const ByteReader& bytes);
   bool At(std::uint64_t offset) const { return offset < readable_.size() && readable_[offset] != 0; }
 
  private:

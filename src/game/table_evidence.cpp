@@ -5,8 +5,7 @@
 namespace gvde {
 namespace {
 
-constexpr std::string_view kNoName = "ERROR!";        // the name tables' word for a value outside them
-constexpr std::string_view kNoString = "<NO STRING>";  // a spell name that does not translate
+constexpr std::string_view kNoName = "ERROR!";  // the name tables' word for a value outside them
 
 struct KeyText {
   std::string_view key;
@@ -25,7 +24,7 @@ constexpr std::array<std::uint32_t TableAddresses::*, 6> kAddressFields = {
 
 std::size_t Index(TableKey key) { return static_cast<std::size_t>(key); }
 
-bool IsSpellCode(std::int64_t code) { return code >= 0 && code <= kLastSpellCode; }
+bool IsSpellCode(std::int64_t code) { return code >= 0 && code <= kSpellCount; }
 
 bool EffectInRange(const EffectEntry& effect) {
   if (effect.code >= kEffectCodeCount) return false;
@@ -138,11 +137,10 @@ TableEvidence AffixEvidence(std::span<const AffixRecord> prefixes, std::span<con
   return evidence;
 }
 
-TableEvidence SpellEvidence(const executable& exe, std::uint32_t spellTable) {
+TableEvidence SpellEvidence(const SpellNames& names, bool translates) {
   TableEvidence evidence;
-  evidence.translates = exe.VAToPointer(spellTable).has_value();
-  for (std::uint32_t code = 1; code <= kLastSpellCode; ++code) {
-    const std::string name = SpellName(exe, spellTable, code);
+  evidence.translates = translates;
+  for (const std::string& name : names) {
     ++evidence.records;
     ++evidence.inRange;  // a spell record has nothing else that is read
     if (name != kNoString && IsReadableText(name)) ++evidence.namesReadable;
@@ -152,7 +150,10 @@ TableEvidence SpellEvidence(const executable& exe, std::uint32_t spellTable) {
 
 Verdict Judge(TableKey key, const TableEvidence& e) {
   if (!e.translates || e.records == 0) return Verdict::Wrong;
-  if (!AtLeastTenths(e.namesReadable, e.records, 1) || !AtLeastTenths(e.inRange, e.records, 5)) return Verdict::Wrong;
+  // Spell codes past the end of a short spell table read other data, so only a table without
+  // a single readable name is plainly wrong.
+  const bool fewNames = key == TableKey::Spell ? e.namesReadable == 0 : !AtLeastTenths(e.namesReadable, e.records, 1);
+  if (fewNames || !AtLeastTenths(e.inRange, e.records, 5)) return Verdict::Wrong;
   bool ok = e.terminated && AtLeastTenths(e.namesReadable, e.records, 9) && AtLeastTenths(e.inRange, e.records, 8);
   // Uniques whose ID no item carries show "BASE NOT FOUND!"; a few do in a real game.
   if (e.related && key == TableKey::Unique) ok = ok && AtLeastTenths(*e.related, e.records, 5);
@@ -189,7 +190,9 @@ std::string DescribeEvidence(TableKey key, const TableEvidence& e) {
 std::string WrongReason(TableKey key, const TableEvidence& e) {
   if (!e.translates) return "its address lies in no section of GV.exe";
   if (e.records == 0) return key == TableKey::Affix ? "no prefixes before its end marker" : "no records before its end marker";
-  if (!AtLeastTenths(e.namesReadable, e.records, 1)) return Of(e.namesReadable, e.records) + " names readable";
+  if (e.namesReadable == 0 || !AtLeastTenths(e.namesReadable, e.records, 1)) {
+    return Of(e.namesReadable, e.records) + " names readable";
+  }
   if (!AtLeastTenths(e.inRange, e.records, 5)) return Of(e.records - e.inRange, e.records) + " records out of range";
   return DescribeEvidence(key, e);
 }

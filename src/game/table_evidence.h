@@ -52,8 +52,9 @@ TableEvidence UniqueEvidence(std::span<const UniqueRecord> uniques, const std::b
 TableEvidence MonsterEvidence(std::span<const MonsterRecord> monsters);
 TableEvidence BossEvidence(std::span<const BossRecord> bosses, std::optional<std::uint32_t> monsterCount);
 TableEvidence AffixEvidence(std::span<const AffixRecord> prefixes, std::span<const AffixRecord> suffixes);
-// The names of spell codes 1 to 52 through the spell table at game address `spellTable`.
-TableEvidence SpellEvidence(const executable& exe, std::uint32_t spellTable);
+// The names of spell codes 1 to 52 (ReadSpellNames); `translates`: the table's address lies
+// in a section.
+TableEvidence SpellEvidence(const SpellNames& names, bool translates);
 
 // Ok: the table looks right. Wrong: plainly not the table (no records, almost no readable
 // name, most records out of range, or no place in the file). Doubtful: anything between.

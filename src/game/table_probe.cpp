@@ -53,7 +53,7 @@ TableEvidence ProbeAt(const executable& exe, TableKey key, std::uint32_t start, 
 }  // namespace
 
 TableEvidence ProbeTable(const executable& exe, TableKey key, std::uint32_t va, const TableRelations& relations) {
-  if (key == TableKey::Spell) return SpellEvidence(exe, va);
+  if (key == TableKey::Spell) return SpellEvidence(ReadSpellNames(exe, va), exe.VAToPointer(va).has_value());
   const std::optional<std::uint32_t> start = exe.VAToPointer(va);
   if (!start) {
     TableEvidence evidence;

@@ -38,14 +38,14 @@ TableShape ShapeOf(TableKey key) {
     case TableKey::Unique: return {kUniqueRecordSize, kUniqueNameOffset, kUniqueEndMarkerOffset, kUniqueEndMarker};
     case TableKey::Monster: return {kMonsterRecordSize, kMonsterNameOffset, 0, kMonsterEndMarker};
     case TableKey::Boss: return {kBossRecordSize, kBossNameOffset, 0, kBossEndMarker};
-    case TableKey::Spell: return {kSpellRecordSize, kSpellNameOffset, 0, std::nullopt, kLastSpellCode};
+    case TableKey::Spell: return {kSpellRecordSize, kSpellNameOffset, 0, std::nullopt, kSpellCount};
     case TableKey::Affix: return {kAffixRecordSize, kAffixNameOffset, kAffixEndMarkerOffset, kAffixEndMarker};
   }
   return {};
 }
 
 ImageScan::ImageScan(const executable& exe)
-    : exe_(exe), file_(exe.Record(0, exe.fileSize)), texts_(file_.Bytes()) {
+    : exe_(exe), file_(exe.Record(0, exe.fileSize)), texts_(file_) {
   for (const SectionHeader& s : exe.Sections()) {
     // VAToPointer gives bytes for the part of the section inside both sizes and the file.
     const std::uint64_t begin = s.pointerToRawData;

@@ -1,7 +1,6 @@
 // Item graphics frames: the width is not stored, so it is worked out from the runs.
 #include <algorithm>
 #include <cstddef>
-#include <exception>
 #include <limits>
 
 #include "image/cel_frames_internal.h"
@@ -85,7 +84,6 @@ bool CelWidthFits(std::span<const std::uint8_t> runs, std::uint32_t width) {
 
 bool MeasureCelFrame(std::span<const std::uint8_t> runs, std::uint32_t& width, std::uint32_t& height) {
   if (runs.empty()) return false;
-  constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::uint32_t>::max();
   std::size_t position = 0;
   std::uint64_t segment = 0;
   std::uint64_t total = 0;
@@ -96,7 +94,7 @@ bool MeasureCelFrame(std::span<const std::uint8_t> runs, std::uint32_t& width, s
     if (b == 0) return false;
     const std::uint32_t n = RunPixels(b);
     segment += n;
-    if (total + segment > kMaxPixels) return false;
+    if (total + segment > kMaxFramePixels) return false;
     longest = std::max(longest, n);
     if (IsBreak(runs, position)) {
       closedGcd = Gcd(closedGcd, static_cast<std::uint32_t>(segment));
@@ -122,15 +120,10 @@ bool MeasureCelFrame(std::span<const std::uint8_t> runs, std::uint32_t& width, s
 bool UnpackCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> runs,
                     std::uint32_t width, std::uint32_t height) {
   const std::uint64_t count = static_cast<std::uint64_t>(width) * height;
-  if (count == 0 || count > std::numeric_limits<std::size_t>::max()) return false;
   // No run covers more than 128 pixels: runs this short cannot fill a larger buffer, so it
-  // is not set up (a width x height beyond 32 bits would otherwise ask for gigabytes).
-  if (count > std::uint64_t{kFullTransparent} * runs.size()) return false;
-  try {
-    pixels.assign(static_cast<std::size_t>(count), 255);
-  } catch (const std::exception&) {
-    return false;
-  }
+  // is not set up, nor one beyond the frame pixel cap.
+  if (count == 0 || count > kMaxFramePixels || count > std::uint64_t{kFullTransparent} * runs.size()) return false;
+  pixels.assign(static_cast<std::size_t>(count), 255);
   std::size_t out = 0;
   std::size_t position = 0;
   while (position < runs.size()) {

@@ -5,8 +5,6 @@
 
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
-#include "platform/file_system.h"
-#include "platform/num_to_str.h"
 
 namespace gvde {
 
@@ -34,21 +32,6 @@ EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_
   picture.outcome = png.EncodePng(width, height, pixels, picture.file) ? EncodedPicture::Outcome::Encoded
                                                                        : EncodedPicture::Outcome::NotEncoded;
   return picture;
-}
-
-std::uint32_t WriteItemImages(const PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
-                              std::uint32_t firstNumber, std::span<const std::uint8_t> file,
-                              std::vector<std::uint32_t>* written) {
-  const ItemFrames frames = ItemFramesOf(file, firstFrame);
-  for (std::uint32_t frame = frames.first; frame < frames.end; ++frame) {
-    const EncodedPicture picture = EncodeItemFrame(png, file, frame);
-    if (picture.outcome != EncodedPicture::Outcome::Encoded) continue;
-    const std::uint32_t number = firstNumber + (frame - firstFrame);
-    if (WriteWholeFile(prefix + NumToStr(number) + ".png", picture.file) && written != nullptr) {
-      written->push_back(number);
-    }
-  }
-  return frames.count;
 }
 
 }  // namespace gvde

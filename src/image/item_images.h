@@ -3,8 +3,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
-#include <vector>
 
 #include "image/picture_encoder.h"
 #include "image/png_writer.h"
@@ -22,13 +20,5 @@ ItemFrames ItemFramesOf(std::span<const std::uint8_t> file, std::uint32_t firstF
 
 // Frame `frame` decoded and encoded: NotDecoded when the frame does not decode.
 EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_t> file, std::uint32_t frame);
-
-// Writes frames firstFrame .. N-2 as prefix + (firstNumber + f - firstFrame) + ".png", passing
-// over frames that do not decode and pictures that cannot be written. Returns N - firstFrame, or
-// 0 when the file has no frame at or after firstFrame. The numbers of the pictures written whole
-// are added to `written` when it is given.
-std::uint32_t WriteItemImages(const PngWriter& png, const std::string& prefix, std::uint32_t firstFrame,
-                              std::uint32_t firstNumber, std::span<const std::uint8_t> file,
-                              std::vector<std::uint32_t>* written = nullptr);
 
 }  // namespace gvde

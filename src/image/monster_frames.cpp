@@ -2,8 +2,6 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <exception>
-#include <limits>
 
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
@@ -132,7 +130,7 @@ std::optional<MonsterFrame> MonsterFrameReader::Read(const std::string& spriteNa
   const std::uint64_t pixelCount = sprite->number;
   if (frameWidth == 0 || pixelCount % frameWidth != 0) return std::nullopt;
   const std::uint64_t height = pixelCount / frameWidth;
-  if (height == 0 || height > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  if (height == 0) return std::nullopt;  // the pixel cap keeps it within 32 bits
   frame.runs = sprite->bytes;
   frame.width = frameWidth;
   frame.height = static_cast<std::uint32_t>(height);
@@ -166,26 +164,18 @@ std::optional<RecentFiles::Entry> MonsterFrameReader::SpriteFrame(const std::str
   std::size_t dataEnd = 0;
   if (LocateFirstFrame(whole, dataBegin, dataEnd)) {
     const std::span<const std::uint8_t> runs = whole.subspan(dataBegin, dataEnd - dataBegin);
-    if (CountPixels(runs, entry.number)) {
-      try {
-        entry.bytes = std::make_shared<const std::vector<std::uint8_t>>(runs.begin(), runs.end());
-      } catch (const std::exception&) {
-        return std::nullopt;
-      }
+    // A frame beyond the pixel cap fails as one that does not decode, before its runs are kept.
+    if (CountPixels(runs, entry.number) && entry.number <= kMaxFramePixels) {
+      entry.bytes = std::make_shared<const std::vector<std::uint8_t>>(runs.begin(), runs.end());
     }
   }
   recent_.Add(key, entry);
   return entry;
 }
 
-bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels) {
-  try {
-    pixels.resize(static_cast<std::size_t>(std::uint64_t{frame.width} * frame.height));
-  } catch (const std::exception&) {
-    return false;
-  }
+void DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels) {
+  pixels.resize(static_cast<std::size_t>(std::uint64_t{frame.width} * frame.height));
   DecodeRuns(*frame.runs, frame.table, pixels);
-  return true;
 }
 
 PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame) {
@@ -193,22 +183,10 @@ PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> f
   return [&png, frame = std::move(*frame)] {
     EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
     std::vector<std::uint8_t> pixels;
-    if (DecodeMonsterFrame(frame, pixels) && png.EncodePng(frame.width, frame.height, pixels, picture.file)) {
-      picture.outcome = EncodedPicture::Outcome::Encoded;
-    }
+    DecodeMonsterFrame(frame, pixels);
+    if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) picture.outcome = EncodedPicture::Outcome::Encoded;
     return picture;
   };
-}
-
-bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
-                       const std::optional<std::string>& ownTable,
-                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
-                       const std::string& pngPath) {
-  MonsterFrameReader reader(files);
-  const std::optional<MonsterFrame> frame = reader.Read(spriteName, ownTable, bossTable, frameWidth);
-  std::vector<std::uint8_t> pixels;
-  return frame && DecodeMonsterFrame(*frame, pixels) &&
-         png.WritePng(frame->width, frame->height, pngPath, pixels);
 }
 
 }  // namespace gvde

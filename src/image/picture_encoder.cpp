@@ -1,19 +1,23 @@
 #include "image/picture_encoder.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace gvde {
 
 namespace {
 
-// Nothing a picture does may end a thread: what throws counts as a picture not made.
-EncodedPicture RunJob(const PictureJob& job) {
+// Nothing a picture does may end a thread: memory that cannot be had is handed to the taking
+// thread, anything else that throws counts as a picture not made.
+EncodedPicture RunJob(const PictureJob& job, bool& noMemory) {
   try {
     return job();
+  } catch (const std::bad_alloc&) {
+    noMemory = true;
   } catch (...) {
-    return {EncodedPicture::Outcome::NotEncoded, {}};
   }
+  return {EncodedPicture::Outcome::NotEncoded, {}};
 }
 
 }  // namespace
@@ -62,14 +66,11 @@ EncodedPicture PictureEncoder::TakeNext() {
     }
   }
   EncodedPicture result = std::move(slots_.front().result);
+  const bool noMemory = slots_.front().noMemory;
   slots_.pop_front();
   ++frontSequence_;
+  if (noMemory) throw std::bad_alloc();
   return result;
-}
-
-std::size_t PictureEncoder::Outstanding() {
-  MutexLock held(mutex_);
-  return slots_.size();
 }
 
 void PictureEncoder::Clear() {
@@ -109,12 +110,14 @@ PictureEncoder::Slot* PictureEncoder::ClaimWaiting(std::uint64_t& sequence) {
 void PictureEncoder::Make(std::uint64_t sequence, PictureJob job) {
   ++making_;
   mutex_.Unlock();
-  EncodedPicture result = RunJob(job);
+  bool noMemory = false;
+  EncodedPicture result = RunJob(job, noMemory);
   job = nullptr;
   mutex_.Lock();
   // A slot being made is neither taken nor cleared, so it is still where it was.
   Slot& slot = slots_[static_cast<std::size_t>(sequence - frontSequence_)];
   slot.result = std::move(result);
+  slot.noMemory = noMemory;
   slot.done = true;
   --making_;
   changed_.NotifyAll();

@@ -17,7 +17,7 @@ struct EncodedPicture {
   enum class Outcome : std::uint8_t {
     Encoded,     // `file` holds the whole PNG file
     NotDecoded,  // its game data did not give a picture
-    NotEncoded,  // decoded, but no PNG could be made (no memory, compression failed)
+    NotEncoded,  // decoded, but no PNG could be made (its size, compression failed)
   };
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
@@ -41,7 +41,6 @@ class PictureEncoder {
 
   // The job count for a request: 0 is one per processor; at most kMostPictureJobs.
   static unsigned JobsFor(unsigned requested);
-  unsigned Jobs() const { return jobs_; }
   // How many pictures may be given ahead of the next one taken: enough to keep every thread
   // busy, few enough that little memory is held.
   std::uint32_t Window() const { return jobs_ == 1 ? 1 : 4 * jobs_; }
@@ -49,8 +48,8 @@ class PictureEncoder {
   void Give(PictureJob job);
   // The result of the oldest picture given and not yet taken. While it is not ready, the calling
   // thread makes pictures that wait for a thread. Only call while a picture is outstanding.
+  // Throws std::bad_alloc when the picture's memory could not be had, on whichever thread.
   EncodedPicture TakeNext();
-  std::size_t Outstanding();
   // Drops every picture not yet started and every result not taken, once the pictures being
   // made have finished.
   void Clear();
@@ -60,6 +59,7 @@ class PictureEncoder {
     PictureJob job;
     bool started = false;  // claimed by a thread, or dropped
     bool done = false;
+    bool noMemory = false;  // making it threw std::bad_alloc
     EncodedPicture result;
   };
 
@@ -96,9 +96,8 @@ class PictureStream {
   PictureStream(const PictureStream&) = delete;
   PictureStream& operator=(const PictureStream&) = delete;
 
-  // The result of picture Taken(); only while Taken() < count.
+  // The result of the next picture; only while fewer than count are taken.
   EncodedPicture Next();
-  std::uint32_t Taken() const { return taken_; }
 
  private:
   PictureEncoder& encoder_;

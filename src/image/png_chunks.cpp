@@ -3,19 +3,13 @@
 #include <cstring>
 
 #include "image/png_chunks_internal.h"
+#include "platform/byte_writer.h"
 
 namespace gvde {
 
 namespace {
 
 constexpr std::size_t kTypeLength = 4;
-
-void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
-  at[0] = static_cast<std::uint8_t>(value >> 24);
-  at[1] = static_cast<std::uint8_t>(value >> 16);
-  at[2] = static_cast<std::uint8_t>(value >> 8);
-  at[3] = static_cast<std::uint8_t>(value);
-}
 
 }  // namespace
 
@@ -24,10 +18,11 @@ std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t count) {
 }
 
 void FrameChunk(std::uint8_t* chunk, const char (&type)[5], std::uint32_t length) {
-  PutBigEndian(chunk, length);
+  ByteWriter whole(std::span(chunk, kChunkOverhead + std::size_t{length}));
+  whole.U32BigEndian(0, length);
   std::memcpy(chunk + 4, type, kTypeLength);
   // The CRC covers the type and the data, which lie side by side.
-  PutBigEndian(chunk + kChunkDataOffset + length, Crc32(chunk + 4, kTypeLength + std::size_t{length}));
+  whole.U32BigEndian(kChunkDataOffset + length, Crc32(chunk + 4, kTypeLength + std::size_t{length}));
 }
 
 std::uint8_t* PutChunk(std::uint8_t* at, const char (&type)[5], std::span<const std::uint8_t> data) {

@@ -4,19 +4,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
+#include <new>
 #include <span>
 
 #include "image/png_chunks_internal.h"
-#include "platform/file_system.h"
+#include "platform/byte_writer.h"
 
 namespace gvde {
 
 namespace {
 
-constexpr std::size_t kPaletteBytes = 768;
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 // Width, height, bit depth 8, colour type 3 (indexed), compression, filter and interlace 0.
 constexpr std::size_t kIhdrBytes = 13;
@@ -26,21 +25,14 @@ constexpr std::size_t kHeadBytes =
 // tRNS: palette index 0 fully transparent, every other index opaque.
 constexpr std::uint8_t kTransparency[1] = {0};
 
-void PutBigEndian(std::uint8_t* at, std::uint32_t value) {
-  at[0] = static_cast<std::uint8_t>(value >> 24);
-  at[1] = static_cast<std::uint8_t>(value >> 16);
-  at[2] = static_cast<std::uint8_t>(value >> 8);
-  at[3] = static_cast<std::uint8_t>(value);
-}
-
 // Signature, IHDR, PLTE and tRNS of a picture of width x height in `palette`.
 std::array<std::uint8_t, kHeadBytes> Head(std::uint32_t width, std::uint32_t height,
                                           std::span<const std::uint8_t, kPaletteBytes> palette) {
   std::array<std::uint8_t, kHeadBytes> head{};
   std::uint8_t* at = std::copy(std::begin(kSignature), std::end(kSignature), head.data());
   std::array<std::uint8_t, kIhdrBytes> ihdr{};
-  PutBigEndian(ihdr.data(), width);
-  PutBigEndian(ihdr.data() + 4, height);
+  ByteWriter(ihdr).U32BigEndian(0, width);
+  ByteWriter(ihdr).U32BigEndian(4, height);
   ihdr[8] = 8;  // bits per index
   ihdr[9] = 3;  // indexed colour
   at = PutChunk(at, "IHDR", ihdr);
@@ -177,12 +169,9 @@ void AssembleFile(const std::array<std::uint8_t, kHeadBytes>& head, std::span<co
 
 }  // namespace
 
-std::uint8_t* PngWriter::PngPalette() { return palette_.data(); }
-
-void PngWriter::PreparePalette() {
-  std::uint8_t* palette = palette_.data();
-  for (std::size_t k = 0; k < 128; ++k) {
-    std::swap_ranges(palette + 3 * k, palette + 3 * k + 3, palette + 3 * (255 - k));
+void PngWriter::SetPalette(std::span<const std::uint8_t, kPaletteBytes> gamePalette) {
+  for (std::size_t k = 0; k < 256; ++k) {
+    std::copy_n(gamePalette.begin() + 3 * k, 3, palette_.begin() + 3 * (255 - k));
   }
 }
 
@@ -198,36 +187,26 @@ bool PngWriter::EncodePng(std::uint32_t width, std::uint32_t height, const std::
   if (rowsLength > kMaxLength || rowsLength > std::numeric_limits<std::size_t>::max() / 4) return false;
 
   Scratch& scratch = ThreadScratch();
-  uLongf compressedLength = 0;
-  std::uint8_t* packed = nullptr;
+  // Memory that cannot be had ends the run: the buffers are let go and the failure passed on.
   try {
     BuildFilteredRows(width, height, pixels, scratch.rows);
-    compressedLength =
+    auto compressedLength =
         static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(static_cast<uLong>(rowsLength))));
-    packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
-  } catch (const std::exception&) {
-    scratch.Release();
-    return false;
-  }
-  const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
-                                                   static_cast<uLong>(rowsLength));
-  bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a PNG chunk length has 31 bits
-  if (made) {
-    try {
-      AssembleFile(Head(width, height, palette_),
-                   std::span(packed, static_cast<std::size_t>(compressedLength)), file);
-    } catch (const std::exception&) {
-      made = false;
+    std::uint8_t* packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
+    const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
+                                                     static_cast<uLong>(rowsLength));
+    if (compressed == Z_MEM_ERROR) throw std::bad_alloc();
+    const bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a chunk length has 31 bits
+    if (made) {
+      AssembleFile(Head(width, height, palette_), std::span(packed, static_cast<std::size_t>(compressedLength)),
+                   file);
     }
+    scratch.KeepSmall();
+    return made;
+  } catch (...) {
+    scratch.Release();
+    throw;
   }
-  scratch.KeepSmall();
-  return made;
-}
-
-bool PngWriter::WritePng(std::uint32_t width, std::uint32_t height, const std::string& path,
-                         const std::vector<std::uint8_t>& pixels) const {
-  std::vector<std::uint8_t> file;
-  return EncodePng(width, height, pixels, file) && WriteWholeFile(path, file);
 }
 
 }  // namespace gvde

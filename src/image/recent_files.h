@@ -29,7 +29,6 @@ class RecentFiles {
   // entry larger than a quarter of the budget is not kept.
   void Add(const std::string& key, Entry entry);
   void Clear();
-  std::size_t Bytes() const { return bytes_; }
 
  private:
   using Order = std::list<std::pair<std::string, Entry>>;

@@ -19,6 +19,10 @@ namespace gvde {
 
 using ColourTable = std::array<std::uint8_t, 256>;
 
+// A monster, boss or item frame of more pixels fails as one that does not decode, before
+// anything is set up for it: a few bytes of runs must not ask for gigabytes.
+constexpr std::uint64_t kMaxFramePixels = 16777216;
+
 // What a monster or boss picture takes from the archives: the run data of frame 0 of the first
 // group, its colour table and its size. Read on one thread, decoded on any.
 struct MonsterFrame {
@@ -54,18 +58,12 @@ class MonsterFrameReader {
   RecentFiles recent_;
 };
 
-// The pixels of a frame (bottom row first, 255 transparent); false when no buffer can be had.
-bool DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels);
+// The pixels of a frame (bottom row first, 255 transparent).
+void DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels);
 
 // Decodes and encodes the frame on any thread; `png` must outlive the job. Without a frame (it
 // could not be read) the job gives NotDecoded.
 PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame);
-
-// Read, decoded and written as a PNG at `pngPath` in one go.
-bool WriteMonsterImage(FileSource& files, const PngWriter& png, const std::string& spriteName,
-                       const std::optional<std::string>& ownTable,
-                       const std::optional<std::string>& bossTable, std::uint32_t frameWidth,
-                       const std::string& pngPath);
 
 // Decodes frame `frameIndex` of a whole item graphics file.
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,

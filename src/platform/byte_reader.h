@@ -18,8 +18,6 @@ class ByteReader {
   // False for a default reader and for a sub-view that did not lie wholly inside.
   bool Valid() const { return data_ != nullptr; }
   std::size_t Size() const { return size_; }
-  const std::uint8_t* Data() const { return data_; }
-  std::span<const std::uint8_t> Bytes() const { return {data_, size_}; }
 
   // True when the `width` bytes at `offset` lie wholly inside.
   bool Has(std::uint64_t offset, std::uint64_t width) const {

@@ -56,10 +56,38 @@ bool RenameOver(const std::string& from, const std::string& to);
 // Removes a file; false when it cannot (or there is none).
 bool RemoveFile(const std::string& path);
 
-// A file created anew and written piece by piece. Whatever was at its path is removed first,
-// so a link there is replaced, not written through. Every failure is remembered (and recorded
-// as the thread's last file error), so Close() tells whether the whole file reached the disk.
-// Writes count against the OutputLimit in force.
+// A folder held open for the files a run creates in it. POSIX creates them relative to the
+// folder's descriptor, so its path is looked up once and a folder put in its place later is
+// not written into. Movable, so that its owner can be.
+class OutputFolder {
+ public:
+  OutputFolder() = default;
+  OutputFolder(OutputFolder&& other) noexcept;
+  OutputFolder& operator=(OutputFolder&& other) noexcept;
+  OutputFolder(const OutputFolder&) = delete;
+  OutputFolder& operator=(const OutputFolder&) = delete;
+  ~OutputFolder();
+
+  // Opens the folder at `path` (a link to a folder is followed). False, with the reason
+  // recorded for `path`, when it cannot.
+  bool Open(const std::string& path);
+  // The path of the file `name` in the folder: its path, PathSeparator(), the name.
+  std::string PathOf(std::string_view name) const;
+
+ private:
+  friend class OutputFile;
+  void Close();
+
+  std::intptr_t handle_ = -1;
+  std::string path_;
+};
+
+// A file created anew and written piece by piece. Whatever was at its name is removed first,
+// so a link there is replaced, not written through. The file is kept in memory and written with
+// one call at Close (a file past 1 MiB in pieces of about that size). Every failure is
+// remembered (and recorded as the thread's last file error), so Close() tells whether the whole
+// file reached the disk. The file counts against the OutputLimit in force as its size, and as
+// at least OutputLimit::kLeastPerFile.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -67,27 +95,39 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
 
-  // False when the path is too long or the file cannot be created.
+  // False when the path is too long, the output limit is reached or the file cannot be
+  // created.
   bool Create(const std::string& path);
+  // The file `name` in `folder`; failures are recorded for folder.PathOf(name).
+  bool Create(const OutputFolder& folder, std::string_view name);
   void Write(const void* data, std::size_t size);
   void Write(std::string_view text) { Write(text.data(), text.size()); }
-  // Closes the file; true when creation, every write and the close succeeded.
+  // Writes what is held and closes the file; true when creation, every write and the close
+  // succeeded.
   bool Close();
-  bool IsOpen() const { return handle_ != nullptr; }
+  bool IsOpen() const { return handle_ != -1; }
 
  private:
-  void* handle_ = nullptr;
+  friend bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+  friend bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
+
+  bool Open(std::intptr_t folder, std::string path, std::size_t nameStart);
+  bool WriteWhole(std::span<const std::uint8_t> bytes);
+  bool Charge(std::size_t size);
+  void WriteOut(const void* data, std::size_t size);
+  bool Failed();
+
+  std::intptr_t handle_ = -1;
   bool failed_ = false;
+  std::uint64_t size_ = 0;
   std::string path_;
+  // Taken from the thread's spare buffers at the first Write and given back at Close.
+  std::vector<char> held_;
 };
 
-// Creates the file at `path` anew, as OutputFile does, holding `bytes`; false when it cannot be
-// created or written whole.
-inline bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  OutputFile file;
-  if (!file.Create(path)) return false;
-  file.Write(bytes.data(), bytes.size());
-  return file.Close();
-}
+// Creates a file anew, as OutputFile does, holding `bytes` written with one call; false when it
+// cannot be created or written whole.
+bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
 
 }  // namespace gvde

@@ -4,17 +4,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <system_error>
 
 #include "platform/file_error.h"
 #include "platform/file_system.h"
-#include "platform/output_limit.h"
+#include "platform/native_files.h"
 
 namespace gvde {
 
-namespace {
+namespace native {
 
 bool UsablePath(const std::string& path) {
   if (path.empty()) {
@@ -27,6 +27,12 @@ bool UsablePath(const std::string& path) {
   }
   return true;
 }
+
+}  // namespace native
+
+namespace {
+
+using native::UsablePath;
 
 // Records errno for `path` and gives false, so a failing call can end with `return Failed(path)`.
 bool Failed(const std::string& path) {
@@ -150,53 +156,50 @@ bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t coun
   return true;
 }
 
-OutputFile::~OutputFile() { Close(); }
+namespace native {
 
-// Whatever is at the path goes first, and the new file must not exist: a link planted there
-// (symbolic, dangling or hard) is replaced, never written through. Folders on the way to the
-// file are followed as usual. A folder at the path stays and the creation fails.
-bool OutputFile::Create(const std::string& path) {
-  Close();
-  failed_ = false;
-  path_ = path;
-  if (!UsablePath(path)) return false;
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Failed(path);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return Failed(path);
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (f == nullptr) {
-    Failed(path);
-    ::close(fd);
-    return false;
+const Handle kWorkingFolder = AT_FDCWD;
+
+// O_PATH opens a folder for lookups alone, which needs no read permission on it.
+#ifdef O_PATH
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+Handle OpenFolder(const std::string& path) {
+  const int fd = ::open(path.c_str(), kFolderFlags);
+  return fd < 0 ? kNoHandle : fd;
+}
+
+void CloseFolder(Handle folder) { ::close(static_cast<int>(folder)); }
+
+Handle CreateNew(const FileName& file, bool& exists) {
+  const int fd = ::openat(static_cast<int>(file.folder), file.name,
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  exists = fd < 0 && errno == EEXIST;
+  return fd < 0 ? kNoHandle : fd;
+}
+
+bool Remove(const FileName& file) { return ::unlinkat(static_cast<int>(file.folder), file.name, 0) == 0; }
+
+bool Write(Handle file, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  while (size != 0) {
+    const ssize_t n = ::write(static_cast<int>(file), bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
   }
-  handle_ = f;
   return true;
 }
 
-void OutputFile::Write(const void* data, std::size_t size) {
-  if (handle_ == nullptr || failed_) {
-    failed_ = true;
-    return;
-  }
-  if (size == 0) return;
-  if (!OutputLimit::Charge(size)) {
-    failed_ = true;
-    return;
-  }
-  if (std::fwrite(data, 1, size, static_cast<std::FILE*>(handle_)) != size) {
-    Failed(path_);
-    failed_ = true;
-  }
-}
+bool Close(Handle file) { return ::close(static_cast<int>(file)) == 0; }
 
-bool OutputFile::Close() {
-  if (handle_ == nullptr) return false;
-  if (std::fclose(static_cast<std::FILE*>(handle_)) != 0 && !failed_) {
-    Failed(path_);
-    failed_ = true;
-  }
-  handle_ = nullptr;
-  return !failed_;
-}
+}  // namespace native
 
 }  // namespace gvde

@@ -5,10 +5,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/file_error.h"
 #include "platform/file_system.h"
-#include "platform/output_limit.h"
+#include "platform/native_files.h"
 
 namespace gvde {
 
@@ -34,6 +35,12 @@ bool Failed(const std::string& path) {
   return false;
 }
 
+std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+
+}  // namespace
+
+namespace native {
+
 bool UsablePath(const std::string& path) {
   if (path.empty()) {
     RecordFileError(path, SystemErrorText(ERROR_PATH_NOT_FOUND));
@@ -46,9 +53,9 @@ bool UsablePath(const std::string& path) {
   return true;
 }
 
-std::string TooLarge(std::uint64_t maxSize) { return "larger than " + std::to_string(maxSize) + " bytes"; }
+}  // namespace native
 
-}  // namespace
+using native::UsablePath;
 
 std::string LastSystemErrorText() { return SystemErrorText(GetLastError()); }
 
@@ -78,16 +85,17 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
   }
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  std::vector<std::uint8_t> chunk(kChunkSize);
+  // Filled by ReadFile before it is read: no need to clear it first.
+  const auto chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kChunkSize);
   bool ok = true;
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file, chunk.data(), kChunkSize, &got, nullptr)) {
+    if (!ReadFile(file, chunk.get(), kChunkSize, &got, nullptr)) {
       ok = Failed(path);
       break;
     }
     if (got == 0) break;
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    bytes.insert(bytes.end(), chunk.get(), chunk.get() + got);
     // A file that grows while it is read is held to the same limit.
     if (bytes.size() > maxSize) {
       RecordFileError(path, TooLarge(maxSize));
@@ -162,59 +170,65 @@ bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t coun
   return true;
 }
 
-OutputFile::~OutputFile() { Close(); }
+namespace native {
 
-// Whatever is at the path goes first (DeleteFile removes a symbolic link itself, and a hard
-// link only loses this name), and the new file must not exist. The reparse-point flag keeps a
-// link planted in between from being followed: the name exists, so CREATE_NEW fails.
-bool OutputFile::Create(const std::string& path) {
-  Close();
-  failed_ = false;
-  path_ = path;
-  if (!UsablePath(path)) return false;
-  if (!DeleteFileA(path.c_str())) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Failed(path);
+// Files are created by path; the held folder handle only stands for an opened folder.
+const Handle kWorkingFolder = -2;
+
+// The folder stays open without keeping anyone from renaming or removing it.
+Handle OpenFolder(const std::string& path) {
+  HANDLE folder = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return kNoHandle;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(folder, &information) ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    CloseHandle(folder);
+    SetLastError(ERROR_DIRECTORY);
+    return kNoHandle;
   }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Failed(path);
-  handle_ = file;
-  return true;
+  return reinterpret_cast<Handle>(folder);
 }
 
-void OutputFile::Write(const void* data, std::size_t size) {
-  if (handle_ == nullptr || failed_) {
-    failed_ = true;
-    return;
+void CloseFolder(Handle folder) { CloseHandle(reinterpret_cast<HANDLE>(folder)); }
+
+// The reparse-point flag keeps a link at the name from being followed: the name exists, so
+// CREATE_NEW fails.
+Handle CreateNew(const FileName& file, bool& exists) {
+  exists = false;
+  if (file.folder == kNoHandle) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return kNoHandle;
   }
-  if (size == 0) return;
-  if (!OutputLimit::Charge(size)) {
-    failed_ = true;
-    return;
-  }
+  HANDLE created = CreateFileA(file.path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (created != INVALID_HANDLE_VALUE) return reinterpret_cast<Handle>(created);
+  const DWORD error = GetLastError();
+  exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+  return kNoHandle;
+}
+
+// DeleteFile removes a symbolic link itself, and a hard link only loses this name.
+bool Remove(const FileName& file) { return DeleteFileA(file.path) != 0; }
+
+bool Write(Handle file, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (size != 0) {
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size, kChunkSize));
     DWORD written = 0;
-    if (!WriteFile(static_cast<HANDLE>(handle_), bytes, piece, &written, nullptr) || written == 0) {
-      Failed(path_);
-      failed_ = true;
-      return;
+    if (!WriteFile(reinterpret_cast<HANDLE>(file), bytes, piece, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
     }
     bytes += written;
     size -= written;
   }
+  return true;
 }
 
-bool OutputFile::Close() {
-  if (handle_ == nullptr) return false;
-  if (!CloseHandle(static_cast<HANDLE>(handle_)) && !failed_) {
-    Failed(path_);
-    failed_ = true;
-  }
-  handle_ = nullptr;
-  return !failed_;
-}
+bool Close(Handle file) { return CloseHandle(reinterpret_cast<HANDLE>(file)) != 0; }
+
+}  // namespace native
 
 }  // namespace gvde

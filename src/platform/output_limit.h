@@ -1,5 +1,6 @@
 // A limit on what OutputFile writes in all while it is in force: damaged game tables can make a
-// run write without end, and a real site is a few MiB. Counted over every thread.
+// run write without end, and a real site is a few MiB. Counted over every thread; OutputFile
+// charges each file as its size, and as at least kLeastPerFile.
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,10 @@ class OutputLimit {
   ~OutputLimit();
   OutputLimit(const OutputLimit&) = delete;
   OutputLimit& operator=(const OutputLimit&) = delete;
+
+  // Every file counts as at least this many bytes, so that very many small files reach the
+  // limit too: each takes a block on disk and an entry in its folder.
+  static constexpr std::uint64_t kLeastPerFile = 4096;
 
   // True once a write was refused.
   bool Reached() const { return reached_.load(); }

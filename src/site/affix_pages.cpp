@@ -47,7 +47,7 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
   const std::string effectFiles = letter + "e";
   const std::string levelFiles = letter + "l";
   const std::string classFiles = letter + "o";
-  const auto effectName = [&config](std::uint32_t e) { return config.effectNames[e]; };
+  const auto effectName = [&config](std::uint32_t e) { return EscapeHtml(config.effectNames[e]); };
   const auto className = [](std::uint32_t i) { return std::string(AffixItemClassName(i)); };
   const ValueSection effectSection{effectFiles, letter, effectName,
                                    [&](std::uint32_t e) { return effectName(e) + " " + title; }};
@@ -66,10 +66,10 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
 void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t n) {
   const AffixRecord& affix = context.game.Affixes(kind)[n];
   const std::string_view letter = LetterOf(kind);
-  const EffectContext effects{context.config.effectNames, context.game.Image(), context.config.addresses.spellTable};
+  const EffectContext effects{context.config.effectNames, context.game};
   page << kPageHead << "<h3>" << n << ": " << GameText{affix.name} << ", <a href=\"" << letter << "l" << affix.level
        << ".htm\" target=\"nav\">Level " << affix.level << "</a></h3><p>"
-       << DescribeEffect(affix.effect, effects) << "</p><p>May appear on ";
+       << GameText{DescribeEffect(affix.effect, effects)} << "</p><p>May appear on ";
   WriteItemClasses(page, letter, affix);
   page << "</p><p>Price: " << affix.minPrice;
   if (affix.maxPrice != affix.minPrice) page << "-" << affix.maxPrice;

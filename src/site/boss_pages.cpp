@@ -43,7 +43,7 @@ void WriteComparisonNote(PageFile& page, const BossRecord& boss, const MonsterRe
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const BossRecord& boss) {
   page << "Color translation: " << GameText{boss.colorTranslation.value_or(std::string())}
-       << "<br>AI type: " << boss.aiType << " (" << AiTypeName(context.config.aiTypeNames, boss.aiType)
+       << "<br>AI type: " << boss.aiType << " (" << GameText{AiTypeName(context.config.aiTypeNames, boss.aiType)}
        << "), subtype " << boss.aiSubtype << "<br>Pack trigger: " << boss.packTrigger
        << "<br>Pack value: " << boss.packValue << "<br>Special sound: " << boss.specialSound;
 }

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,12 +128,7 @@ Step WriteCategoryLists(const SiteFolder& folder, std::string_view prefix, std::
   });
   if (!written) return written;
 
-  FirstByteGroups groups;
-  try {
-    groups = GroupByFirstByte(names);
-  } catch (const std::bad_alloc&) {
-    return Step::Fail(std::string(kNotEnoughMemory));
-  }
+  FirstByteGroups groups = GroupByFirstByte(names);
   for (std::size_t c = 0; c < kSlots; ++c) {
     if (counts[c] == 0) continue;
     if (Step listed = WriteFirstByteList(folder, c, prefix, title, counts[c], groups[c]); !listed) return listed;

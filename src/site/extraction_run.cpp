@@ -1,7 +1,9 @@
 #include "site/extraction_run.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -23,8 +25,6 @@
 namespace gvde {
 namespace {
 
-constexpr std::uint32_t kPaletteSize = 768;
-
 Step Fail(std::string_view message, std::string detail = {}) {
   return Step::Fail(std::string(message), std::move(detail));
 }
@@ -42,22 +42,18 @@ Step LockOutputFolder(Run& run, const std::string& outputDir) {
   return Step::Next();
 }
 
-Step CreateDataDirectory(const SiteFolder& folder) {
-  const std::string dir = folder.OutputDir() + "data";
-  if (IsDirectory(dir) || MakeDirectory(dir)) return Step::Next();
-  return Fail(kCannotCreateDataDir, DescribeFileError(dir));
-}
-
-// Loads GV.exe and prepares the game data; the data folder is made between the two.
+// Loads GV.exe and prepares the game data; the data folder is made between the two. The
+// executable is released once its tables are decoded.
 Step LoadGame(Run& run) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
+  if (image->status == kExeNoMemory) return Fail(kNotEnoughMemory, DescribeExeStatus(exePath, image->status));
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
-  if (Step made = CreateDataDirectory(run.folder); !made) return made;
+  if (Step made = run.folder.OpenDataFolder(); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
-  run.game = PrepareGameData(std::move(image), *starts);
+  run.game = PrepareGameData(*image, run.config.addresses, *starts);
   for (const std::string& warning : TableWarnings(run.game, run.config.addresses)) run.host.ShowWarning(warning);
   return Step::Next();
 }
@@ -67,15 +63,14 @@ Step OpenArchivesAndPalette(Run& run) {
   if (!run.archives.OpenArchives(run.gameDir)) {
     return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
   }
-  if (!run.archives.ReadFileExact(run.png.PngPalette(), kPaletteSize, "levels\\l1data\\l1.pal")) {
-    return Fail(kBadPalette);
-  }
-  run.png.PreparePalette();
+  std::array<std::uint8_t, kPaletteBytes> palette{};
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) return Fail(kBadPalette);
+  run.png.SetPalette(palette);
   return Step::Next();
 }
 
 // The stages in their order; the first that does not go on ends the run.
-Step WriteSite(Run& run) {
+Step WriteSite(Run& run, const SiteAddition& addition) {
   Step step = WriteCategory(run, ItemCategory(run));
   if (step) step = WriteCategory(run, UniqueCategory(run));
   if (step) step = OpenArchivesAndPalette(run);
@@ -93,15 +88,14 @@ Step WriteSite(Run& run) {
   }
   if (!step) return step;
   run.archives.CloseArchives();
-  step = WriteIndexPage(run);
+  if (addition.write) step = addition.write(FinishedSite{run.game, run.writtenPictures, run.folder});
+  if (step) step = WriteIndexPage(run, addition.indexLink);
   if (step) step = WriteStyleSheet(run.folder);
   return step;
 }
 
-}  // namespace
-
-bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
-                     const FinishingStep& finish) {
+bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                   const FinishingStep& finish, const SiteAddition& addition) {
   Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) step = LockOutputFolder(run, inputs.outputDir);
@@ -109,11 +103,11 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
     run.technicalInfo = inputs.technicalInfo;
-    run.keepGameData = static_cast<bool>(finish);
+    run.keepGameData = static_cast<bool>(finish) || static_cast<bool>(addition.write);
     step = LoadGame(run);
   }
-  if (step) step = WriteSite(run);
-  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures});
+  if (step) step = WriteSite(run, addition);
+  if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) {
     host.ShowDone();
     return true;
@@ -126,6 +120,20 @@ bool StartExtraction(const RunInputs& inputs, const Configuration& configuration
     run.Release();
   }
   return false;
+}
+
+}  // namespace
+
+bool StartExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
+                     const FinishingStep& finish, const SiteAddition& addition) {
+  // Memory that cannot be had, on this thread or a picture thread, ends the run here, after
+  // everything the run held has been released.
+  try {
+    return RunExtraction(inputs, configuration, host, finish, addition);
+  } catch (const std::bad_alloc&) {
+    host.ShowError(std::string(kNotEnoughMemory), {});
+    return false;
+  }
 }
 
 }  // namespace gvde

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,11 +62,7 @@ void WriteTechnicalLines(PageFile& page, const ItemRecord& item) {
 // The level section of the category page and the level list pages data/il<L>.htm.
 Step WriteItemLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   ValueLists byLevel;
-  try {
-    for (std::uint32_t n = 0; n < game.items.size(); ++n) byLevel[game.items[n].level].push_back({game.items[n].name, n});
-  } catch (const std::bad_alloc&) {
-    return Step::Fail(std::string(kNotEnoughMemory));
-  }
+  for (std::uint32_t n = 0; n < game.items.size(); ++n) byLevel[game.items[n].level].push_back({game.items[n].name, n});
   const ValueSection levels{"il", "i", [](std::uint32_t level) { return "Level " + NumToStr(level); },
                             [](std::uint32_t level) { return "Item Level " + NumToStr(level); }};
   return WriteValueSection(folder, categoryPage, levels, byLevel);
@@ -83,8 +78,7 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
   if (item.consumed != 0) page << "<p>Disappears when used</p>";
   page << "<p>Price: " << item.price << "</p>\r\n";
   if (item.spell != 0) {
-    const std::uint32_t code = static_cast<std::uint32_t>(item.spell);
-    page << "<p>Spell: " << GameText{SpellName(game.Image(), context.config.addresses.spellTable, code)} << "</p>\r\n";
+    page << "<p>Spell: " << GameText{game.SpellName(static_cast<std::uint32_t>(item.spell))} << "</p>\r\n";
   }
   WriteUniquesList(page, game.uniquesById[item.uniqueId], game.uniques);
   if (context.technicalInfo) WriteTechnicalLines(page, item);

@@ -20,7 +20,7 @@ Step CommitItemPicture(Run& run, std::uint32_t number, const EncodedPicture& pic
   if (picture.outcome == EncodedPicture::Outcome::NotDecoded) return Step::Next();
   const std::string fileName = "i" + NumToStr(number) + ".png";
   if (picture.outcome != EncodedPicture::Outcome::Encoded ||
-      !WriteWholeFile(run.folder.DataFile(fileName), picture.file)) {
+      !run.folder.WriteDataFile(fileName, picture.file)) {
     return Step::Fail(std::string(kCannotWriteItemImages));
   }
   run.writtenPictures.push_back("data/" + fileName);

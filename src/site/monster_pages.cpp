@@ -54,7 +54,7 @@ bool WriteBosses(const GameData& game, PageFile& page, const std::vector<std::ui
 
 void WriteTechnicalInfo(const PageContext& context, PageFile& page, const MonsterRecord& m) {
   const std::uint32_t t = m.AiType();
-  page << "AI type: " << t << " (" << AiTypeName(context.config.aiTypeNames, t) << "), subtype "
+  page << "AI type: " << t << " (" << GameText{AiTypeName(context.config.aiTypeNames, t)} << "), subtype "
        << m.aiSubtype << ", IQ=" << m.Iq();
   for (std::uint32_t i = 0; i < 6; ++i) {
     page << "<br>" << AnimationName(i) << " slowdown is " << m.frameDelays[i] << ", with " << m.frameCounts[i]

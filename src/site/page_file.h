@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,6 +25,7 @@ struct GameText {
 class PageFile {
  public:
   bool Create(const std::string& path) { return file_.Create(path); }
+  bool Create(const OutputFolder& folder, std::string_view name) { return file_.Create(folder, name); }
   PageFile& operator<<(std::string_view text) {
     file_.Write(text);
     return *this;
@@ -52,7 +54,8 @@ inline constexpr std::string_view kPageHead =
     "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\" media=\"all\"></head><body>";
 
 // The output folder as the user gave it: paths are plain concatenations, and the site's
-// literal "data\" becomes the platform's separator.
+// literal "data\" becomes the platform's separator. Files of the data folder are created in it
+// as held open by OpenDataFolder.
 class SiteFolder {
  public:
   SiteFolder() = default;
@@ -62,27 +65,52 @@ class SiteFolder {
   // OutputDir + "data" + separator + fileName.
   std::string DataFile(std::string_view fileName) const;
 
+  // Creates the data folder unless it is there and holds it open for the run. A folder that
+  // cannot be created or opened fails the step with kCannotCreateDataDir and the reason.
+  Step OpenDataFolder();
+  const OutputFolder& DataFolder() const { return data_; }
+
+  // Creates data/<fileName> holding `bytes`; false when it cannot be created or written whole.
+  bool WriteDataFile(std::string_view fileName, std::span<const std::uint8_t> bytes) const {
+    return WriteWholeFile(data_, fileName, bytes);
+  }
+
   // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
   // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure
   // of `fill` itself is passed on after the file is closed.
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
-    const std::string path = DataFile(fileName);
     PageFile page;
-    if (!page.Create(path)) return CannotWrite(path);
-    Step filled = fill(page);
-    const bool closed = page.Close();
-    if (!filled) return filled;
-    if (!closed) return CannotWrite(path);
-    return Step::Next();
+    const bool created = page.Create(data_, fileName);
+    return FillAndClose(page, created, fill, [&] { return DataFile(fileName); });
+  }
+
+  // The same for a file beside index.htm: OutputDir + fileName.
+  template <typename Fill>
+  Step WriteTopPage(std::string_view fileName, Fill&& fill) const {
+    const std::string path = outputDir_ + std::string(fileName);
+    PageFile page;
+    const bool created = page.Create(path);
+    return FillAndClose(page, created, fill, [&] { return path; });
   }
 
  private:
+  // `path` is only asked for when the step fails.
+  template <typename Fill, typename Path>
+  static Step FillAndClose(PageFile& page, bool created, Fill& fill, const Path& path) {
+    if (!created) return CannotWrite(path());
+    Step filled = fill(page);
+    const bool closed = page.Close();
+    if (!filled) return filled;
+    if (!closed) return CannotWrite(path());
+    return Step::Next();
+  }
   static Step CannotWrite(const std::string& path) {
     return Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(path));
   }
 
   std::string outputDir_;
+  OutputFolder data_;
 };
 
 }  // namespace gvde

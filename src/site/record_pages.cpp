@@ -13,7 +13,7 @@ namespace {
 Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, const EncodedPicture& picture) {
   const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".png";
   const bool written = picture.outcome == EncodedPicture::Outcome::Encoded &&
-                       WriteWholeFile(run.folder.DataFile(fileName), picture.file);
+                       run.folder.WriteDataFile(fileName, picture.file);
   if (!written) return run.PictureFailed(PictureQuestion(category.pictureKind, n));
   run.writtenPictures.push_back("data/" + fileName);
   return Step::Next();

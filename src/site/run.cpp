@@ -7,7 +7,6 @@ namespace gvde {
 void Run::Release() {
   game.animationGroups.clear();
   game.animationGroups.shrink_to_fit();
-  game.image.reset();
   monsterFrames.Clear();
   archives.CloseArchives();
 }

@@ -54,12 +54,12 @@ struct Run {
   // The pictures written so far, relative to the output folder ("data/m0.png"), in the order
   // written.
   std::vector<std::string> writtenPictures;
-  // Set when a step after the site reads the game data: the image and the animation groups are
-  // then kept to the end of the run instead of being released early.
+  // Set when a step after the site reads the game data: the animation groups are then kept to
+  // the end of the run instead of being released early.
   bool keepGameData = false;
 
   PageContext Pages() const { return {game, config, technicalInfo}; }
-  // Releases what the run holds: the animation groups, the image and the archives.
+  // Releases what the run holds: the animation groups and the archives.
   void Release();
   // After a picture that could not be written: the output limit ends the run, otherwise the
   // person at the screen is asked the "... Exit?" question and Yes stops the run.

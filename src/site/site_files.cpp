@@ -12,11 +12,14 @@ constexpr std::string_view kIndexHead =
     "href=\"data/style.css\" media=\"all\"></head><body><table width=\"100%\" height=\"100%\"><tr "
     "height=\"100%\"><td width=\"12%\" align=\"center\"><p>Correct for<br>";
 
-constexpr std::string_view kIndexTail =
+constexpr std::string_view kIndexLinks =
     "</p><a href=\"data/i.htm\" target=\"ab\">Items</a><br><a href=\"data/u.htm\" "
     "target=\"ab\">Uniques</a><br><a href=\"data/m.htm\" target=\"ab\">Monsters</a><br><a "
     "href=\"data/b.htm\" target=\"ab\">Bosses</a><br><a href=\"data/p.htm\" "
-    "target=\"ab\">Prefixes</a><br><a href=\"data/s.htm\" target=\"ab\">Suffixes</a></td><td "
+    "target=\"ab\">Prefixes</a><br><a href=\"data/s.htm\" target=\"ab\">Suffixes</a>";
+
+constexpr std::string_view kIndexFrames =
+    "</td><td "
     "width=\"15%\"><iframe name=\"ab\" width=\"100%\" height=\"100%\"></iframe></td><td "
     "width=\"15%\"><iframe name=\"nav\" width=\"100%\" height=\"100%\"></iframe></td><td "
     "width=\"58%\"><iframe name=\"out\" width=\"100%\" height=\"100%\"></iframe></td></table></body></html>";
@@ -34,24 +37,22 @@ constexpr std::string_view kStyleLines[] = {
 
 }  // namespace
 
-Step WriteIndexPage(Run& run) {
+Step WriteIndexPage(Run& run, std::string_view extraLinks) {
   const std::string path = run.folder.OutputDir() + "index.htm";
   PageFile page;
   const bool created = page.Create(path);
-  if (created) page << kIndexHead << GameText{run.game.Image().ReadString(run.config.addresses.title)} << kIndexTail;
-  if (!run.keepGameData) run.game.image.reset();
+  if (created) page << kIndexHead << GameText{run.game.title} << kIndexLinks << extraLinks << kIndexFrames;
   if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex), DescribeFileError(path));
   return Step::Next();
 }
 
 Step WriteStyleSheet(const SiteFolder& folder) {
-  const std::string path = folder.DataFile("style.css");
   PageFile sheet;
-  if (sheet.Create(path)) {
+  if (sheet.Create(folder.DataFolder(), "style.css")) {
     for (std::string_view line : kStyleLines) sheet << line << "\r\n";
     if (sheet.Close()) return Step::Next();
   }
-  return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(path));
+  return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(folder.DataFile("style.css")));
 }
 
 }  // namespace gvde

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,7 +39,7 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
   for (std::uint32_t k = 0; k < used; ++k) {
     const EffectEntry& entry = unique.effects[k];
     if (entry.code == kUniquePictureEffect) continue;
-    page << "<p>" << DescribeEffect(entry, context) << "</p>";
+    page << "<p>" << GameText{DescribeEffect(entry, context)} << "</p>";
   }
 }
 
@@ -48,14 +47,10 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
 Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
   ValueLists byLevel;
   ValueLists byId;
-  try {
-    for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
-      const UniqueRecord& unique = game.uniques[u];
-      byLevel[unique.level].push_back({unique.name, u});
-      byId[unique.uniqueId].push_back({unique.name, u});
-    }
-  } catch (const std::bad_alloc&) {
-    return Step::Fail(std::string(kNotEnoughMemory));
+  for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
+    const UniqueRecord& unique = game.uniques[u];
+    byLevel[unique.level].push_back({unique.name, u});
+    byId[unique.uniqueId].push_back({unique.name, u});
   }
   const ValueSection levels{"ul", "u", [](std::uint32_t level) { return "Level " + NumToStr(level); },
                             [](std::uint32_t level) { return "Unique Level " + NumToStr(level); }};
@@ -71,7 +66,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
   WriteHead(page, number, unique);
   WriteBaseLine(page, unique, game.baseItemById[unique.uniqueId], game.items);
   page << "<p>Price: " << unique.price << " (sold for " << SellingPrice(unique) << ")</p>";
-  WriteEffects(page, unique, {context.config.effectNames, game.Image(), context.config.addresses.spellTable});
+  WriteEffects(page, unique, {context.config.effectNames, game});
   if (context.technicalInfo) {
     page << "<p><a href=\"ui" << unique.uniqueId << ".htm\" target=\"nav\">Unique ID: " << unique.uniqueId
          << "</a></p>\r\n";

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,7 +14,7 @@
 #include "image/png_writer.h"
 #include "image/sprites.h"
 #include "testkit/mini_game.h"
-#include "testkit/temp_dir.h"
+#include "testkit/pictures.h"
 
 namespace gvde::adversarial {
 namespace {
@@ -91,18 +90,13 @@ Bytes Patched(Bytes file, const Patch& patch) {
 
 class MonsterFileBounds : public ::testing::Test {
  protected:
-  MonsterFileBounds() { png_.PreparePalette(); }
-
   bool Write(const Bytes& file, std::uint32_t width = MiniGame::kSpriteWidth) {
     files_.files[kSpriteFile] = file;
-    const std::string path = dir_.File("m.png");
-    const bool written = WriteMonsterImage(files_, png_, kPattern, std::nullopt, std::nullopt, width, path);
-    EXPECT_EQ(testkit::FileExists(path), written);
-    std::filesystem::remove(path);
-    return written;
+    const EncodedPicture picture = testkit::MonsterPicture(files_, png_, kPattern, std::nullopt, std::nullopt, width);
+    EXPECT_NE(picture.outcome, EncodedPicture::Outcome::NotEncoded);
+    return picture.outcome == EncodedPicture::Outcome::Encoded;
   }
 
-  testkit::TempDir dir_;
   PngWriter png_;
   MemoryFiles files_;
 };
@@ -196,14 +190,18 @@ TEST(CelFileBounds, TableEntriesOutsideTheFileOrWrappingIn32BitsFail) {
 }
 
 TEST(CelFileBounds, AHugeFrameCountStopsAtTheEndOfTheTable) {
-  testkit::TempDir dir;
-  PngWriter png;
-  png.PreparePalette();
   Bytes file = TwoFrameCel();
   demogame::PutU32(file, 0, 0xFFFFFFFF);
-  EXPECT_EQ(WriteItemImages(png, dir.File("i"), 0, 0, file), 0xFFFFFFFFu);
-  EXPECT_TRUE(testkit::FileExists(dir.File("i0.png")));
-  EXPECT_TRUE(testkit::FileExists(dir.File("i1.png")));
+  const ItemFrames frames = ItemFramesOf(file, 0);
+  EXPECT_EQ(frames.count, 0xFFFFFFFFu);
+  EXPECT_EQ(frames.first, 0u);
+  EXPECT_LE(frames.end, file.size() / 4);  // no frame's entries lie further on
+  const PngWriter png;
+  for (std::uint32_t frame = 0; frame < frames.end; ++frame) {
+    EXPECT_EQ(EncodeItemFrame(png, file, frame).outcome,
+              frame < 2 ? EncodedPicture::Outcome::Encoded : EncodedPicture::Outcome::NotDecoded)
+        << frame;
+  }
 }
 
 TEST(CelFileInARun, DamagedItemGraphics) {
@@ -240,25 +238,37 @@ TEST(CelFileInARun, DamagedItemGraphics) {
 }
 
 TEST(PictureSizes, WidthTimesHeightBeyond32BitsIsRefused) {
-  testkit::TempDir dir;
-  PngWriter png;
-  png.PreparePalette();
+  const PngWriter png;
   const Bytes small(16, 1);
+  Bytes file;
   const std::uint32_t sizes[][2] = {
       {0x10000, 0x10000}, {0x10000, 0x10001}, {0xFFFFFFFF, 0xFFFFFFFF},
       {0xFFFFFFFF, 1},    {1, 0xFFFFFFFF},    {0x80000000, 2},
   };
   for (const auto& size : sizes) {
-    const std::string path = dir.File("big.png");
-    EXPECT_FALSE(png.WritePng(size[0], size[1], path, small)) << size[0] << " x " << size[1];
-    EXPECT_FALSE(testkit::FileExists(path));
+    EXPECT_FALSE(png.EncodePng(size[0], size[1], small, file)) << size[0] << " x " << size[1];
     // No run covers more than 128 pixels, so four bytes of runs cannot fill such a buffer.
     Bytes pixels;
     EXPECT_FALSE(UnpackCelFrame(pixels, Bytes{0xFE, 2, 7, 8}, size[0], size[1]))
         << size[0] << " x " << size[1];
     EXPECT_LT(pixels.size(), std::size_t{1} << 20);
   }
-  EXPECT_TRUE(png.WritePng(4, 4, dir.File("small.png"), small));
+  EXPECT_TRUE(png.EncodePng(4, 4, small, file));
+}
+
+TEST(PictureSizes, ItemFramesBeyondThePixelCapAreRefusedBeforeTheirBuffer) {
+  // Full transparent runs of 128 pixels: exactly the cap, then one run beyond it.
+  Bytes runs(kMaxFramePixels / 128, 0x80);
+  Bytes pixels;
+  EXPECT_TRUE(UnpackCelFrame(pixels, runs, 4096, 4096));
+  EXPECT_EQ(pixels.size(), kMaxFramePixels);
+  runs.push_back(0x80);
+  pixels.clear();
+  EXPECT_FALSE(UnpackCelFrame(pixels, runs, 1, kMaxFramePixels + 1));  // the runs would cover it
+  EXPECT_TRUE(pixels.empty());
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  EXPECT_FALSE(MeasureCelFrame(runs, width, height));
 }
 
 TEST(PictureSizes, RunsOfMoreThan32BitsOfPixelsAreNotMeasured) {

@@ -1,5 +1,6 @@
-// gvde-cli's --json and --config on the demo game: a document only after "Done", and the
-// configuration read from another folder.
+// gvde-cli's --json, --csv, --compare and --config on the demo game: a document only after
+// "Done", the document and the tables written together or not at all, the options that belong
+// to a comparison, and the configuration read from another folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -55,6 +56,40 @@ TEST_F(DataOptions, DocumentThatCannotBeWrittenEndsTheRunWithAnError) {
   EXPECT_FALSE(FileExists(dir_.File("missing")));
 }
 
+// A table that cannot be written: the run fails naming it, and the document is not replaced
+// either.
+TEST_F(DataOptions, TablesAndDocumentAreWrittenTogether) {
+  const std::string document = dir_.File("data.json");
+  ASSERT_TRUE(WriteFileText(document, "earlier"));
+  const std::string tables = dir_.MakeSubdir("tables");
+  dir_.MakeSubdir("tables/monsters.csv.tmp");
+  CommandResult r = Cli({"--keep-going", "--json", "data.json", "--csv", "tables", "game", "site"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.ends_with("Error: Cannot write tables/monsters.csv\n")) << r.err;
+  EXPECT_EQ(ReadFileText(document), "earlier");
+  EXPECT_FALSE(FileExists(tables + "/items.csv"));
+  EXPECT_FALSE(FileExists(tables + "/items.csv.tmp"));
+
+  r = Cli({"--keep-going", "--csv", "new-tables", "game", "site"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(FileExists(dir_.File("new-tables/suffixes.csv")));
+}
+
+TEST_F(DataOptions, CompareOptionsGoOnlyWithCompare) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {"--match", "number", "game", "site"},
+      {"--compare", "--json", "x.json", "a.json", "b.json"},
+      {"--compare", "--match", "name", "a.json", "b.json"},
+      {"--compare", "--format", "html", "a.json", "b.json"},
+      {"--compare", "a.json"}};
+  for (const std::vector<std::string>& args : wrong) {
+    CommandResult r = Cli(args);
+    EXPECT_EQ(r.exitCode, 2) << args[1];
+    EXPECT_TRUE(r.err.starts_with("gvde-cli: ")) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
 TEST_F(DataOptions, ConfigFolderReplacesTheCurrentOne) {
   const std::string elsewhere = dir_.MakeSubdir("elsewhere");
   CommandResult without = RunProgram(elsewhere, GVDE_CLI_PATH, {"--keep-going", "../game", "site"});
@@ -67,7 +102,7 @@ TEST_F(DataOptions, ConfigFolderReplacesTheCurrentOne) {
 }
 
 TEST_F(DataOptions, OptionsNeedAValue) {
-  for (const char* option : {"--json", "--config", "--json=", "--config="}) {
+  for (const char* option : {"--json", "--config", "--json=", "--config=", "--csv", "--csv=", "--match", "--format"}) {
     CommandResult r = Cli({"game", "site", option});
     EXPECT_EQ(r.exitCode, 2) << option;
     EXPECT_NE(r.err.find("needs a value"), std::string::npos) << option;

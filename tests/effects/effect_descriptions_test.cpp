@@ -16,15 +16,16 @@ class EffectDescriptionsTest : public ::testing::Test {
   void SetUp() override {
     InitEffectFormatters();
     names.fill("Name");
+    game.spellNames.fill("Bolt");
   }
 
   std::string Describe(std::uint32_t code, std::int32_t p1, std::int32_t p2) {
-    const EffectContext context{names, exe, 0x00401000};
+    const EffectContext context{names, game};
     return DescribeEffect(EffectEntry{code, p1, p2}, context);
   }
 
   std::array<std::string, 94> names;
-  executable exe;  // empty image: no spell address translates
+  GameData game;
 };
 
 TEST(FormatRangeTest, WritesOneValueOrBothUnordered) {
@@ -54,7 +55,7 @@ TEST_F(EffectDescriptionsTest, EveryCodeUsesItsKind) {
   const std::array<std::pair<std::string, std::string>, 13> kTexts = {{
       {"NC", "@: 2...3"},
       {"NO", "@"},
-      {"SC", "3 charges of &lt;NO STRING&gt;"},
+      {"SC", "3 charges of Bolt"},
       {"PP", "+2...3% to @"},
       {"MP", "-2...3% to @"},
       {"P10", "+20...30% to @"},
@@ -87,8 +88,8 @@ TEST_F(EffectDescriptionsTest, WorkedExamples) {
   EXPECT_EQ(Describe(55, 1, 4), "0...1% Name");
   EXPECT_EQ(Describe(56, 0, 0), "0% Name");
   EXPECT_EQ(Describe(88, 10, 20), "+160...180% to Damage, -10...20% to Durability");
-  EXPECT_EQ(Describe(66, 60, 40), "40 charges of &lt;NO STRING&gt;");
-  EXPECT_EQ(Describe(66, 0, 40), "40 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(Describe(66, 60, 40), "40 charges of <NO STRING>");
+  EXPECT_EQ(Describe(66, 0, 40), "40 charges of <NO STRING>");
 }
 
 TEST_F(EffectDescriptionsTest, SignsAreLiteralInFrontOfSignedNumbers) {
@@ -131,7 +132,7 @@ TEST_F(EffectDescriptionsTest, ArithmeticWrapsAt32Bits) {
   EXPECT_EQ(Describe(88, 1073741754, 1073741753),
             "+-2147483648...2147483646% to Damage, -1073741754...1073741753% to Durability");
   EXPECT_EQ(Describe(4, INT32_MIN, INT32_MAX), "Name: -2147483648...2147483647");
-  EXPECT_EQ(Describe(66, INT32_MIN, INT32_MIN), "-2147483648 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(Describe(66, INT32_MIN, INT32_MIN), "-2147483648 charges of <NO STRING>");
 }
 
 TEST_F(EffectDescriptionsTest, CodesAbove93AreUnknown) {
@@ -150,7 +151,7 @@ TEST_F(EffectDescriptionsTest, MissingNameIsEmpty) {
 
 TEST_F(EffectDescriptionsTest, InitialisingTwiceKeepsTheTable) {
   InitEffectFormatters();
-  EXPECT_EQ(Describe(66, 1, 2), "2 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(Describe(66, 1, 2), "2 charges of Bolt");
   EXPECT_EQ(Describe(16, 1, 2), "Name: 1...2");
   EXPECT_EQ(Describe(93, 1, 2), "Name");
 }

@@ -9,6 +9,7 @@
 #include "demogame/pe_builder.h"
 #include "effects/effect_descriptions.h"
 #include "game/executable.h"
+#include "game/game_data.h"
 #include "game/item_records.h"
 #include "testkit/temp_dir.h"
 
@@ -38,42 +39,53 @@ class SpellNameTest : public ::testing::Test {
   testkit::TempDir dir;
   std::unique_ptr<executable> exe;
   std::uint32_t spellTable = 0;
+
+  // The names the run keeps for a spell table at `table`.
+  GameData Game(std::uint32_t table) const {
+    GameData game;
+    game.spellNames = ReadSpellNames(*exe, table);
+    return game;
+  }
 };
 
 TEST_F(SpellNameTest, CodesOneTo52ReadTheRecordBefore) {
-  EXPECT_EQ(SpellName(*exe, spellTable, 1), "Spell 1");
-  EXPECT_EQ(SpellName(*exe, spellTable, 2), "Spell 2");
-  EXPECT_EQ(SpellName(*exe, spellTable, 52), "Spell 52");
+  const GameData game = Game(spellTable);
+  EXPECT_EQ(game.SpellName(1), "Spell 1");
+  EXPECT_EQ(game.SpellName(2), "Spell 2");
+  EXPECT_EQ(game.SpellName(52), "Spell 52");
 }
 
 TEST_F(SpellNameTest, CodesOutsideTheTableHaveNoString) {
-  EXPECT_EQ(SpellName(*exe, spellTable, 0), "<NO STRING>");
-  EXPECT_EQ(SpellName(*exe, spellTable, 53), "<NO STRING>");
-  EXPECT_EQ(SpellName(*exe, spellTable, 0xFFFFFFFF), "<NO STRING>");
-  EXPECT_EQ(SpellName(*exe, spellTable, 0x80000001), "<NO STRING>");
+  const GameData game = Game(spellTable);
+  EXPECT_EQ(game.SpellName(0), "<NO STRING>");
+  EXPECT_EQ(game.SpellName(53), "<NO STRING>");
+  EXPECT_EQ(game.SpellName(0xFFFFFFFF), "<NO STRING>");
+  EXPECT_EQ(game.SpellName(0x80000001), "<NO STRING>");
 }
 
 TEST_F(SpellNameTest, UntranslatableAddressesHaveNoString) {
-  EXPECT_EQ(SpellName(*exe, 0x00000010, 1), "<NO STRING>");
-  EXPECT_EQ(SpellName(*exe, 0xFFFFFF00, 52), "<NO STRING>");
-  EXPECT_EQ(SpellName(*exe, spellTable, 3), "<NO STRING>");  // its name address points nowhere
+  EXPECT_EQ(Game(0x00000010).SpellName(1), "<NO STRING>");
+  EXPECT_EQ(Game(0xFFFFFF00).SpellName(52), "<NO STRING>");
+  EXPECT_EQ(Game(spellTable).SpellName(3), "<NO STRING>");  // its name address points nowhere
 }
 
 TEST_F(SpellNameTest, TableAddressIsUsedAsGiven) {
   // A table that starts one record later shifts every code by one.
-  EXPECT_EQ(SpellName(*exe, spellTable + 56, 1), "Spell 2");
-  EXPECT_EQ(SpellName(*exe, spellTable + 56, 51), "Spell 52");
+  EXPECT_EQ(Game(spellTable + 56).SpellName(1), "Spell 2");
+  EXPECT_EQ(Game(spellTable + 56).SpellName(51), "Spell 52");
 }
 
+// The text is plain: the pages escape it, the data document keeps it as it is.
 TEST_F(SpellNameTest, ChargesEffectNamesTheSpell) {
   InitEffectFormatters();
   std::array<std::string, 94> names;
   names.fill("ignored");
-  const EffectContext context{names, *exe, spellTable};
+  const GameData game = Game(spellTable);
+  const EffectContext context{names, game};
   EXPECT_EQ(DescribeEffect(EffectEntry{66, 7, 40}, context), "40 charges of Spell 7");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, 60, 40}, context), "40 charges of &lt;NO STRING&gt;");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, 0, 40}, context), "40 charges of &lt;NO STRING&gt;");
-  EXPECT_EQ(DescribeEffect(EffectEntry{66, -1, 1}, context), "1 charges of &lt;NO STRING&gt;");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, 60, 40}, context), "40 charges of <NO STRING>");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, 0, 40}, context), "40 charges of <NO STRING>");
+  EXPECT_EQ(DescribeEffect(EffectEntry{66, -1, 1}, context), "1 charges of <NO STRING>");
 }
 
 }  // namespace

@@ -357,6 +357,18 @@ TEST_F(ExecutableTest, StringRunningToTheEndOfTheFile) {
             "<NO STRING>");  // in the section, past the file
 }
 
+TEST_F(ExecutableTest, TextsEndAfter256Bytes) {
+  PeBuilder pe;
+  const std::uint32_t exact = pe.AddString(std::string(256, 'a'));
+  const std::uint32_t longer = pe.AddData(std::vector<std::uint8_t>(0x300, 'b'));  // 0x300 bytes without a zero
+  const auto exe = Load(pe.Build());
+  ASSERT_EQ(exe->status, kExeOk);
+  EXPECT_EQ(exe->ReadString(exact), std::string(256, 'a'));
+  EXPECT_EQ(exe->ReadString(exact + 1), std::string(255, 'a'));
+  EXPECT_EQ(exe->ReadString(longer), std::string(256, 'b'));
+  EXPECT_EQ(exe->TranslateString(longer + 0x2FF), "b");
+}
+
 TEST_F(ExecutableTest, Records) {
   const auto exe = Load(TwoSections().Build());
   ASSERT_EQ(exe->status, kExeOk);

@@ -12,6 +12,7 @@
 
 #include "demogame/game_tables.h"
 #include "demogame/pe_builder.h"
+#include "game/game_data.h"
 #include "testkit/built_image.h"
 #include "testkit/temp_dir.h"
 
@@ -234,21 +235,19 @@ TEST(EffectsUsed, IsEffectCountAtMostSix) {
   }
 }
 
-TEST(FindBaseItem, TakesTheFirstItemWithTheSameUniqueId) {
-  std::vector<ItemRecord> items(4);
-  items[0].uniqueId = 3;
-  items[1].uniqueId = 5;
-  items[2].uniqueId = 7;
-  items[3].uniqueId = 5;
-  UniqueRecord unique;
-
-  unique.uniqueId = 5;
-  EXPECT_EQ(FindBaseItem(unique, items), std::optional<std::uint32_t>(1));
-  unique.uniqueId = 7;
-  EXPECT_EQ(FindBaseItem(unique, items), std::optional<std::uint32_t>(2));
-  unique.uniqueId = 4;
-  EXPECT_EQ(FindBaseItem(unique, items), std::nullopt);
-  EXPECT_EQ(FindBaseItem(unique, {}), std::nullopt);
+TEST(BaseItem, IsTheFirstItemWithTheUniquesId) {
+  GameData game;
+  game.items.resize(4);
+  game.items[0].uniqueId = 3;
+  game.items[1].uniqueId = 5;
+  game.items[2].uniqueId = 7;
+  game.items[3].uniqueId = 5;
+  RelateRecords(game);
+  EXPECT_EQ(game.baseItemById[5], std::optional<std::uint32_t>(1));
+  EXPECT_EQ(game.baseItemById[7], std::optional<std::uint32_t>(2));
+  EXPECT_EQ(game.baseItemById[4], std::nullopt);
+  RelateRecords(game);  // built again, not added to
+  EXPECT_EQ(game.baseItemById[5], std::optional<std::uint32_t>(1));
 }
 
 TEST(UniquePicture, FirstUsedCode44EntryElseBasePicture) {

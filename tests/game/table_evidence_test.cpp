@@ -58,7 +58,8 @@ TEST(TableEvidenceTest, VerdictThresholds) {
        Verdict::Ok, "prefixes and suffixes"},
       {TableKey::Spell, Evidence(52, 47, 52), Verdict::Ok, "47 of 52 spell names"},
       {TableKey::Spell, Evidence(52, 46, 52), Verdict::Doubtful, "46 of 52 spell names"},
-      {TableKey::Spell, Evidence(52, 5, 52), Verdict::Wrong, "5 of 52 spell names"},
+      {TableKey::Spell, Evidence(52, 1, 52), Verdict::Doubtful, "a short spell table"},
+      {TableKey::Spell, Evidence(52, 0, 52), Verdict::Wrong, "no spell name"},
   };
   for (const JudgeCase& c : cases) EXPECT_EQ(Judge(c.key, c.evidence), c.verdict) << c.what;
 }

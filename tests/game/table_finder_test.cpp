@@ -117,7 +117,7 @@ TEST(ReadableTextTest, MapAgreesWithTheTextTestAtEveryOffset) {
     bytes.insert(bytes.end(), run, kPieces[dice.Below(sizeof kPieces)]);
   }
   bytes.insert(bytes.end(), {'e', 'n', 'd'});  // no zero after it: not a text
-  const ReadableTextMap map(bytes);
+  const ReadableTextMap map{ByteReader(bytes)};
   for (std::size_t at = 0; at < bytes.size(); ++at) {
     std::size_t zero = at;
     while (zero < bytes.size() && bytes[zero] != 0) ++zero;

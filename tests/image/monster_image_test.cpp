@@ -9,8 +9,8 @@
 #include "demogame/pe_builder.h"
 #include "demogame/sprite_encoders.h"
 #include "image/sprites.h"
+#include "testkit/pictures.h"
 #include "testkit/png_decode.h"
-#include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
@@ -54,17 +54,15 @@ const char kSpriteFile[] = "Monsters\\Rotter\\Rottera.anm";
 
 class MonsterImageTest : public ::testing::Test {
  protected:
-  MonsterImageTest() { png.PreparePalette(); }
-
-  // Writes the picture and reads it back as game colours, bottom row first.
+  // Makes the picture as the run does and reads it back as game colours, bottom row first.
   std::optional<SpritePicture> Write(const std::string& sprite, const std::optional<std::string>& ownTable,
                                      const std::optional<std::string>& bossTable, std::uint32_t width) {
-    const std::string path = dir.File("m" + std::to_string(++writes) + ".png");
-    if (!WriteMonsterImage(files, png, sprite, ownTable, bossTable, width, path)) {
-      EXPECT_FALSE(testkit::FileExists(path));
+    const EncodedPicture encoded = testkit::MonsterPicture(files, png, sprite, ownTable, bossTable, width);
+    if (encoded.outcome != EncodedPicture::Outcome::Encoded) {
+      EXPECT_EQ(encoded.outcome, EncodedPicture::Outcome::NotDecoded);
       return std::nullopt;
     }
-    const auto decoded = testkit::DecodePngFile(path);
+    const auto decoded = testkit::DecodePng(encoded.file);
     if (!decoded) {
       ADD_FAILURE() << "written picture does not decode";
       return std::nullopt;
@@ -83,8 +81,6 @@ class MonsterImageTest : public ::testing::Test {
     return picture->pixels;
   }
 
-  testkit::TempDir dir;
-  int writes = 0;
   PngWriter png;
   MemoryFiles files;
 };
@@ -250,6 +246,19 @@ TEST_F(MonsterImageTest, AnimationFileThatCannotBeExtractedFails) {
   files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5}, 10}}});
   files.forcedResults[kSpriteFile] = -1;
   EXPECT_FALSE(Write(kSprite, std::nullopt, std::nullopt, 1));
+}
+
+// 127 transparent pixels a byte: a few bytes of runs stand for a huge frame.
+TEST_F(MonsterImageTest, FramesBeyondThePixelCapDoNotDecode) {
+  const std::size_t fullRuns = kMaxFramePixels / 127;
+  Bytes runs(fullRuns, 0x7F);
+  runs.push_back(static_cast<std::uint8_t>(kMaxFramePixels - 127 * fullRuns));  // exactly the cap
+  const auto atCap = WriteRuns(runs, 4096);
+  ASSERT_TRUE(atCap);
+  EXPECT_EQ(atCap->size(), kMaxFramePixels);
+  runs.push_back(0x01);  // one pixel more
+  EXPECT_FALSE(WriteRuns(runs, 1));
+  EXPECT_FALSE(WriteRuns(Bytes(std::size_t{8} << 20, 0x7F), 128));  // 128 x 8,323,072 pixels
 }
 
 TEST(MonsterRunEncoderTest, ChoosesAmongTheRunKinds) {

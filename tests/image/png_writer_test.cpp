@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "image/png_chunks_internal.h"
-#include "platform/file_system.h"
 #include "testkit/png_decode.h"
-#include "testkit/temp_dir.h"
 
 namespace gvde {
 namespace {
@@ -17,8 +15,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-
-Bytes ReadBytes(const std::string& path) { return ReadWholeFile(path, 1u << 20).value_or(Bytes{}); }
 
 std::uint32_t BigEndianAt(const Bytes& bytes, std::size_t at) {
   return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
@@ -44,15 +40,19 @@ std::array<std::uint8_t, 3> GameColour(int k) {
   return {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), static_cast<std::uint8_t>(k ^ 0x5A)};
 }
 
-void LoadTestPalette(PngWriter& png) {
-  for (int k = 0; k < 256; ++k) std::memcpy(png.PngPalette() + 3 * k, GameColour(k).data(), 3);
+// The whole file of a picture, or an empty one after a failure.
+Bytes Encode(const PngWriter& png, std::uint32_t width, std::uint32_t height, const Bytes& pixels) {
+  Bytes file;
+  EXPECT_TRUE(png.EncodePng(width, height, pixels, file)) << width << " x " << height;
+  return file;
 }
 
 class PngWriterTest : public ::testing::Test {
  protected:
-  PngWriterTest() { png.PreparePalette(); }
-  testkit::TempDir dir;
-  PngWriter png;
+  Bytes Encode(std::uint32_t width, std::uint32_t height, const Bytes& pixels) const {
+    return gvde::Encode(png, width, height, pixels);
+  }
+  PngWriter png;  // an all-zero palette
 };
 
 TEST(PngChunkTest, Crc32KnownValues) {
@@ -84,22 +84,18 @@ TEST(PngChunkTest, FrameChunkAroundDataInPlace) {
 }
 
 TEST_F(PngWriterTest, OneTransparentPixelGivesTheExactFile) {
-  const std::string path = dir.File("one.png");
-  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
-  const Bytes file = ReadBytes(path);
+  const Bytes file = Encode(1, 1, {255});
   EXPECT_EQ(file, OneTransparentPixelFile());
   EXPECT_EQ(file.size(), 850U + 10U);
 
-  const auto decoded = testkit::DecodePngFile(path);
+  const auto decoded = testkit::DecodePng(file);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->rows, (std::vector<Bytes>{{0}}));
   EXPECT_EQ(decoded->trns, Bytes{0});
 }
 
 TEST_F(PngWriterTest, RowsAreWrittenTopFirstAsReversedIndices) {
-  const std::string path = dir.File("three.png");
-  ASSERT_TRUE(png.WritePng(3, 2, path, {1, 2, 3, 4, 5, 6}));
-  const Bytes file = ReadBytes(path);
+  const Bytes file = Encode(3, 2, {1, 2, 3, 4, 5, 6});
   ASSERT_EQ(file.size(), 850U + 16U);
   EXPECT_EQ(Bytes(file.begin() + 16, file.begin() + 33),
             (Bytes{0, 0, 0, 3, 0, 0, 0, 2, 8, 3, 0, 0, 0, 0xAA, 0xAA, 0x96, 0x28}));
@@ -108,19 +104,17 @@ TEST_F(PngWriterTest, RowsAreWrittenTopFirstAsReversedIndices) {
             (Bytes{0, 0, 0, 16, 'I', 'D', 'A', 'T', 0x78, 0x9C, 0x63, 0xF8, 0xFD, 0xEB, 0x27, 0xC3, 0xBF, 0xBF,
                    0x7F, 0x00, 0x17, 0x8E, 0x05, 0xE6, 0x9A, 0x6C, 0xA2, 0xE7, 0, 0, 0, 0}));
 
-  const auto decoded = testkit::DecodePngFile(path);
+  const auto decoded = testkit::DecodePng(file);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->rows, (std::vector<Bytes>{{251, 250, 249}, {254, 253, 252}}));
 }
 
-TEST(PngPaletteTest, PreparedPaletteIsReversedWithItsChecksum) {
-  testkit::TempDir dir;
+TEST(PngPaletteTest, GamePaletteIsReversedWithItsChecksum) {
+  std::array<std::uint8_t, kPaletteBytes> palette{};
+  for (int k = 0; k < 256; ++k) std::memcpy(palette.data() + 3 * k, GameColour(k).data(), 3);
   PngWriter png;
-  LoadTestPalette(png);
-  png.PreparePalette();
-  const std::string path = dir.File("pal.png");
-  ASSERT_TRUE(png.WritePng(1, 1, path, {0}));
-  const Bytes file = ReadBytes(path);
+  png.SetPalette(palette);
+  const Bytes file = Encode(png, 1, 1, {0});
   ASSERT_GE(file.size(), 830U);
   EXPECT_EQ(Bytes(file.begin() + 41, file.begin() + 44), (Bytes{255, 0, 0xA5}));    // game colour 255
   EXPECT_EQ(Bytes(file.begin() + 806, file.begin() + 809), (Bytes{0, 255, 0x5A}));  // game colour 0
@@ -138,10 +132,7 @@ TEST_F(PngWriterTest, EveryPixelSurvivesTheIndependentDecoder) {
   const std::uint32_t height = 23;
   Bytes pixels(width * height);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 7 + i / 5);
-  const std::string path = dir.File("big.png");
-  ASSERT_TRUE(png.WritePng(width, height, path, pixels));
-
-  const Bytes file = ReadBytes(path);
+  const Bytes file = Encode(width, height, pixels);
   ASSERT_GE(file.size(), 850U);
   EXPECT_EQ(file.size(), 850U + BigEndianAt(file, 826));
   const auto decoded = testkit::DecodePng(file);
@@ -160,20 +151,13 @@ TEST_F(PngWriterTest, EveryPixelSurvivesTheIndependentDecoder) {
 }
 
 TEST_F(PngWriterTest, ASecondPictureKeepsNothingOfTheFirst) {
-  const std::string path = dir.File("same.png");
-  ASSERT_TRUE(png.WritePng(3, 2, path, {1, 2, 3, 4, 5, 6}));
-  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
-  EXPECT_EQ(ReadBytes(path), OneTransparentPixelFile());
+  Bytes file;
+  ASSERT_TRUE(png.EncodePng(37, 23, Bytes(37 * 23, 9), file));
+  ASSERT_TRUE(png.EncodePng(1, 1, {255}, file));
+  EXPECT_EQ(file, OneTransparentPixelFile());
 }
 
-TEST_F(PngWriterTest, AnExistingFileIsReplaced) {
-  const std::string path = dir.File("old.png");
-  ASSERT_TRUE(testkit::WriteFileText(path, std::string(5000, 'x')));
-  ASSERT_TRUE(png.WritePng(1, 1, path, {255}));
-  EXPECT_EQ(ReadBytes(path), OneTransparentPixelFile());
-}
-
-TEST_F(PngWriterTest, RefusedPicturesLeaveNoFile) {
+TEST_F(PngWriterTest, RefusedPictures) {
   struct Case {
     const char* name;
     std::uint32_t width;
@@ -186,15 +170,8 @@ TEST_F(PngWriterTest, RefusedPicturesLeaveNoFile) {
       {"short.png", 2, 2, {1, 2, 3}},          // fewer pixels than width x height
       {"huge.png", 0xFFFFFFFF, 0xFFFFFFFF, {1}},
   };
-  for (const Case& c : cases) {
-    const std::string path = dir.File(c.name);
-    EXPECT_FALSE(png.WritePng(c.width, c.height, path, c.pixels)) << c.name;
-    EXPECT_FALSE(testkit::FileExists(path)) << c.name;
-  }
-}
-
-TEST_F(PngWriterTest, AFileThatCannotBeCreatedGivesFalse) {
-  EXPECT_FALSE(png.WritePng(1, 1, dir.File("missing/sub.png"), {255}));
+  Bytes file;
+  for (const Case& c : cases) EXPECT_FALSE(png.EncodePng(c.width, c.height, c.pixels, file)) << c.name;
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "platform/file_error.h"
 #include "platform/output_limit.h"
 
 namespace gvde {
@@ -90,24 +93,104 @@ TEST_F(FileSystemTest, FilesAboveTheLimitAreRefusedUnread) {
   EXPECT_FALSE(ReadWholeFile(sparse, 64u << 20).has_value());
 }
 
-TEST_F(FileSystemTest, WritesPastTheOutputLimitSurfaceAtClose) {
+// Each file counts as its size and as at least 4 KiB, so very many small files reach the limit
+// as a few large ones do. A write past the limit surfaces at Close; a file past it is not
+// created at all.
+TEST_F(FileSystemTest, FilesCountAgainstTheOutputLimitAsAtLeastFourKiB) {
+  constexpr std::uint64_t kLeast = OutputLimit::kLeastPerFile;
   OutputFile out;
   {
-    OutputLimit limit(10);
-    ASSERT_TRUE(out.Create(dir_ + "/a.txt"));
-    out.Write(std::string_view("123456"));
-    out.Write(std::string_view("7890"));
+    OutputLimit limit(3 * kLeast + 10);
+    ASSERT_TRUE(out.Create(dir_ + "/small"));
+    out.Write(std::string_view("1234567890"));
+    EXPECT_TRUE(out.Close());
+    ASSERT_TRUE(out.Create(dir_ + "/large"));
+    out.Write(std::string(kLeast, 'x'));
+    out.Write(std::string_view("1234567890"));
+    EXPECT_TRUE(out.Close());
+    ASSERT_TRUE(out.Create(dir_ + "/empty"));
     EXPECT_TRUE(out.Close());
     EXPECT_FALSE(limit.Reached());
-    ASSERT_TRUE(out.Create(dir_ + "/b.txt"));
-    out.Write(std::string_view("x"));
+    EXPECT_FALSE(out.Create(dir_ + "/one-too-many"));
     EXPECT_FALSE(out.Close());
     EXPECT_TRUE(limit.Reached());
+    EXPECT_FALSE(ReadWholeFile(dir_ + "/one-too-many", 100).has_value());
+  }
+  {
+    OutputLimit limit(kLeast + 5);
+    ASSERT_TRUE(out.Create(dir_ + "/grows"));
+    out.Write(std::string(kLeast, 'x'));
+    out.Write(std::string_view("123456"));
+    EXPECT_FALSE(out.Close());
+    EXPECT_TRUE(limit.Reached());
+  }
+  {
+    OutputLimit limit(100 * kLeast);
+    int created = 0;
+    while (created < 1000 && WriteWholeFile(dir_ + "/f" + std::to_string(created), {})) ++created;
+    EXPECT_EQ(created, 100);
   }
   // Without a limit in force, writes go through again.
   ASSERT_TRUE(out.Create(dir_ + "/c.txt"));
   out.Write(std::string(1 << 16, 'x'));
   EXPECT_TRUE(out.Close());
+}
+
+// Files past the size held in memory are written in pieces; a file written while another is
+// open on the same thread keeps its own bytes.
+TEST_F(FileSystemTest, LargeAndInterleavedFilesReadBackWhole) {
+  std::string large;
+  for (int i = 0; large.size() < (3u << 20); ++i) large += std::to_string(i) + ",";
+  OutputFile outer;
+  ASSERT_TRUE(outer.Create(dir_ + "/outer"));
+  outer.Write(std::string_view(large).substr(0, 100));
+  {
+    OutputFile inner;
+    ASSERT_TRUE(inner.Create(dir_ + "/inner"));
+    inner.Write(std::string_view("inner"));
+    ASSERT_TRUE(inner.Close());
+  }
+  outer.Write(std::string_view(large).substr(100, (1u << 20) - 50));
+  outer.Write(std::string_view(large).substr(100 + (1u << 20) - 50));
+  ASSERT_TRUE(outer.Close());
+  const auto outerBytes = ReadWholeFile(dir_ + "/outer", 8u << 20);
+  ASSERT_TRUE(outerBytes.has_value());
+  EXPECT_TRUE(std::string(outerBytes->begin(), outerBytes->end()) == large);
+  const auto innerBytes = ReadWholeFile(dir_ + "/inner", 100);
+  ASSERT_TRUE(innerBytes.has_value());
+  EXPECT_EQ(std::string(innerBytes->begin(), innerBytes->end()), "inner");
+}
+
+// Files of a held folder are created in it: a link planted at a name is replaced and the file
+// it led to stays, a folder at a name stays and the creation fails with its reason, and the
+// folder renamed after it was opened still receives the files.
+TEST_F(FileSystemTest, HeldFolderCreatesItsFilesByName) {
+  ASSERT_TRUE(MakeDirectory(dir_ + "/data"));
+  OutputFolder folder;
+  ASSERT_TRUE(folder.Open(dir_ + "/data"));
+  EXPECT_EQ(folder.PathOf("a.htm"), dir_ + "/data/a.htm");
+  ASSERT_TRUE(WriteWholeFile(dir_ + "/victim", std::span<const std::uint8_t>()));
+  ASSERT_EQ(symlink((dir_ + "/victim").c_str(), (dir_ + "/data/link.htm").c_str()), 0);
+  ASSERT_TRUE(MakeDirectory(dir_ + "/data/folder.htm"));
+
+  const std::uint8_t bytes[] = {'p', 'a', 'g', 'e'};
+  EXPECT_TRUE(WriteWholeFile(folder, "link.htm", bytes));
+  EXPECT_EQ(ReadWholeFile(dir_ + "/data/link.htm", 10), std::vector<std::uint8_t>(bytes, bytes + 4));
+  EXPECT_EQ(ReadWholeFile(dir_ + "/victim", 10), std::vector<std::uint8_t>());
+  ClearFileError();
+  EXPECT_FALSE(WriteWholeFile(folder, "folder.htm", bytes));
+  EXPECT_EQ(DescribeFileError(dir_ + "/data/folder.htm"), dir_ + "/data/folder.htm: Is a directory");
+  EXPECT_TRUE(IsDirectory(dir_ + "/data/folder.htm"));
+
+  ASSERT_EQ(std::rename((dir_ + "/data").c_str(), (dir_ + "/moved").c_str()), 0);
+  OutputFile out;
+  ASSERT_TRUE(out.Create(folder, "late.htm"));
+  out.Write(std::string_view("late"));
+  EXPECT_TRUE(out.Close());
+  EXPECT_TRUE(ReadWholeFile(dir_ + "/moved/late.htm", 10).has_value());
+
+  EXPECT_FALSE(OutputFolder().Open(dir_ + "/victim"));
+  EXPECT_FALSE(out.Create(OutputFolder(), "never.htm"));
 }
 
 TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOnly) {

@@ -23,7 +23,6 @@ class AffixPagesTest : public testkit::SiteTest {
     InitEffectFormatters();
     config_.effectNames[0] = "accuracy";
     config_.effectNames[93] = "Last effect";
-    run_.game.image = std::make_unique<executable>();
   }
 
   // "+10...20% to accuracy", for Bow and Weapon, one price, group A, sold in shops.

@@ -11,6 +11,7 @@
 #include "site/archive_files.h"
 #include "site/run_config.h"
 #include "site_fixture.h"
+#include "testkit/pictures.h"
 #include "demogame/mpq_builder.h"
 #include "demogame/sprite_encoders.h"
 
@@ -226,10 +227,11 @@ TEST_F(BossPagesTest, PictureUsesTheReferenceMonster) {
   ASSERT_TRUE(WritePages(BossCategory(run_)));
 
   ArchiveFiles files(run_.archives);
-  ASSERT_TRUE(WriteMonsterImage(files, run_.png, "monsters\\thornback\\thornback%c.spr",
-                                std::string("monsters\\thornback\\red.trn"), std::string("Gold"), 2,
-                                dir_.File("expected.png")));
-  EXPECT_EQ(Data("b0.png"), testkit::ReadFileText(dir_.File("expected.png")));
+  const EncodedPicture expected =
+      testkit::MonsterPicture(files, run_.png, "monsters\\thornback\\thornback%c.spr",
+                              std::string("monsters\\thornback\\red.trn"), std::string("Gold"), 2);
+  ASSERT_EQ(expected.outcome, EncodedPicture::Outcome::Encoded);
+  EXPECT_EQ(Data("b0.png"), std::string(expected.file.begin(), expected.file.end()));
   EXPECT_FALSE(DataExists("b1.png"));
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for boss #1. Exit?"}));
 }

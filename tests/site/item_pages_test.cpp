@@ -54,7 +54,8 @@ class FullItemPageTest : public ItemPagesTest {
   FullItemPageTest() {
     demogame::PeBuilder pe;
     config_.addresses.spellTable = demogame::AddSpellTable(pe, {"Firebolt", "Healing"});
-    run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
+    const auto exe = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
+    run_.game.spellNames = ReadSpellNames(*exe, config_.addresses.spellTable);
 
     ItemRecord item;
     item.dropKind = 2;
@@ -164,10 +165,8 @@ TEST_F(ItemPagesTest, OptionalLinesBeforeThePrice) {
 }
 
 TEST_F(ItemPagesTest, SpellCodesThatNameNoSpell) {
-  demogame::PeBuilder pe;
-  config_.addresses.spellTable = demogame::AddSpellTable(pe, {"Firebolt"});
-  run_.game.image = testkit::LoadBuiltImage(pe, dir_.File("GV.exe"));
-  for (const std::int32_t spell : {53, -1}) {
+  run_.game.spellNames.fill("Firebolt");
+  for (const std::int32_t spell : {53, 0x7FFFFFFF, -1}) {
     ItemRecord item = PlainItem();
     item.spell = spell;
     EXPECT_EQ(WriteOne(item), PlainPage("", "<p>Spell: &lt;NO STRING&gt;</p>\r\n")) << spell;

@@ -11,6 +11,7 @@
 #include "site/archive_files.h"
 #include "site/run_config.h"
 #include "site_fixture.h"
+#include "testkit/pictures.h"
 #include "demogame/mpq_builder.h"
 #include "demogame/sprite_encoders.h"
 
@@ -225,7 +226,6 @@ TEST_F(MonsterPagesTest, ResistanceListReportsWhetherItWroteAnything) {
 
 // The archives are not open, so every picture fails and the question is asked.
 TEST_F(MonsterPagesTest, NoToThePictureQuestionGoesOn) {
-  run_.game.image = std::make_unique<executable>();
   run_.game.monsters = {Mudwalker(), Mudwalker(), Mudwalker()};
   ASSERT_TRUE(WritePages(MonsterCategory(run_)));
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for monster #0. Exit?",
@@ -234,13 +234,11 @@ TEST_F(MonsterPagesTest, NoToThePictureQuestionGoesOn) {
   EXPECT_TRUE(host_.Errors().empty());
   EXPECT_TRUE(DataExists("m2.htm"));
   EXPECT_FALSE(DataExists("m0.png"));
-  EXPECT_NE(run_.game.image, nullptr);
   EXPECT_EQ(counts_[0], 3u);
 }
 
 TEST_F(MonsterPagesTest, YesToThePictureQuestionEndsTheRun) {
   host_.SetAskExitAnswer(true);
-  run_.game.image = std::make_unique<executable>();
   run_.game.monsters = {Mudwalker(), Mudwalker()};
   const Step step = WritePages(MonsterCategory(run_));
   EXPECT_FALSE(step);
@@ -273,12 +271,11 @@ TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
 
   ArchiveFiles files(run_.archives);
   for (const bool own : {true, false}) {
-    const std::string expected = dir_.File(own ? "own.png" : "plain.png");
-    ASSERT_TRUE(
-        WriteMonsterImage(files, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
-                          own ? std::optional<std::string>("monsters\\mudwalker\\blue.trn") : std::nullopt,
-                          std::nullopt, 3, expected));
-    EXPECT_EQ(Data(own ? "m0.png" : "m1.png"), testkit::ReadFileText(expected));
+    const EncodedPicture expected = testkit::MonsterPicture(
+        files, run_.png, "monsters\\mudwalker\\mudwalker%c.spr",
+        own ? std::optional<std::string>("monsters\\mudwalker\\blue.trn") : std::nullopt, std::nullopt, 3);
+    ASSERT_EQ(expected.outcome, EncodedPicture::Outcome::Encoded);
+    EXPECT_EQ(Data(own ? "m0.png" : "m1.png"), std::string(expected.file.begin(), expected.file.end()));
   }
   EXPECT_NE(Data("m0.png"), Data("m1.png"));
   EXPECT_TRUE(host_.calls().empty());

@@ -5,6 +5,7 @@ namespace gvde::testkit {
 SiteTest::SiteTest() : run_(config_, host_) {
   dir_.MakeSubdir("data");
   run_.folder = SiteFolder(dir_.WithSeparator());
+  EXPECT_TRUE(run_.folder.OpenDataFolder());
 }
 
 Step SiteTest::WritePages(const Category& category) {

@@ -22,10 +22,10 @@ class TableWarningsTest : public ::testing::Test {
     addresses_ = summary_.addresses;
   }
   GameData Game() {
-    std::unique_ptr<executable> exe = executable::Create(dir_.File("game/GV.exe"));
+    const std::unique_ptr<executable> exe = executable::Create(dir_.File("game/GV.exe"));
     const std::optional<TableStarts> starts = TranslateTableStarts(*exe, addresses_);
     EXPECT_TRUE(starts.has_value());
-    return PrepareGameData(std::move(exe), *starts);
+    return PrepareGameData(*exe, addresses_, starts.value_or(TableStarts{}));
   }
   std::string At(TableKey key) const { return std::string(KeyName(key)) + " at " + AddressText(AddressOf(addresses_, key)); }
 

@@ -1,5 +1,6 @@
 #include "testkit/mini_game.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -164,6 +165,30 @@ void MiniGame::AddTables(const MiniTables& t, Unterminated last) {
 }
 
 RunRecord MiniGame::Run() { return RunExe(pe.Build()); }
+
+void MiniGame::WriteForCli(const std::string& configDir) {
+  const std::vector<std::uint8_t> exe = pe.Build();
+  EXPECT_TRUE(WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
+  std::string effects;
+  for (const std::string& name : configuration.effectNames) effects += name + "\r\n";
+  std::string aiTypes;
+  for (const std::string& name : configuration.aiTypeNames) aiTypes += name + "\r\n";
+  const TableAddresses& a = configuration.addresses;
+  std::string addresses;
+  for (const auto& [key, va] : {std::pair<const char*, std::uint32_t>{"ItemTable", a.itemTable},
+                                {"UniqueTable", a.uniqueTable},
+                                {"MonsterTable", a.monsterTable},
+                                {"BossTable", a.bossTable},
+                                {"SpellTable", a.spellTable},
+                                {"AffixTable", a.affixTable},
+                                {"Title", a.title}}) {
+    char hex[12];
+    std::snprintf(hex, sizeof hex, "%X", va);
+    addresses += std::string(key) + "=" + hex + "\r\n";
+  }
+  EXPECT_TRUE(WriteFileText(configDir + "/Effect.ini", effects) && WriteFileText(configDir + "/AITypes.ini", aiTypes) &&
+              WriteFileText(configDir + "/Address.ini", addresses));
+}
 
 RunRecord MiniGame::RunExe(const std::vector<std::uint8_t>& exe) {
   EXPECT_TRUE(WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));

@@ -62,6 +62,9 @@ class MiniGame {
   // Writes `pe` (or `exe`) as GV.exe and runs into a fresh output folder.
   RunRecord Run();
   RunRecord RunExe(const std::vector<std::uint8_t>& exe);
+  // For a run of gvde-cli: `pe` as GV.exe in the game folder, and `configuration` as
+  // Effect.ini, AITypes.ini and Address.ini in `configDir`.
+  void WriteForCli(const std::string& configDir);
 
   // A file of the output's data folder; empty when it does not exist.
   std::string Page(const std::string& name) const;

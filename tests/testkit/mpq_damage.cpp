@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include "demogame/pe_builder.h"
+
 namespace gvde::testkit {
 
 bool BuildMpqOfFormat(const std::string& path, int format, const std::string& name,
@@ -51,12 +53,15 @@ bool PatchFile(const std::string& path, std::size_t offset, const std::vector<st
 }
 
 std::vector<std::uint8_t> U16Bytes(std::uint16_t value) {
-  return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
+  std::vector<std::uint8_t> bytes;
+  demogame::PutU16(bytes, 0, value);
+  return bytes;
 }
 
 std::vector<std::uint8_t> U32Bytes(std::uint32_t value) {
-  return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>((value >> 8) & 0xFF),
-          static_cast<std::uint8_t>((value >> 16) & 0xFF), static_cast<std::uint8_t>(value >> 24)};
+  std::vector<std::uint8_t> bytes;
+  demogame::PutU32(bytes, 0, value);
+  return bytes;
 }
 
 void Overwrite(std::vector<std::uint8_t>& file, std::size_t offset, const std::vector<std::uint8_t>& bytes) {

@@ -1,5 +1,6 @@
 #include "demogame/demo_game.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -805,7 +806,6 @@ void AddItemGraphics(std::uint32_t pictureCount, MonsterPlan& plan) {
   plan.baseFiles.push_back({"data\\inv\\invobj3.cel", BuildCelFile(third), Storage::Bzip2});
 }
 
-
 // Bytes a linker might leave between the tables: random bytes with, now and then, an end
 // marker of some table or the address of a text in them. Of random length, so that the next
 // table starts at any byte.
@@ -831,6 +831,20 @@ void AddDecoyItemTable(PeBuilder& pe) {
   AddItemTable(pe, decoys);
 }
 
+// The patched game's two changes; the dice are not touched, so every other record stays.
+void Patch(ItemTables& items, std::vector<UniqueSpec>& uniques) {
+  constexpr std::size_t kPricedItem = 12;  // "Bearded Axe"
+  constexpr std::size_t kInsertedAt = 45;
+  items.items[kPricedItem].price = 3100;
+  UniqueSpec inserted;
+  inserted.name = "Ember Crown";
+  inserted.uniqueId = static_cast<std::uint8_t>(items.uniqueIds + 4);  // names no base item
+  inserted.level = 12;
+  inserted.price = 7000;
+  inserted.effects = {{25, 5, 5}, {12, 20, 20}};
+  uniques.insert(uniques.begin() + std::min(kInsertedAt, uniques.size()), inserted);
+}
+
 }  // namespace
 
 bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSummary* summary) {
@@ -849,6 +863,7 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
 
   ItemTables items = MakeItems(scale, pictureCount, dice);
   std::vector<UniqueSpec> uniques = MakeUniques(scale, items.uniqueIds, pictureCount, dice);
+  if (options.patched) Patch(items, uniques);
   MonsterPlan plan = MakeMonsters(pe, scale, dice);
   std::vector<BossFields> bosses =
       MakeBosses(pe, scale, static_cast<std::uint32_t>(plan.monsters.size()), plan, dice);

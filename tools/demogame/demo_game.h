@@ -19,6 +19,10 @@ struct DemoOptions {
   // Multiplies every record count; 1 is about the size of the real game.
   std::uint32_t scale = 1;
   DemoLayout layout = DemoLayout::Standard;
+  // The next version of the same game, as a patch or a mod makes it: the item "Bearded Axe"
+  // costs 3100, and the unique item "Ember Crown" (with no base item) is inserted before unique
+  // number 45. Everything else is as in the unpatched game.
+  bool patched = false;
 };
 
 struct DemoSummary {

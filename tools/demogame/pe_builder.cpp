@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_writer.h"
+
 namespace gvde::demogame {
 namespace {
 
@@ -158,21 +160,26 @@ std::vector<std::uint8_t> PeBuilder::Build() const {
   return out;
 }
 
+namespace {
+
+ByteWriter Grown(std::vector<std::uint8_t>& out, std::size_t end) {
+  if (out.size() < end) out.resize(end, 0);
+  return ByteWriter(out);
+}
+
+}  // namespace
+
 void PutU8(std::vector<std::uint8_t>& out, std::size_t offset, std::uint8_t value) {
-  if (out.size() < offset + 1) out.resize(offset + 1, 0);
+  Grown(out, offset + 1);
   out[offset] = value;
 }
 
 void PutU16(std::vector<std::uint8_t>& out, std::size_t offset, std::uint16_t value) {
-  PutU8(out, offset + 1, static_cast<std::uint8_t>(value >> 8));
-  out[offset] = static_cast<std::uint8_t>(value);
+  Grown(out, offset + 2).U16(offset, value);
 }
 
 void PutU32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
-  PutU8(out, offset + 3, static_cast<std::uint8_t>(value >> 24));
-  out[offset + 2] = static_cast<std::uint8_t>(value >> 16);
-  out[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-  out[offset] = static_cast<std::uint8_t>(value);
+  Grown(out, offset + 4).U32(offset, value);
 }
 
 }  // namespace gvde::demogame

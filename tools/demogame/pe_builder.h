@@ -80,7 +80,8 @@ class PeBuilder {
   std::uint32_t DataOffsetOf(std::uint32_t va) const;
 };
 
-// Little-endian writers for record builders; `out` grows when the value lies past its end.
+// Little-endian fields for record builders through the one ByteWriter; `out` grows with zeros
+// when the field lies past its end.
 void PutU8(std::vector<std::uint8_t>& out, std::size_t offset, std::uint8_t value);
 void PutU16(std::vector<std::uint8_t>& out, std::size_t offset, std::uint16_t value);
 void PutU32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value);

@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "demogame/pe_builder.h"
+
 namespace gvde::demogame {
 
 namespace {
-
-void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void SetU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  for (std::size_t k = 0; k < 4; ++k) out[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
-}
 
 std::size_t SameColourAhead(std::span<const std::uint8_t> pixels, std::size_t at) {
   std::size_t n = 1;
@@ -34,23 +28,22 @@ std::size_t LiteralAhead(std::span<const std::uint8_t> pixels, std::size_t at) {
 std::vector<std::uint8_t> MonsterFrame(const MonsterFrameBytes& frame) {
   const std::size_t headerLength = std::max<std::size_t>(frame.headerLength, 2);
   std::vector<std::uint8_t> bytes(headerLength, 0);
-  bytes[0] = static_cast<std::uint8_t>(frame.headerLength);
-  bytes[1] = static_cast<std::uint8_t>(frame.headerLength >> 8);
+  PutU16(bytes, 0, frame.headerLength);
   bytes.insert(bytes.end(), frame.runs.begin(), frame.runs.end());
   return bytes;
 }
 
 std::vector<std::uint8_t> MonsterGroup(const std::vector<MonsterFrameBytes>& frames) {
   std::vector<std::uint8_t> group;
-  AppendU32(group, static_cast<std::uint32_t>(frames.size()));
+  PutU32(group, 0, static_cast<std::uint32_t>(frames.size()));
   const std::size_t tableAt = group.size();
   group.resize(group.size() + 4 * (frames.size() + 1));
   for (std::size_t f = 0; f < frames.size(); ++f) {
-    SetU32(group, tableAt + 4 * f, static_cast<std::uint32_t>(group.size()));
+    PutU32(group, tableAt + 4 * f, static_cast<std::uint32_t>(group.size()));
     const std::vector<std::uint8_t> bytes = MonsterFrame(frames[f]);
     group.insert(group.end(), bytes.begin(), bytes.end());
   }
-  SetU32(group, tableAt + 4 * frames.size(), static_cast<std::uint32_t>(group.size()));
+  PutU32(group, tableAt + 4 * frames.size(), static_cast<std::uint32_t>(group.size()));
   return group;
 }
 
@@ -104,7 +97,7 @@ std::vector<std::uint8_t> EncodeMonsterRuns(std::span<const std::uint8_t> pixels
 std::vector<std::uint8_t> BuildMonsterFileFromRuns(const std::vector<std::vector<MonsterFrameBytes>>& groups) {
   std::vector<std::uint8_t> file(4 * groups.size(), 0);
   for (std::size_t g = 0; g < groups.size(); ++g) {
-    SetU32(file, 4 * g, static_cast<std::uint32_t>(file.size()));
+    PutU32(file, 4 * g, static_cast<std::uint32_t>(file.size()));
     const std::vector<std::uint8_t> group = MonsterGroup(groups[g]);
     file.insert(file.end(), group.begin(), group.end());
   }
@@ -133,15 +126,15 @@ std::vector<std::uint8_t> EncodeCelRuns(const SpritePicture& picture) {
 
 std::vector<std::uint8_t> BuildCelFileFromRuns(const std::vector<std::vector<std::uint8_t>>& frameRuns) {
   std::vector<std::uint8_t> file;
-  AppendU32(file, static_cast<std::uint32_t>(frameRuns.size()));
+  PutU32(file, 0, static_cast<std::uint32_t>(frameRuns.size()));
   const std::size_t tableAt = file.size();
   file.resize(file.size() + 4 * (frameRuns.size() + 1));
   for (std::size_t f = 0; f < frameRuns.size(); ++f) {
-    SetU32(file, tableAt + 4 * f, static_cast<std::uint32_t>(file.size()));
+    PutU32(file, tableAt + 4 * f, static_cast<std::uint32_t>(file.size()));
     file.resize(file.size() + 10, 0);
     file.insert(file.end(), frameRuns[f].begin(), frameRuns[f].end());
   }
-  SetU32(file, tableAt + 4 * frameRuns.size(), static_cast<std::uint32_t>(file.size()));
+  PutU32(file, tableAt + 4 * frameRuns.size(), static_cast<std::uint32_t>(file.size()));
   return file;
 }
 

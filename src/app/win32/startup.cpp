@@ -10,6 +10,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/message_box_host.h"
 #include "effects/effect_descriptions.h"
+#include "site/run_messages.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     status = RunProgram(instance);
   } catch (const std::bad_alloc&) {
-    gvde::win32::ShowStartupError("Not enough memory");
+    gvde::win32::ShowStartupError(std::string(gvde::kNotEnoughMemory));
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return status;

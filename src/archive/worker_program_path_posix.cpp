@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include "archive/worker_program_path.h"
 
 #include <unistd.h>
@@ -41,5 +39,3 @@ std::string WorkerProgramPath() {
 }
 
 }  // namespace gvde
-
-#endif
