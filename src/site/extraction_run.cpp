@@ -19,6 +19,7 @@
 #include "site/record_pages.h"
 #include "site/run.h"
 #include "site/site_files.h"
+#include "site/table_warnings.h"
 #include "site/unique_pages.h"
 
 namespace gvde {
@@ -53,6 +54,7 @@ Step LoadGame(Run& run) {
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
   if (!starts) return Fail(kIncorrectAddresses);
   run.game = PrepareGameData(*image, run.config.addresses, *starts);
+  for (const std::string& warning : TableWarnings(run.game, run.config.addresses)) run.host.ShowWarning(warning);
   return Step::Next();
 }
 

@@ -19,6 +19,9 @@ class Host {
   virtual bool AskExit(const std::string& question, const std::string& detail) = 0;
   // The "Done" information box.
   virtual void ShowDone() = 0;
+  // Something the run found doubtful and goes on with ("ItemTable at 4A1002 does not look like
+  // the item table (0 of 165 names readable)"). Front ends without a place for it ignore it.
+  virtual void ShowWarning(const std::string& /*message*/) {}
   // How far the run is: `done` of `total` records of a stage ("Monsters"), or a stage without
   // a count (total 0). Front ends without a progress display ignore it.
   virtual void ShowProgress(std::string_view /*stage*/, std::uint32_t /*done*/, std::uint32_t /*total*/) {}

@@ -86,11 +86,12 @@ TEST_F(RunMessages, StartupFailuresStopBeforeTheRun) {
 
 TEST_F(RunMessages, AddressFileProblems) {
   ReplaceAddress("MonsterTable", "0x409000");
-  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2,
+                  "Address.ini line 4: MonsterTable value \"0x409000\": write the digits without 0x");
   ReplaceAddress("MonsterTable", "");
-  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2, "Address.ini: no MonsterTable line");
   ReplaceAddress("ItemTable", "12 34");
-  ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2, "Address.ini line 2: ItemTable value \"12 34\" has a space in it");
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "; tables\r\n[group\r\n"));
   ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 2: Unfinished group name");
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "ItemTable=1\r\nTitle=2\r\nItemTable=3\r\n"));

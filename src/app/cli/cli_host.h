@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/cli/progress_line.h"
 #include "site/host.h"
@@ -27,6 +28,9 @@ class CliHost final : public Host {
   void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question, const std::string& detail) override;
   void ShowDone() override;
+  // "Warning: <message>; <hint> tells more", the hint being the command that checks the tables.
+  void ShowWarning(const std::string& message) override;
+  void SetCheckCommand(std::string command) { checkCommand_ = std::move(command); }
   void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) override;
 
  private:
@@ -40,6 +44,7 @@ class CliHost final : public Host {
   std::FILE* in_;
   bool interactive_;
   std::optional<ProgressLine> progress_;
+  std::string checkCommand_;
 };
 
 }  // namespace gvde
