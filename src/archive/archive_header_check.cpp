@@ -30,38 +30,15 @@ constexpr std::uint64_t kHighBlockEntrySize = 2;
 // Files are read a block at a time: the search looks at 16 bytes of every 512.
 constexpr std::uint64_t kBlockSize = 1u << 20;
 
-// The archive file, whole in memory or read block by block from disk.
-class ArchiveBytes {
- public:
-  virtual ~ArchiveBytes() = default;
-  virtual std::uint64_t Size() const = 0;
-  // Copies the `count` bytes at `offset`, which the caller has checked lie inside the file;
-  // false when they cannot be read.
-  virtual bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) = 0;
-  // Where bytes other than zeros may next be, at or after `offset`.
-  virtual std::uint64_t DataFrom(std::uint64_t offset) { return offset; }
-};
-
-class SpanBytes final : public ArchiveBytes {
- public:
-  explicit SpanBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
-  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
-    if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-    if (count != 0) std::memcpy(out, bytes_.data() + offset, count);
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
-
-class FileBytes final : public ArchiveBytes {
+// The archive file, read block by block from disk.
+class FileBytes {
  public:
   explicit FileBytes(const std::string& path) { opened_ = file_.Open(path); }
   bool Opened() const { return opened_; }
-  std::uint64_t Size() const override { return file_.Size(); }
-  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
+  std::uint64_t Size() const { return file_.Size(); }
+  // Copies the `count` bytes at `offset`, which the caller has checked lie inside the file;
+  // false when they cannot be read.
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
     if (!InBlock(offset, count) && !Load(offset)) return false;
     if (!InBlock(offset, count)) return false;
     if (count != 0) std::memcpy(out, block_.data() + (offset - blockStart_), count);
@@ -69,7 +46,7 @@ class FileBytes final : public ArchiveBytes {
   }
   // Asks the system only beyond the block in memory, so a file without holes costs one call
   // per block.
-  std::uint64_t DataFrom(std::uint64_t offset) override {
+  std::uint64_t DataFrom(std::uint64_t offset) {
     return InBlock(offset, 1) ? offset : file_.DataFrom(offset);
   }
 
@@ -145,7 +122,7 @@ bool TablesFit(const HeaderBytes& header, std::uint16_t format, std::uint64_t st
          OptionalTableInFile(start, betPosition, U64(header, 100), fileSize);
 }
 
-ArchiveHeaderVerdict HeaderVerdict(ArchiveBytes& bytes, std::uint64_t start) {
+ArchiveHeaderVerdict HeaderVerdict(FileBytes& bytes, std::uint64_t start) {
   const std::uint64_t room = bytes.Size() - start;
   HeaderBytes header{};
   if (room < kSmallestHeaderSize) return ArchiveHeaderVerdict::CutShort;
@@ -163,7 +140,7 @@ ArchiveHeaderVerdict HeaderVerdict(ArchiveBytes& bytes, std::uint64_t start) {
 
 // The first search step at or after `offset` that is not wholly inside a hole: holes read as
 // zeros, which hold no header, so the search goes on where the data begins.
-std::uint64_t NextStepWithData(ArchiveBytes& bytes, std::uint64_t offset) {
+std::uint64_t NextStepWithData(FileBytes& bytes, std::uint64_t offset) {
   const std::uint64_t data = bytes.DataFrom(offset);
   if (data <= offset) return offset;
   return offset + (data - offset) / kSearchStep * kSearchStep;
@@ -171,7 +148,7 @@ std::uint64_t NextStepWithData(ArchiveBytes& bytes, std::uint64_t offset) {
 
 // Follows the library's search. Wherever the library would read past the end of the file it
 // would look at stale bytes, so such a file is refused.
-ArchiveHeaderVerdict ProbeArchive(ArchiveBytes& bytes) {
+ArchiveHeaderVerdict ProbeArchive(FileBytes& bytes) {
   const std::uint64_t fileSize = bytes.Size();
   bool userDataSeen = false;
   std::uint64_t offset = 0;
@@ -205,11 +182,6 @@ ArchiveHeaderVerdict ProbeArchive(ArchiveBytes& bytes) {
 }
 
 }  // namespace
-
-ArchiveHeaderVerdict ProbeArchiveHeader(std::span<const std::uint8_t> file) {
-  SpanBytes bytes(file);
-  return ProbeArchive(bytes);
-}
 
 ArchiveHeaderVerdict ProbeArchiveFile(const std::string& path) {
   FileBytes bytes(path);

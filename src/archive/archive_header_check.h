@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,13 +20,11 @@ enum class ArchiveHeaderVerdict : std::uint8_t {
   TablesOutside,  // a file table that does not end inside the file
 };
 
-// Searches the header the way the library does ('MPQ\x1A' at offset 0 or at a 512-byte step,
-// possibly after one 'MPQ\x1B' user-data header) and checks that none of its values is
-// impossible: format version 0 to 3, a sector size that fits 32 bits, tables inside the file.
-ArchiveHeaderVerdict ProbeArchiveHeader(std::span<const std::uint8_t> file);
-
-// The same check on the file at `path` (a path as the program holds it, read through the
-// platform layer), read in large blocks and past the holes of a sparse file.
+// Searches the header of the file at `path` the way the library does ('MPQ\x1A' at offset 0 or
+// at a 512-byte step, possibly after one 'MPQ\x1B' user-data header) and checks that none of its
+// values is impossible: format version 0 to 3, a sector size that fits 32 bits, tables inside
+// the file. The file is read through the platform layer (a path as the program holds it), in
+// large blocks and past the holes of a sparse file.
 ArchiveHeaderVerdict ProbeArchiveFile(const std::string& path);
 
 // Why an archive with this verdict is refused, for a detail line after its path ("not an
