@@ -99,8 +99,9 @@ TEST_F(RunMessages, AddressFileProblems) {
 TEST_F(RunMessages, InputsAndExecutable) {
   ExpectOnlyError({"", "site"}, "Input Grimveil path", 1);
   ExpectOnlyError({"game", ""}, "Input path for result", 1);
-  ExpectOnlyError({"site-missing-game", "site"}, "Cannot open GV.exe file", 1,
+  ExpectOnlyError({"site-missing-game", "new/site"}, "Cannot open GV.exe file", 1,
                   "site-missing-game/GV.exe: No such file or directory");
+  EXPECT_FALSE(fs::exists(dir_.File("new")));  // the output folder is made once GV.exe loads
   ASSERT_TRUE(WriteFileText(dir_.File("game/GV.exe"), "MZ not really"));
   ExpectOnlyError({"game", "site"}, "Cannot open GV.exe file", 1, "game/GV.exe: not a Windows program (no PE header)");
 }
@@ -108,8 +109,26 @@ TEST_F(RunMessages, InputsAndExecutable) {
 TEST_F(RunMessages, DataDirectoryAndAddresses) {
   ASSERT_TRUE(WriteFileText(dir_.File("plain"), "a file, not a directory"));
   ExpectOnlyError({"game", "plain"}, "Cannot create directory for data", 1, "plain/data: Not a directory");
+  // The level that cannot be made is named, under a file or a folder without write permission.
+  ExpectOnlyError({"game", "plain/site"}, "Cannot create directory for data", 1, "plain/site: Not a directory");
+  if (::geteuid() != 0) {
+    fs::create_directory(dir_.File("locked"));
+    fs::permissions(dir_.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    ExpectOnlyError({"game", "locked/new/site"}, "Cannot create directory for data", 1,
+                    "locked/new: Permission denied");
+  }
+  EXPECT_EQ(Cli({"--keep-going", "game", "made/new/site"}).exitCode, 0);
+  EXPECT_TRUE(FileExists(dir_.File("made/new/site/index.htm")));
   ReplaceAddress("AffixTable", "7FFF0000");
-  ExpectOnlyError({"game", "site"}, "Incorrect addresses", 1);
+  ExpectOnlyError({"game", "site"}, "Incorrect addresses", 1, "AffixTable 7FFF0000 is outside every section of game/GV.exe");
+  // The title and the spell table are read where they are used: one that does not translate
+  // reads as "<NO STRING>" and is no error, so it is not named.
+  ReplaceAddress("ItemTable", "10");
+  ReplaceAddress("BossTable", "FFFFFFFF");
+  ReplaceAddress("Title", "20");
+  ReplaceAddress("SpellTable", "30");
+  ExpectOnlyError({"game", "site"}, "Incorrect addresses", 1,
+                  "ItemTable 10, BossTable FFFFFFFF and AffixTable 7FFF0000 are outside every section of game/GV.exe");
 }
 
 TEST_F(RunMessages, ArchivesAndPalette) {
@@ -202,6 +221,7 @@ TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
     FolderLock otherRun;
     ASSERT_EQ(otherRun.Lock(dir_.File("site")), FolderLock::Outcome::Locked);
     ExpectOnlyError({"game", "site"}, "Output folder is in use by another run", 1);
+    ExpectOnlyError({"missing-game", "site"}, "Output folder is in use by another run", 1);  // before GV.exe
     EXPECT_TRUE(fs::is_empty(dir_.File("site")));
   }
   fs::create_directories(dir_.File("site/data/i0.htm"));
