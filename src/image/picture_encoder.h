@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/threads.h"
@@ -21,6 +22,9 @@ struct EncodedPicture {
   };
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
+  // Why it could not be made, where that is known, for the detail line under its question.
+  // Made from the picture's own data, so it is the same whichever thread made it.
+  std::string detail;
 };
 
 // Makes one picture; runs on any thread, so it reads only what stays unchanged meanwhile.

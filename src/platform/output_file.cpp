@@ -185,6 +185,7 @@ bool OutputFile::Close() {
   KeepSpareBuffer(held_);
   if (!native::Close(handle_) && !failed_) Failed();
   handle_ = native::kNoHandle;
+  if (!failed_) OutputLimit::CountFile(size_);
   return !failed_;
 }
 

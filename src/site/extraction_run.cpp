@@ -120,9 +120,12 @@ bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, 
   }
   if (step) step = LoadGame(run, inputs.makeOutputDir);
   if (step) step = WriteSite(run, addition);
+  // The site alone: what a finishing step writes lies outside it.
+  const OutputLimit::Tally site = run.outputLimit.Written();
   if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) {
     host.ShowDone();
+    host.ShowSummary({site.files, site.bytes, inputs.outputDir, run.picturesNotMade});
     return true;
   }
   // A write refused by the limit fails whatever file it was in; the limit is the reason.

@@ -146,6 +146,7 @@ TEST_F(RunMessages, ArchivesAndPalette) {
   ExpectOnlyError({"game", "site"}, "Dungeon palette is missing or invalid", 1);
 }
 
+// Each ending of the item picture stage, the file it names and why.
 TEST_F(RunMessages, ItemPictureStage) {
   std::vector<SpritePicture> twelve(12, DrawItemPicture(11, 3));
   std::vector<SpritePicture> eleven(11, DrawItemPicture(11, 3));
@@ -153,19 +154,21 @@ TEST_F(RunMessages, ItemPictureStage) {
   ReplaceArchives({});
   CommandResult r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot extract invobj1.cel\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\nError: Cannot extract invobj1.cel\n")) << r.err;
 
   ReplaceArchives({{"data\\inv\\invobj1.cel", BuildCelFile(eleven)}});
   r = Cli({"--keep-going", "game", "site"});
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write images for items\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\nError: Cannot write images for items\n  data\\inv\\invobj1.cel has no frame 11\n"))
+      << r.err;
 
   ReplaceArchives({{"data\\inv\\invobj1.cel", BuildCelFile(twelve)}});
   r = Cli({"--keep-going", "game", "site"});
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot extract invobj3.cel\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\nError: Cannot extract invobj3.cel\n")) << r.err;
 
   ReplaceArchives({{"data\\inv\\invobj1.cel", BuildCelFile(twelve)}, {"data\\inv\\invobj3.cel", {0, 0, 0, 0}}});
   r = Cli({"--keep-going", "game", "site"});
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write images for items\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\nError: Cannot write images for items\n  data\\inv\\invobj3.cel holds no frames\n"))
+      << r.err;
   EXPECT_FALSE(FileExists(dir_.File("site/index.htm")));
 
   // Twelve frames in the first file and one in the second write no picture, and that is fine.
@@ -175,6 +178,14 @@ TEST_F(RunMessages, ItemPictureStage) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "Done\n");
   EXPECT_FALSE(FileExists(dir_.File("site/data/i0.png")));
+
+  // A picture file that cannot be written is named with the reason.
+  ReplaceArchives({{"data\\inv\\invobj1.cel", BuildCelFile(std::vector<SpritePicture>(13, DrawItemPicture(11, 3)))},
+                   {"data\\inv\\invobj3.cel", BuildCelFile({DrawItemPicture(1, 1)})}});
+  fs::create_directories(dir_.File("site/data/i0.png"));
+  r = Cli({"--keep-going", "game", "site"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.ends_with("\nError: Cannot write images for items\n  site/data/i0.png: Is a directory\n")) << r.err;
 }
 
 // A reader that goes away ("gvde-cli ... 2>&1 | head -c 1") and a terminal whose input ends
@@ -205,10 +216,14 @@ TEST_F(RunMessages, TerminalThatGoesAway) {
   ::close(terminal);
   ASSERT_TRUE(WIFEXITED(asked));
   EXPECT_EQ(WEXITSTATUS(asked), 0);
-  std::istringstream err(ReadFileText(capture));
+  // Each question's line ends where the input did, and its detail follows; the summary last.
+  const std::string text = ReadFileText(capture);
+  std::istringstream err(WithoutSummary(text));
+  EXPECT_NE(WithoutSummary(text), text);
   int questions = 0;
-  for (std::string line; std::getline(err, line); ++questions) {
+  for (std::string line, detail; std::getline(err, line) && std::getline(err, detail); ++questions) {
     EXPECT_TRUE(line.starts_with("Error: Cannot write an image for ") && line.ends_with(". Exit? [y/N] ")) << line;
+    EXPECT_TRUE(detail.starts_with("  the sprite file ")) << detail;
   }
   EXPECT_GT(questions, 0);
   EXPECT_TRUE(FileExists(dir_.File("site2/index.htm")));
@@ -231,13 +246,13 @@ TEST_F(RunMessages, OutputFilesThatCannotBeWritten) {
   fs::create_directories(dir_.File("site/index.htm"));
   CommandResult r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write index.htm\n  site/index.htm: Is a directory\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("cannot be read\nError: Cannot write index.htm\n  site/index.htm: Is a directory\n")) << r.err;
   fs::remove(dir_.File("site/index.htm"));
 
   fs::create_directories(dir_.File("site/data/style.css"));
   r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(r.err.ends_with("no\nError: Cannot write style.css\n  site/data/style.css: Is a directory\n")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("cannot be read\nError: Cannot write style.css\n  site/data/style.css: Is a directory\n")) << r.err;
   EXPECT_TRUE(FileExists(dir_.File("site/index.htm")));
 }
 

@@ -129,11 +129,12 @@ const CommandSpec& CliCommand() {
               {.title = "Pictures that fail",
                .text = "When a monster or boss picture cannot be made, the run asks whether to stop.\n"
                        "On a terminal the answer is y or n (the end of input answers No); otherwise\n"
-                       "it is No, as with --keep-going."},
+                       "it is No, as with --keep-going. A line after the answer says why."},
               {.title = "Messages",
-               .text = "Errors go to stderr as \"Error: <message>\", followed where known by one\n"
-                       "indented line naming the file and the reason. \"Done\" goes to stdout (to\n"
-                       "stderr with --json -).",
+               .text = "Errors and picture questions go to stderr as \"Error: <message>\", followed\n"
+                       "where known by one indented line naming the file and the reason. \"Done\"\n"
+                       "goes to stdout (to stderr with --json -), then one line on stderr with the\n"
+                       "files written, the output folder, the pictures not made and the seconds.",
                .inHelp = false},
               {.title = "Exit status",
                .text = "0 when the run ends with Done, 1 when it ends with an error or is stopped,\n"
