@@ -34,10 +34,14 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
 
+  // False when it cannot be opened or is no plain file; the reason is recorded either way.
   bool Open(const std::string& path);
   std::uint64_t Size() const { return size_; }
   // Copies the `count` bytes at `offset`; false unless all of them were read.
   bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+  // Where bytes other than zeros may next be, at or after `offset`: past a hole of a sparse
+  // file that the system knows of (the size when only a hole follows), else `offset` itself.
+  std::uint64_t DataFrom(std::uint64_t offset) const;
 
  private:
   void Close();

@@ -144,7 +144,13 @@ bool InputFile::Open(const std::string& path) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failed(path);
   LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    RecordFileError(path, "not a plain file");
+    CloseHandle(file);
+    return false;
+  }
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+    Failed(path);
     CloseHandle(file);
     return false;
   }
@@ -169,6 +175,9 @@ bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t coun
   }
   return true;
 }
+
+// Windows reads the holes of a sparse file quickly enough; they are not looked for.
+std::uint64_t InputFile::DataFrom(std::uint64_t offset) const { return offset; }
 
 namespace native {
 

@@ -19,6 +19,7 @@
 #include "site/record_pages.h"
 #include "site/run.h"
 #include "site/site_files.h"
+#include "site/table_warnings.h"
 #include "site/unique_pages.h"
 
 namespace gvde {
@@ -68,16 +69,19 @@ Step LoadGame(Run& run, bool makeOutputDir) {
                 UntranslatedAddresses(UntranslatedTableStarts(*image, run.config.addresses), exePath));
   }
   run.game = PrepareGameData(*image, run.config.addresses, *starts);
+  for (const std::string& warning : TableWarnings(run.game, run.config.addresses)) run.host.ShowWarning(warning);
   return Step::Next();
 }
 
 Step OpenArchivesAndPalette(Run& run) {
   ClearFileError();
   if (!run.archives.OpenArchives(run.gameDir)) {
-    return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
+    return Fail(kCannotOpenArchives, run.archives.OpenFailureDetail());
   }
   std::array<std::uint8_t, kPaletteBytes> palette{};
-  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) return Fail(kBadPalette);
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) {
+    return Fail(kBadPalette, run.archives.TakeReaderFailure());
+  }
   run.png.SetPalette(palette);
   return Step::Next();
 }

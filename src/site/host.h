@@ -29,6 +29,9 @@ class Host {
   virtual void ShowDone() = 0;
   // Right after ShowDone: what the run wrote. Front ends that do not tell it ignore it.
   virtual void ShowSummary(const RunSummary& /*summary*/) {}
+  // Something the run found doubtful and goes on with ("ItemTable at 4A1002 does not look like
+  // the item table (0 of 165 names readable)"). Front ends without a place for it ignore it.
+  virtual void ShowWarning(const std::string& /*message*/) {}
   // How far the run is: `done` of `total` records of a stage ("Monsters"), or a stage without
   // a count (total 0). Front ends without a progress display ignore it.
   virtual void ShowProgress(std::string_view /*stage*/, std::uint32_t /*done*/, std::uint32_t /*total*/) {}

@@ -58,8 +58,8 @@ Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firs
   std::vector<std::uint8_t> extractedFile;
   const std::string archiveName = "data\\inv\\" + name;
   const std::int32_t extracted = run.archives.ExtractFile(extractedFile, archiveName);
-  if (extracted == 0) return Step::Fail(CannotExtract(name));
-  if (extracted < 0) return Step::Fail(FileTooLarge(name));
+  if (extracted == 0) return Step::Fail(CannotExtract(name), run.archives.TakeReaderFailure());
+  if (extracted < 0) return Step::Fail(FileTooLarge(name), run.archives.TakeReaderFailure());
   extractedFile.resize(std::min(extractedFile.size(), static_cast<std::size_t>(extracted)));
   const FileBytes file = std::make_shared<const std::vector<std::uint8_t>>(std::move(extractedFile));
   const ItemFrames frames = ItemFramesOf(*file, firstFrame);

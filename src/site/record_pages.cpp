@@ -21,12 +21,29 @@ Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, co
   return Step::Next();
 }
 
+// Picture n as the category prepares it, carrying what went wrong with the archive reader
+// while its files were read: that failure is told under picture n's question.
+PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uint32_t n) {
+  PictureJob job = category.preparePicture(n);
+  std::string failure = run.archives.TakeReaderFailure();
+  if (failure.empty()) return job;
+  return [job = std::move(job), failure = std::move(failure)] {
+    EncodedPicture picture = job();
+    picture.detail = failure;
+    return picture;
+  };
+}
+
 }  // namespace
 
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
   std::optional<PictureStream> pictures;
-  if (category.preparePicture) pictures.emplace(run.encoder, total, category.preparePicture);
+  if (category.preparePicture) {
+    pictures.emplace(run.encoder, total, [&run, &category](std::uint32_t n) {
+      return PrepareWithReaderFailure(run, category, n);
+    });
+  }
   for (std::uint32_t n = 0; n < total; ++n) {
     const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
     Step written = run.folder.WritePage(fileName, [&](PageFile& page) {

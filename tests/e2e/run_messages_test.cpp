@@ -1,6 +1,7 @@
 // Every message of start-up and of the run, reached through gvde-cli, with its exit status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,11 +86,12 @@ TEST_F(RunMessages, StartupFailuresStopBeforeTheRun) {
 
 TEST_F(RunMessages, AddressFileProblems) {
   ReplaceAddress("MonsterTable", "0x409000");
-  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2,
+                  "Address.ini line 4: MonsterTable value \"0x409000\": write the digits without 0x");
   ReplaceAddress("MonsterTable", "");
-  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "MonsterTable offset equals 0", 2, "Address.ini: no MonsterTable line");
   ReplaceAddress("ItemTable", "12 34");
-  ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2);
+  ExpectOnlyError({"game", "site"}, "ItemTable offset equals 0", 2, "Address.ini line 2: ItemTable value \"12 34\" has a space in it");
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "; tables\r\n[group\r\n"));
   ExpectOnlyError({"game", "site"}, "Cannot read Address.ini", 2, "Address.ini line 2: Unfinished group name");
   ASSERT_TRUE(WriteFileText(dir_.File("Address.ini"), "ItemTable=1\r\nTitle=2\r\nItemTable=3\r\n"));
@@ -144,6 +146,26 @@ TEST_F(RunMessages, ArchivesAndPalette) {
 
   ASSERT_TRUE(BuildMpq(dir_.File("game/gvdata.mor"), {{"levels\\l1data\\l1.pal", std::vector<std::uint8_t>(767, 1)}}));
   ExpectOnlyError({"game", "site"}, "Dungeon palette is missing or invalid", 1);
+}
+
+// Archives that are there but cannot be opened: the detail names the archive and the reason.
+TEST_F(RunMessages, ArchivesThatCannotBeOpenedAreNamedWithTheReason) {
+  const std::string archive = dir_.File("game/gvdata.mor");
+  const std::string message = "Cannot open either GVdata.mor or KELDDAT.MPQ";
+  fs::remove(archive);
+  fs::create_directory(archive);
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: Is a directory");
+  fs::remove(archive);
+  ASSERT_EQ(mkfifo(archive.c_str(), 0600), 0);
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: not a plain file");
+  fs::remove(archive);
+  std::string noise(20000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+  ASSERT_TRUE(WriteFileText(archive, noise));
+  ExpectOnlyError({"game", "site"}, message, 1, "game/gvdata.mor: not an archive (no archive header found)");
+  ASSERT_TRUE(WriteFileText(archive, std::string("MPQ\x1a\x20\0\0\0", 8)));
+  ExpectOnlyError({"game", "site"}, message, 1,
+                  "game/gvdata.mor: damaged archive (its header is cut off by the end of the file)");
 }
 
 // Each ending of the item picture stage, the file it names and why.

@@ -82,6 +82,14 @@ void CliHost::ShowSummary(const RunSummary& summary) {
   std::fflush(err_);
 }
 
+void CliHost::ShowWarning(const std::string& message) {
+  ClearProgress();
+  std::fprintf(err_, "Warning: %s", message.c_str());
+  if (!checkCommand_.empty()) std::fprintf(err_, "; %s tells more", checkCommand_.c_str());
+  std::fputc('\n', err_);
+  std::fflush(err_);
+}
+
 void CliHost::ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) {
   if (progress_) progress_->Show(stage, done, total);
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/cli/progress_line.h"
 #include "site/host.h"
@@ -31,6 +32,9 @@ class CliHost final : public Host {
   bool AskExit(const std::string& question, const std::string& detail) override;
   void ShowDone() override;
   void ShowSummary(const RunSummary& summary) override;
+  // "Warning: <message>; <hint> tells more", the hint being the command that checks the tables.
+  void ShowWarning(const std::string& message) override;
+  void SetCheckCommand(std::string command) { checkCommand_ = std::move(command); }
   void ShowProgress(std::string_view stage, std::uint32_t done, std::uint32_t total) override;
 
  private:
@@ -45,6 +49,7 @@ class CliHost final : public Host {
   bool interactive_;
   std::optional<ProgressLine> progress_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::string checkCommand_;
 };
 
 // The line after "Done": "Wrote 1513 files (1.0 MB) to site/ in 0.31 s; 6 pictures could not

@@ -20,6 +20,7 @@
 #include "app/cli/data_document_step.h"
 #include "app/cli/held_signals.h"
 #include "app/cli/output_targets.h"
+#include "app/setup_commands.h"
 #include "app/startup_config.h"
 #include "command_line/program_answers.h"
 #include "effects/effect_descriptions.h"
@@ -42,6 +43,25 @@ std::string WithSeparator(const std::string& dir) {
   return gvde::AddSeparator(dir, gvde::PathSeparator());
 }
 
+// Prints what a setup command made; the warnings and errors of --check come before its lines.
+int RunSetupCommand(const gvde::SetupArguments& setup) {
+  const std::string gameDir = WithSeparator(setup.gameDir);
+  const gvde::CommandOutput output = setup.check ? gvde::CheckConfiguration(WithSeparator(setup.configDir), gameDir)
+                                                 : gvde::FindAddresses(gameDir, setup.writeDir);
+  if (setup.check) std::fputs(output.err.c_str(), stderr);
+  std::fputs(output.out.c_str(), stdout);
+  std::fflush(stdout);
+  if (!setup.check) std::fputs(output.err.c_str(), stderr);
+  return output.exitCode;
+}
+
+// "gvde-cli --check [--config DIR] GAME_DIR", as the user named the folders.
+std::string CheckCommand(const gvde::RunArguments& args) {
+  std::string command = "gvde-cli --check ";
+  if (!args.configDir.empty()) command += "--config " + args.configDir + " ";
+  return command + args.gameDir;
+}
+
 }  // namespace
 
 int RunCli(int argc, char** argv) {
@@ -58,6 +78,9 @@ int RunCli(int argc, char** argv) {
     const gvde::CompareArguments compare = gvde::ReadCompareArguments(line.parsed);
     return gvde::RunComparison(compare.oldDocument, compare.newDocument, compare.options, stdout, stderr);
   }
+  if (const std::optional<gvde::SetupArguments> setup = gvde::ReadSetupArguments(line.parsed)) {
+    return RunSetupCommand(*setup);
+  }
   gvde::RunArguments args;
   if (const std::string problem = gvde::ReadRunArguments(line.parsed, args); !problem.empty()) {
     return gvde::ReportUsageError(command, problem, stderr);
@@ -65,6 +88,7 @@ int RunCli(int argc, char** argv) {
 
   const std::string configDir = WithSeparator(args.configDir);
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
+  for (const std::string& warning : startup.warnings) std::fprintf(stderr, "Warning: %s\n", warning.c_str());
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
     if (!startup.detail.empty()) std::fprintf(stderr, "  %s\n", startup.detail.c_str());
@@ -93,6 +117,7 @@ int RunCli(int argc, char** argv) {
   std::FILE* doneStream = args.jsonFile == gvde::kStandardOutputName ? stderr : stdout;
   const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
   gvde::CliHost host(args.answer, doneStream, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  host.SetCheckCommand(CheckCommand(args));
   // Held by the data step from its start until the run has said "Done" or failed.
   gvde::EndingSignals endingSignals;
   gvde::FinishingStep finish;
