@@ -70,6 +70,10 @@ TEST_F(OutputTargets, RefusedBeforeAnythingIsWritten) {
   ExpectRefused({"--csv", "tables/"}, "tables/items.csv",
                 "tables/items.csv is the same file as AITypes.ini, an input of the run");
 
+  // The output folder itself, before the run makes it.
+  ExpectRefused({"--csv", "./site"}, "./site", "./site is the output folder site/");
+  ExpectRefused({"--json", "site"}, "site", "site is the output folder site/");
+
   // Inside the output folder, as given or through a link to it.
   ASSERT_TRUE(Cli({"--keep-going", "game", "site"}).exitCode == 0);
   const std::string index = ReadFileText(dir_.File("site/index.htm"));

@@ -35,6 +35,28 @@ bool InsideOutputFolder(const std::string& folder, const std::string& outputDir)
   return false;
 }
 
+std::string WithoutTrailingSeparators(std::string dir) {
+  while (dir.size() > 1 && (dir.back() == PathSeparator() || dir.back() == '/')) dir.pop_back();
+  return dir;
+}
+
+// Where a folder that is not there yet would be: its resolved parent and its own name; empty
+// when the parent is not there either.
+std::string PathToBe(const std::string& folder) {
+  const std::string path = WithoutTrailingSeparators(folder);
+  const std::optional<std::string> parent = ResolvedPath(FolderName(FolderOf(path)));
+  if (!parent) return {};
+  std::string name = path.substr(FolderOf(path).size());
+  while (!name.empty() && (name.front() == PathSeparator() || name.front() == '/')) name.erase(0, 1);
+  return *parent + PathSeparator() + name;
+}
+
+// True when `path`, which is not there, is where the run would make the output folder.
+bool IsOutputFolderToBe(const std::string& path, const std::string& outputDir) {
+  const std::string toBe = PathToBe(path);
+  return !toBe.empty() && toBe == PathToBe(outputDir);
+}
+
 // What a file target must not be: one of the run's inputs, or a file of the output folder.
 struct Forbidden {
   std::vector<std::string> inputs;
@@ -51,6 +73,10 @@ Problem CheckForbidden(const std::string& name, const LinkEnd& end, const Forbid
   if (InsideOutputFolder(FolderOf(name), forbidden.outputDir) ||
       InsideOutputFolder(FolderOf(end.path), forbidden.outputDir)) {
     return CannotWrite(name, name + " is inside the output folder " + forbidden.outputDir);
+  }
+  // Neither is there yet: the run would make the output folder where the file goes.
+  if (end.kind == PathKind::Missing && IsOutputFolderToBe(end.path, forbidden.outputDir)) {
+    return CannotWrite(name, name + " is the output folder " + forbidden.outputDir);
   }
   return std::nullopt;
 }
@@ -70,11 +96,6 @@ Problem CheckFileTarget(const std::string& name, const Forbidden& forbidden) {
   return std::nullopt;
 }
 
-std::string WithoutTrailingSeparators(std::string dir) {
-  while (dir.size() > 1 && (dir.back() == PathSeparator() || dir.back() == '/')) dir.pop_back();
-  return dir;
-}
-
 // The CSV folder: made at the end when missing, in a folder that must take it; when it is
 // there, each of its tables is a file target of its own.
 Problem CheckCsvFolder(const std::string& given, const Forbidden& forbidden) {
@@ -88,6 +109,10 @@ Problem CheckCsvFolder(const std::string& given, const Forbidden& forbidden) {
   const std::string holder = end->kind == PathKind::Missing ? FolderOf(end->path) : end->path;
   if (InsideOutputFolder(holder, forbidden.outputDir)) {
     return CannotWrite(given, dir + " is inside the output folder " + forbidden.outputDir);
+  }
+  // Neither is there yet: the run would make the output folder and the tables would go into it.
+  if (end->kind == PathKind::Missing && IsOutputFolderToBe(end->path, forbidden.outputDir)) {
+    return CannotWrite(given, dir + " is the output folder " + forbidden.outputDir);
   }
   if (!FolderTakesFiles(FolderName(holder))) return CannotWrite(given, DescribeFileError(FolderName(holder)));
   if (end->kind == PathKind::Missing) return std::nullopt;
