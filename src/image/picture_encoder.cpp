@@ -17,7 +17,7 @@ EncodedPicture RunJob(const PictureJob& job, bool& noMemory) {
     noMemory = true;
   } catch (...) {
   }
-  return {EncodedPicture::Outcome::NotEncoded, {}, {}};
+  return {EncodedPicture::Outcome::NotEncoded, {}, "the picture could not be made"};
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ struct EncodedPicture {
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
   // Why it could not be made, where that is known, for the detail line under its question.
+  // Made from the picture's own data, so it is the same whichever thread made it.
   std::string detail;
 };
 

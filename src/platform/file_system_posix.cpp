@@ -110,9 +110,8 @@ bool MakeDirectory(const std::string& path) {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  const auto usable = [](const std::string& path) { return !path.empty() && path.size() <= MaxPathLength(); };
-  if (!usable(from) || !usable(to)) return false;
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (!UsablePath(from) || !UsablePath(to)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0 || Failed(to);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -199,6 +198,23 @@ Handle CreateNew(const FileName& file, bool& exists) {
   const int fd = ::openat(static_cast<int>(file.folder), file.name,
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   exists = fd < 0 && errno == EEXIST;
+  return fd < 0 ? kNoHandle : fd;
+}
+
+// Not waiting for a reader of a named pipe, but then writing as to any file.
+Handle OpenExisting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return kNoHandle;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
+Handle DuplicateStandardOutput() {
+  const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
   return fd < 0 ? kNoHandle : fd;
 }
 

@@ -7,6 +7,14 @@
 
 namespace gvde {
 
+// What a run that said "Done" wrote into its output folder.
+struct RunSummary {
+  std::uint64_t files = 0;  // the files of the site, written whole
+  std::uint64_t bytes = 0;  // their size in all
+  std::string outputDir;    // as the run was given it
+  std::uint32_t picturesNotMade = 0;  // monster and boss pictures that could not be made or written
+};
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -19,6 +27,8 @@ class Host {
   virtual bool AskExit(const std::string& question, const std::string& detail) = 0;
   // The "Done" information box.
   virtual void ShowDone() = 0;
+  // Right after ShowDone: what the run wrote. Front ends that do not tell it ignore it.
+  virtual void ShowSummary(const RunSummary& /*summary*/) {}
   // Something the run found doubtful and goes on with ("ItemTable at 4A1002 does not look like
   // the item table (0 of 165 names readable)"). Front ends without a place for it ignore it.
   virtual void ShowWarning(const std::string& /*message*/) {}

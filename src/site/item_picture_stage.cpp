@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "image/item_images.h"
@@ -15,28 +16,38 @@ namespace {
 using FileBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
 
 // Picture `number` of a frame: written and recorded, passed over when the frame does not
-// decode; a decoded picture that cannot be made or written whole ends the run.
-Step CommitItemPicture(Run& run, std::uint32_t number, const EncodedPicture& picture) {
+// decode; a decoded picture that cannot be made or written whole ends the run, naming its file.
+Step CommitItemPicture(Run& run, std::uint32_t number, const EncodedPicture& picture, const std::string& archiveName) {
   if (picture.outcome == EncodedPicture::Outcome::NotDecoded) return Step::Next();
   const std::string fileName = "i" + NumToStr(number) + ".png";
-  if (picture.outcome != EncodedPicture::Outcome::Encoded ||
-      !run.folder.WriteDataFile(fileName, picture.file)) {
-    return Step::Fail(std::string(kCannotWriteItemImages));
+  const std::string path = run.folder.DataFile(fileName);
+  if (picture.outcome != EncodedPicture::Outcome::Encoded) {
+    return Step::Fail(std::string(kCannotWriteItemImages), path + ": " + archiveName + " " + picture.detail);
+  }
+  if (!run.folder.WriteDataFile(fileName, picture.file)) {
+    return Step::Fail(std::string(kCannotWriteItemImages), DescribeFileError(path));
   }
   run.writtenPictures.push_back("data/" + fileName);
   return Step::Next();
 }
 
+// The detail when an item graphics file has no frame to make pictures of.
+std::string NoFramesDetail(const std::string& archiveName, std::uint32_t firstFrame) {
+  if (firstFrame == 0) return archiveName + " holds no frames";
+  return archiveName + " has no frame " + NumToStr(firstFrame);
+}
+
 // The pictures of frames firstFrame .. N-2, encoded ahead on the encoder's threads and written
 // in frame order.
-Step WriteItemFrames(Run& run, const FileBytes& file, const ItemFrames& frames, std::uint32_t firstNumber) {
+Step WriteItemFrames(Run& run, const FileBytes& file, const std::string& archiveName, const ItemFrames& frames,
+                     std::uint32_t firstNumber) {
   const PngWriter& png = run.png;
   PictureStream stream(
       run.encoder, frames.end - frames.first, [&png, &file, &frames](std::uint32_t i) -> PictureJob {
         return [&png, file, frame = frames.first + i] { return EncodeItemFrame(png, *file, frame); };
       });
   for (std::uint32_t i = 0; i < frames.end - frames.first; ++i) {
-    if (Step written = CommitItemPicture(run, firstNumber + i, stream.Next()); !written) return written;
+    if (Step written = CommitItemPicture(run, firstNumber + i, stream.Next(), archiveName); !written) return written;
   }
   return Step::Next();
 }
@@ -45,15 +56,16 @@ Step WriteItemFrames(Run& run, const FileBytes& file, const ItemFrames& frames, 
 Step WriteItemGraphicsFile(Run& run, const std::string& name, std::uint32_t firstFrame,
                            std::uint32_t firstNumber, std::uint32_t& count) {
   std::vector<std::uint8_t> extractedFile;
-  const std::int32_t extracted = run.archives.ExtractFile(extractedFile, "data\\inv\\" + name);
+  const std::string archiveName = "data\\inv\\" + name;
+  const std::int32_t extracted = run.archives.ExtractFile(extractedFile, archiveName);
   if (extracted == 0) return Step::Fail(CannotExtract(name), run.archives.TakeReaderFailure());
   if (extracted < 0) return Step::Fail(FileTooLarge(name), run.archives.TakeReaderFailure());
   extractedFile.resize(std::min(extractedFile.size(), static_cast<std::size_t>(extracted)));
   const FileBytes file = std::make_shared<const std::vector<std::uint8_t>>(std::move(extractedFile));
   const ItemFrames frames = ItemFramesOf(*file, firstFrame);
   count = frames.count;
-  if (Step written = WriteItemFrames(run, file, frames, firstNumber); !written) return written;
-  if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages));
+  if (Step written = WriteItemFrames(run, file, archiveName, frames, firstNumber); !written) return written;
+  if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages), NoFramesDetail(archiveName, firstFrame));
   return Step::Next();
 }
 

@@ -9,14 +9,13 @@ namespace gvde {
 namespace {
 
 // Picture n of the category: data/<prefix><n>.png written and recorded, or, when it could not
-// be made or written, the question whether to stop.
+// be made or written, the question whether to stop, with why.
 Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, const EncodedPicture& picture) {
   const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".png";
-  const bool written = picture.outcome == EncodedPicture::Outcome::Encoded &&
-                       run.folder.WriteDataFile(fileName, picture.file);
-  if (!written) {
-    const bool made = picture.outcome == EncodedPicture::Outcome::Encoded;
-    return run.PictureFailed(PictureQuestion(category.pictureKind, n), made ? std::string() : picture.detail);
+  const std::string question = PictureQuestion(category.pictureKind, n);
+  if (picture.outcome != EncodedPicture::Outcome::Encoded) return run.PictureFailed(question, picture.detail);
+  if (!run.folder.WriteDataFile(fileName, picture.file)) {
+    return run.PictureFailed(question, DescribeFileError(run.folder.DataFile(fileName)));
   }
   run.writtenPictures.push_back("data/" + fileName);
   return Step::Next();

@@ -13,6 +13,7 @@ void Run::Release() {
 
 Step Run::PictureFailed(const std::string& question, const std::string& detail) {
   if (outputLimit.Reached()) return Step::Fail(std::string(kOutputTooLarge));
+  ++picturesNotMade;
   return host.AskExit(question, detail) ? Step::Stop() : Step::Next();
 }
 

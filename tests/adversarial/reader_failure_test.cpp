@@ -74,8 +74,11 @@ TEST(ReaderFailure, SharedSpriteThatHangsTheReaderCostsOnlyItsPicturesAndOneWait
       "Cannot write an image for monster #2. Exit?", "Cannot write an image for monster #3. Exit?",
       "Cannot write an image for boss #0. Exit?"};
   EXPECT_EQ(game.host.Questions(), questions);
+  // The reader's failure is told once; the pictures after it say that the file cannot be read.
+  const std::string unread = "the sprite file monsters\\mini\\minia.anm is in neither archive or cannot be read";
   const std::vector<std::string> details = {
-      "the archive reader did not answer within 2 s while reading monsters\\mini\\minia.anm", "", "", "", ""};
+      "the archive reader did not answer within 2 s while reading monsters\\mini\\minia.anm", unread, unread, unread,
+      unread};
   EXPECT_EQ(game.host.QuestionDetails(), details);
   for (const char* written : {"m4.png", "m5.png", "b1.png", "i0.png"})
     EXPECT_TRUE(game.Has(written)) << written;

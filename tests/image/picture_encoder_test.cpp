@@ -14,13 +14,13 @@
 namespace gvde {
 namespace {
 
-// A picture whose file is its own number, made after a pause that differs from picture to
-// picture, so that pictures finish out of order on several threads.
+// A picture whose file and detail are its own number, made after a pause that differs from
+// picture to picture, so that pictures finish out of order on several threads.
 PictureJob NumberedPicture(std::uint32_t n, std::atomic<int>* made = nullptr) {
   return [n, made] {
     std::this_thread::sleep_for(std::chrono::microseconds((n * 7919) % 3000));
     if (made != nullptr) ++*made;
-    return EncodedPicture{EncodedPicture::Outcome::Encoded, {static_cast<std::uint8_t>(n)}, {}};
+    return EncodedPicture{EncodedPicture::Outcome::Encoded, {static_cast<std::uint8_t>(n)}, std::to_string(n)};
   };
 }
 
@@ -38,6 +38,7 @@ TEST(PictureEncoderTest, ResultsComeInTheOrderGivenForEveryJobCount) {
       const EncodedPicture picture = stream.Next();
       EXPECT_LE(prepared, n + encoder.Window());
       ASSERT_EQ(picture.file, std::vector<std::uint8_t>{static_cast<std::uint8_t>(n)});
+      ASSERT_EQ(picture.detail, std::to_string(n));
     }
   }
 }

@@ -23,6 +23,8 @@ class RecordingHost : public Host {
   void ShowError(const std::string& message, const std::string& detail) override;
   bool AskExit(const std::string& question, const std::string& detail) override;
   void ShowDone() override;
+  // Kept apart from the calls: it comes with every "Done".
+  void ShowSummary(const RunSummary& summary) override { summaries_.push_back(summary); }
 
   void SetAskExitAnswer(bool answer) { askExitAnswer_ = answer; }
 
@@ -35,11 +37,14 @@ class RecordingHost : public Host {
   // Only the AskExit questions, in order, and the detail of each.
   std::vector<std::string> Questions() const;
   const std::vector<std::string>& QuestionDetails() const { return questionDetails_; }
+  // Every ShowSummary, in order.
+  const std::vector<RunSummary>& Summaries() const { return summaries_; }
   int DoneCount() const;
   void Clear() {
     calls_.clear();
     details_.clear();
     questionDetails_.clear();
+    summaries_.clear();
   }
 
  private:
@@ -47,6 +52,7 @@ class RecordingHost : public Host {
   std::vector<HostCall> calls_;
   std::vector<std::string> details_;
   std::vector<std::string> questionDetails_;
+  std::vector<RunSummary> summaries_;
 };
 
 }  // namespace gvde::testkit

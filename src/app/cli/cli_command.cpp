@@ -47,16 +47,21 @@ const CommandSpec& CliCommand() {
               {.name = "json",
                .valueName = "FILE",
                .help = "also write every record as one UTF-8 JSON document",
-               .details = "FILE is written only when the run ends with Done, through FILE.tmp renamed\n"
-                          "at the end, so a failed or stopped run leaves an earlier FILE as it was.",
+               .details = "FILE is written only when the run ends with Done, through a temporary file\n"
+                          "beside it renamed at the end, so a failed or stopped run leaves an earlier\n"
+                          "FILE as it was; a link keeps its place and the file it leads to is replaced.\n"
+                          "- writes the document to standard output (Done then goes to stderr), and a\n"
+                          "device or named pipe is written into as it is. FILE must not be one of the\n"
+                          "run's inputs or lie inside OUTPUT_DIR.",
                .completion = Completion::File,
                .modes = kRun},
               {.name = "csv",
                .valueName = "DIR",
                .help = "also write one CSV file per record category",
-               .details = "DIR gets items.csv, uniques.csv and so on. The tables are written like\n"
-                          "the document: only when the run ends with Done, through temporary files\n"
-                          "renamed at the end.",
+               .details = "DIR gets items.csv, uniques.csv and so on; it is made when missing. The\n"
+                          "tables are written like the document: only when the run ends with Done,\n"
+                          "through temporary files renamed at the end. DIR must not lie inside\n"
+                          "OUTPUT_DIR.",
                .completion = Completion::Directory,
                .modes = kRun},
               {.name = "explorer",
@@ -147,10 +152,12 @@ const CommandSpec& CliCommand() {
               {.title = "Pictures that fail",
                .text = "When a monster or boss picture cannot be made, the run asks whether to stop.\n"
                        "On a terminal the answer is y or n (the end of input answers No); otherwise\n"
-                       "it is No, as with --keep-going."},
+                       "it is No, as with --keep-going. A line after the answer says why."},
               {.title = "Messages",
-               .text = "Errors go to stderr as \"Error: <message>\", followed where known by one\n"
-                       "indented line naming the file and the reason. \"Done\" goes to stdout.",
+               .text = "Errors and picture questions go to stderr as \"Error: <message>\", followed\n"
+                       "where known by one indented line naming the file and the reason. \"Done\"\n"
+                       "goes to stdout (to stderr with --json -), then one line on stderr with the\n"
+                       "files written, the output folder, the pictures not made and the seconds.",
                .inHelp = false},
               {.title = "Exit status",
                .text = "0 when the run ends with Done, 1 when it ends with an error or is stopped,\n"
@@ -179,6 +186,8 @@ std::string ReadRunArguments(const ParsedArguments& parsed, RunArguments& run) {
   if (parsed.Has("stop-on-image-error")) run.answer = ImageErrorAnswer::Stop;
   run.jsonFile = parsed.Value("json");
   run.csvDir = parsed.Value("csv");
+  // Standard output takes one document; the tables are six files.
+  if (run.csvDir == "-") return "--csv needs a folder, not - (standard output)";
   run.explorer = parsed.Has("explorer");
   run.configDir = parsed.Value("config");
   run.gameDir = parsed.arguments.at(0);

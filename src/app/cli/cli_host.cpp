@@ -1,6 +1,38 @@
 #include "app/cli/cli_host.h"
 
+#include <cinttypes>
+
 namespace gvde {
+
+namespace {
+
+// Decimal units, as file managers show sizes: "523 kB", "1.0 MB".
+std::string SizeText(std::uint64_t bytes) {
+  char text[32];
+  if (bytes < 1000000) {
+    std::snprintf(text, sizeof text, "%" PRIu64 " kB", (bytes + 500) / 1000);
+  } else {
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  }
+  return text;
+}
+
+std::string Counted(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string SummaryLine(const RunSummary& summary, double seconds) {
+  char time[32];
+  std::snprintf(time, sizeof time, "%.2f s", seconds);
+  std::string line = "Wrote " + Counted(summary.files, "file", "files") + " (" + SizeText(summary.bytes) + ") to " +
+                     summary.outputDir + " in " + time;
+  if (summary.picturesNotMade > 0) {
+    line += "; " + Counted(summary.picturesNotMade, "picture", "pictures") + " could not be made";
+  }
+  return line;
+}
 
 void CliHost::ShowError(const std::string& message, const std::string& detail) {
   ClearProgress();
@@ -41,6 +73,13 @@ void CliHost::ShowDone() {
   ClearProgress();
   std::fprintf(out_, "Done\n");
   std::fflush(out_);
+}
+
+void CliHost::ShowSummary(const RunSummary& summary) {
+  ClearProgress();
+  const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start_;
+  std::fprintf(err_, "%s\n", SummaryLine(summary, taken.count()).c_str());
+  std::fflush(err_);
 }
 
 void CliHost::ShowWarning(const std::string& message) {

@@ -10,21 +10,22 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "app/cli/cli_command.h"
 #include "app/cli/cli_host.h"
 #include "app/cli/compare_command.h"
 #include "app/cli/data_document_step.h"
+#include "app/cli/held_signals.h"
+#include "app/cli/output_targets.h"
 #include "app/setup_commands.h"
 #include "app/startup_config.h"
 #include "command_line/program_answers.h"
 #include "effects/effect_descriptions.h"
 #include "explorer/explorer_files.h"
+#include "export/replacing_file.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 #include "site/run_messages.h"
@@ -100,23 +101,32 @@ int RunCli(int argc, char** argv) {
   inputs.outputDir = WithSeparator(args.outputDir);
   inputs.technicalInfo = args.technical;
   inputs.jobs = args.jobs;
-  if (!inputs.outputDir.empty()) {
-    // A missing output directory is created with its parents; if that fails the run
-    // reports that it cannot create its data directory.
-    std::error_code ignored;
-    std::filesystem::create_directories(inputs.outputDir, ignored);
+  inputs.makeOutputDir = true;
+
+  const gvde::DataOutputs outputs{args.jsonFile, args.csvDir, inputs.gameDir, configDir};
+  const bool dataOutputs = !outputs.jsonFile.empty() || !outputs.csvDir.empty();
+  if (dataOutputs) {
+    if (const std::optional<gvde::TargetProblem> problem = gvde::CheckOutputTargets(outputs, inputs.outputDir)) {
+      std::fprintf(stderr, "Error: %s\n", problem->message.c_str());
+      if (!problem->detail.empty()) std::fprintf(stderr, "  %s\n", problem->detail.c_str());
+      return kExitStartup;
+    }
   }
 
+  // With the document on standard output, "Done" goes to stderr.
+  std::FILE* doneStream = args.jsonFile == gvde::kStandardOutputName ? stderr : stdout;
   const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
-  gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  gvde::CliHost host(args.answer, doneStream, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
   host.SetCheckCommand(CheckCommand(args));
+  // Held by the data step from its start until the run has said "Done" or failed.
+  gvde::EndingSignals endingSignals;
   gvde::FinishingStep finish;
-  if (!args.jsonFile.empty() || !args.csvDir.empty()) {
-    finish = gvde::DataOutputsStep({args.jsonFile, args.csvDir, inputs.gameDir, configDir}, startup.configuration, host);
-  }
+  if (dataOutputs) finish = gvde::DataOutputsStep(outputs, startup.configuration, host, endingSignals);
   gvde::SiteAddition explorer;
   if (args.explorer) explorer = gvde::ExplorerAddition(startup.configuration, host);
-  return gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer) ? kExitDone : kExitRunFailed;
+  const bool done = gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer);
+  endingSignals.Release();
+  return done ? kExitDone : kExitRunFailed;
 }
 
 int main(int argc, char** argv) {
