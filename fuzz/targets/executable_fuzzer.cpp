@@ -1,5 +1,6 @@
 // GV.exe loading on arbitrary files, then address translation, string reads, record views
-// and table walks at addresses taken from the file itself and from its section bounds.
+// and table walks at addresses taken from the file itself and from its section bounds, and
+// the table finder with the table evidence it reads.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,8 @@
 #include "game/executable_internal.h"
 #include "game/game_data.h"
 #include "game/item_records.h"
+#include "game/table_finder.h"
+#include "game/table_probe.h"
 
 namespace {
 
@@ -121,6 +124,24 @@ void DecodeTables(const gvde::executable& exe, std::uint32_t offset, std::uint32
     Require(game.SpellName(code).size() <= gvde::kMaxGameTextLength);
 }
 
+// The finder on the whole file: every address it proposes lies in the file, and so does every
+// title; the evidence of a table read at the file's own words comes back whatever they are.
+void CheckFinder(const gvde::executable& exe, const std::vector<std::uint32_t>& words) {
+  const gvde::FoundAddresses found = gvde::FindTableAddresses(exe);
+  for (const gvde::TableKey key : gvde::kTableKeys) {
+    const gvde::TableFinding& finding = found.Of(key);
+    Require(finding.candidates.size() <= gvde::kKeptCandidates && (!finding.confident || !finding.candidates.empty()));
+    for (const gvde::TableCandidate& candidate : finding.candidates) Require(exe.VAToPointer(candidate.address).has_value());
+  }
+  Require(!found.titles.empty() && found.titles.front().address != 0);
+  for (std::size_t i = 0; i < words.size() && i < 4; ++i) {
+    for (const gvde::TableKey key : gvde::kTableKeys) {
+      const gvde::TableEvidence evidence = gvde::ProbeTable(exe, key, words[i], {});
+      Require(evidence.namesReadable <= evidence.records && evidence.inRange <= evidence.records);
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -151,5 +172,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const std::uint32_t offset : {0u, exe->fileSize - 1, exe->fileSize, exe->fileSize + 1, 0xFFFFFFFFu})
     CheckRecord(*exe, offset, 4);
+  CheckFinder(*exe, words);
   return 0;
 }

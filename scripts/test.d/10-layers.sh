@@ -14,7 +14,7 @@ import pathlib, re, sys
 
 # module: the modules it may include besides itself. Order: platform < ini, game, archive,
 # image < effects < site < export < compare, explorer < app; ini, game, archive and image do not
-# include each other.
+# include each other; command_line (the option tables) stands alone, below app.
 LAYERS = """
 platform:
 command_line:

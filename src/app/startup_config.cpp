@@ -4,6 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "app/address_diagnostics.h"
+#include "app/name_list_warnings.h"
 #include "ini/ini_to_read.h"
 #include "platform/file_error.h"
 #include "platform/file_system.h"
@@ -20,12 +22,19 @@ int HexDigit(char c) {
   return -1;
 }
 
+std::string_view AsText(const std::vector<std::uint8_t>& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// `what` names one entry of the list in warnings ("effect code").
 template <std::size_t N>
-bool ReadNameList(const std::string& path, std::array<std::string, N>& names) {
+bool ReadNameList(const std::string& path, std::string_view what, std::array<std::string, N>& names,
+                  std::vector<std::string>& warnings) {
   const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path, kMaxIniFileSize);
   if (!bytes) return false;
   std::vector<std::string> lines = ReadLines(*bytes, N);
   for (std::size_t i = 0; i < N; ++i) names[i] = std::move(lines[i]);
+  AppendNameListWarnings(path, AsText(*bytes), N, what, warnings);
   return true;
 }
 
@@ -45,11 +54,18 @@ constexpr std::array<AddressKey, 7> kAddressKeys = {{
     {"Title", &TableAddresses::title},
 }};
 
+// The file's text again, for a detail line; empty when it cannot be read.
+std::string AddressFileText(const std::string& path) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path, kMaxIniFileSize);
+  return bytes ? std::string(AsText(*bytes)) : std::string();
+}
+
 // Why the reader refused the file: the system's reason when it could not be read, else what the
 // reader found, with the line it is about ("Address.ini line 7: ItemTable given twice").
 std::string AddressFileDetail(const std::string& path, const INIToRead& reader) {
   const std::string unreadable = DescribeFileError(path);
   if (!unreadable.empty()) return unreadable;
+  if (std::string mark = ByteOrderMarkDetail(path, AddressFileText(path)); !mark.empty()) return mark;
   const std::string where = reader.ErrorLine() != 0 ? path + " line " + std::to_string(reader.ErrorLine()) : path;
   if (!reader.RepeatedName().empty()) return where + ": " + reader.RepeatedName() + " given twice";
   return where + ": " + reader.LastError();
@@ -68,6 +84,9 @@ void ReadAddresses(const std::string& path, StartupResult& result) {
     const std::uint32_t value = HexToNum(reader.GetValue(key.name, ""));
     if (value == 0) {
       result.message = std::string(key.name) + " offset equals 0";
+      const std::string text = AddressFileText(path);
+      result.detail = ByteOrderMarkDetail(path, text);
+      if (result.detail.empty()) result.detail = AddressKeyDetail(path, text, key.name);
       return;
     }
     result.configuration.addresses.*key.field = value;
@@ -128,12 +147,12 @@ bool SaveSettings(const std::string& path, const RememberedSettings& settings) {
 StartupResult LoadStartupConfiguration(const std::string& directory) {
   StartupResult result;
   result.settings = LoadSettings(directory + "Settings.ini");
-  if (!ReadNameList(directory + "Effect.ini", result.configuration.effectNames)) {
+  if (!ReadNameList(directory + "Effect.ini", "effect code", result.configuration.effectNames, result.warnings)) {
     result.message = "Cannot read Effect.ini";
     result.detail = DescribeFileError(directory + "Effect.ini");
     return result;
   }
-  if (!ReadNameList(directory + "AITypes.ini", result.configuration.aiTypeNames)) {
+  if (!ReadNameList(directory + "AITypes.ini", "AI type", result.configuration.aiTypeNames, result.warnings)) {
     result.message = "Cannot read AITypes.ini";
     result.detail = DescribeFileError(directory + "AITypes.ini");
     return result;

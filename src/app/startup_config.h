@@ -44,6 +44,9 @@ struct StartupResult {
   std::string message;  // the one start-up failure message when !ok
   // The file and the reason, where known ("Address.ini line 7: ItemTable given twice").
   std::string detail;
+  // Problems that do not stop start-up (a name list with too few lines, or saved as UTF-8),
+  // one line each, in the order the files are read.
+  std::vector<std::string> warnings;
   Configuration configuration;
   RememberedSettings settings;
 };

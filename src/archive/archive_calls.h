@@ -27,15 +27,32 @@ enum class ExtractOutcome : std::uint8_t {
   ReadFailed = 3,  // the read failed: the buffer is to be emptied
 };
 
+// One archive's path twice: as the program holds it (checked through the platform layer and
+// named in messages) and as the library opens it (they differ in a winelib build).
+struct ArchivePath {
+  std::string held;
+  std::string native;
+};
+
+// How opening both archives ended: open, or the detail line that says which archive, or which
+// part of the reader, failed and why ("game/gvdata.mor: damaged archive (...)").
+struct OpenOutcome {
+  bool open = false;
+  std::string detail;
+};
+
 class ArchiveCalls {
  public:
   virtual ~ArchiveCalls() = default;  // closes whatever is open
-  // Opens the archive at `nativePath`, a path the library can open as it is.
-  virtual bool OpenArchive(ArchiveSlot slot, const std::string& nativePath) = 0;
+  // Opens the game archive, then the base archive; called once.
+  virtual OpenOutcome OpenArchives(const ArchivePath& game, const ArchivePath& base) = 0;
   // Looks `name` up in the game archive, then in the base archive, and reads it whole.
   virtual ExtractOutcome ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) = 0;
   // Reads `name` into `destination` when it is exactly `size` bytes long; else leaves it alone.
   virtual bool ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) = 0;
+  // What went wrong with the reader itself since the last call, for a detail line ("the
+  // archive reader crashed while reading X"); empty when nothing did.
+  virtual std::string TakeReaderFailure() { return {}; }
 };
 
 }  // namespace gvde

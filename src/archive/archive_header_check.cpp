@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/file_error.h"
 #include "platform/file_system.h"
 
 namespace gvde {
@@ -25,41 +27,46 @@ constexpr std::array<std::uint32_t, kNewestFormat + 1> kHeaderSizes = {0x20, 0x2
 constexpr std::uint64_t kTableEntrySize = 16;
 constexpr std::uint64_t kHighBlockEntrySize = 2;
 
-// The archive file, whole in memory or read piece by piece from disk.
-class ArchiveBytes {
- public:
-  virtual ~ArchiveBytes() = default;
-  virtual std::uint64_t Size() const = 0;
-  // Copies `count` bytes starting at `offset`; false unless all of them are in the file.
-  virtual bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) = 0;
-};
+// Files are read a block at a time: the search looks at 16 bytes of every 512.
+constexpr std::uint64_t kBlockSize = 1u << 20;
 
-class SpanBytes final : public ArchiveBytes {
- public:
-  explicit SpanBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
-  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
-    if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-    if (count != 0) std::memcpy(out, bytes_.data() + offset, count);
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
-
-class FileBytes final : public ArchiveBytes {
+// The archive file, read block by block from disk.
+class FileBytes {
  public:
   explicit FileBytes(const std::string& path) { opened_ = file_.Open(path); }
   bool Opened() const { return opened_; }
-  std::uint64_t Size() const override { return file_.Size(); }
-  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) override {
-    return file_.ReadAt(offset, out, count);
+  std::uint64_t Size() const { return file_.Size(); }
+  // Copies the `count` bytes at `offset`, which the caller has checked lie inside the file;
+  // false when they cannot be read.
+  bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    if (!InBlock(offset, count) && !Load(offset)) return false;
+    if (!InBlock(offset, count)) return false;
+    if (count != 0) std::memcpy(out, block_.data() + (offset - blockStart_), count);
+    return true;
+  }
+  // Asks the system only beyond the block in memory, so a file without holes costs one call
+  // per block.
+  std::uint64_t DataFrom(std::uint64_t offset) {
+    return InBlock(offset, 1) ? offset : file_.DataFrom(offset);
   }
 
  private:
+  bool InBlock(std::uint64_t offset, std::size_t count) const {
+    return offset >= blockStart_ && offset - blockStart_ <= block_.size() &&
+           count <= block_.size() - (offset - blockStart_);
+  }
+  bool Load(std::uint64_t offset) {
+    block_.resize(static_cast<std::size_t>(std::min(kBlockSize, file_.Size() - offset)));
+    blockStart_ = offset;
+    if (file_.ReadAt(offset, block_.data(), block_.size())) return true;
+    block_.clear();
+    return false;
+  }
+
   InputFile file_;
   bool opened_ = false;
+  std::vector<std::uint8_t> block_;
+  std::uint64_t blockStart_ = 0;
 };
 
 using HeaderBytes = std::array<std::uint8_t, 0xD0>;
@@ -115,33 +122,48 @@ bool TablesFit(const HeaderBytes& header, std::uint16_t format, std::uint64_t st
          OptionalTableInFile(start, betPosition, U64(header, 100), fileSize);
 }
 
-bool HeaderIsPossible(ArchiveBytes& bytes, std::uint64_t start) {
+ArchiveHeaderVerdict HeaderVerdict(FileBytes& bytes, std::uint64_t start) {
+  const std::uint64_t room = bytes.Size() - start;
   HeaderBytes header{};
-  if (!bytes.Read(start, header.data(), kSmallestHeaderSize)) return false;
+  if (room < kSmallestHeaderSize) return ArchiveHeaderVerdict::CutShort;
+  if (!bytes.Read(start, header.data(), kSmallestHeaderSize)) return ArchiveHeaderVerdict::Unreadable;
   const std::uint16_t format = U16(header, 12);
   const std::uint16_t sectorShift = U16(header, 14);
-  if (format > kNewestFormat || sectorShift > kLargestSectorShift) return false;
+  if (format > kNewestFormat) return ArchiveHeaderVerdict::UnknownFormat;
+  if (sectorShift > kLargestSectorShift) return ArchiveHeaderVerdict::HugeSectors;
   const std::uint32_t headerSize = kHeaderSizes[format];
-  if (!bytes.Read(start, header.data(), headerSize)) return false;
-  return TablesFit(header, format, start, bytes.Size());
+  if (room < headerSize) return ArchiveHeaderVerdict::CutShort;
+  if (!bytes.Read(start, header.data(), headerSize)) return ArchiveHeaderVerdict::Unreadable;
+  return TablesFit(header, format, start, bytes.Size()) ? ArchiveHeaderVerdict::Usable
+                                                        : ArchiveHeaderVerdict::TablesOutside;
+}
+
+// The first search step at or after `offset` that is not wholly inside a hole: holes read as
+// zeros, which hold no header, so the search goes on where the data begins.
+std::uint64_t NextStepWithData(FileBytes& bytes, std::uint64_t offset) {
+  const std::uint64_t data = bytes.DataFrom(offset);
+  if (data <= offset) return offset;
+  return offset + (data - offset) / kSearchStep * kSearchStep;
 }
 
 // Follows the library's search. Wherever the library would read past the end of the file it
 // would look at stale bytes, so such a file is refused.
-bool ProbeArchive(ArchiveBytes& bytes) {
+ArchiveHeaderVerdict ProbeArchive(FileBytes& bytes) {
   const std::uint64_t fileSize = bytes.Size();
   bool userDataSeen = false;
   std::uint64_t offset = 0;
-  while (offset < fileSize) {
+  while ((offset = NextStepWithData(bytes, offset)) < fileSize) {
     // Fewer than 8 bytes left: the library would take the header size from stale bytes.
-    if (fileSize - offset < 8) return false;
+    if (fileSize - offset < 8) return ArchiveHeaderVerdict::NoHeader;
     std::array<std::uint8_t, kUserDataSize> head{};
     const std::uint64_t available = std::min<std::uint64_t>(kUserDataSize, fileSize - offset);
-    if (!bytes.Read(offset, head.data(), static_cast<std::size_t>(available))) return false;
+    if (!bytes.Read(offset, head.data(), static_cast<std::size_t>(available))) {
+      return ArchiveHeaderVerdict::Unreadable;
+    }
     const ByteReader fields(head);
     const std::uint32_t id = fields.U32(0);
     if (id == kUserDataId && !userDataSeen) {
-      if (fileSize - offset < kUserDataSize) return false;
+      if (fileSize - offset < kUserDataSize) return ArchiveHeaderVerdict::CutShort;
       const std::uint32_t userDataSize = fields.U32(4);
       const std::uint32_t headerOffset = fields.U32(8);
       const std::uint32_t userDataHeaderSize = fields.U32(12);
@@ -153,22 +175,47 @@ bool ProbeArchive(ArchiveBytes& bytes) {
       }
     }
     const std::uint32_t headerSize = fields.U32(4);
-    if (id == kArchiveId && headerSize >= kSmallestHeaderSize) return HeaderIsPossible(bytes, offset);
+    if (id == kArchiveId && headerSize >= kSmallestHeaderSize) return HeaderVerdict(bytes, offset);
     offset += kSearchStep;
   }
-  return false;
+  return ArchiveHeaderVerdict::NoHeader;
 }
 
 }  // namespace
 
-bool ProbeArchiveHeader(std::span<const std::uint8_t> file) {
-  SpanBytes bytes(file);
-  return ProbeArchive(bytes);
+ArchiveHeaderVerdict ProbeArchiveFile(const std::string& path) {
+  FileBytes bytes(path);
+  return bytes.Opened() ? ProbeArchive(bytes) : ArchiveHeaderVerdict::Unreadable;
 }
 
-bool ProbeArchiveFile(const std::string& path) {
-  FileBytes bytes(path);
-  return bytes.Opened() && ProbeArchive(bytes);
+std::string_view DescribeArchiveHeaderVerdict(ArchiveHeaderVerdict verdict) {
+  switch (verdict) {
+    case ArchiveHeaderVerdict::NoHeader:
+      return "not an archive (no archive header found)";
+    case ArchiveHeaderVerdict::CutShort:
+      return "damaged archive (its header is cut off by the end of the file)";
+    case ArchiveHeaderVerdict::UnknownFormat:
+      return "damaged archive (unknown format version)";
+    case ArchiveHeaderVerdict::HugeSectors:
+      return "damaged archive (sector size too large)";
+    case ArchiveHeaderVerdict::TablesOutside:
+      return "damaged archive (a file table reaches past the end of the file)";
+    case ArchiveHeaderVerdict::Usable:
+    case ArchiveHeaderVerdict::Unreadable:
+      break;
+  }
+  return {};
+}
+
+std::string RefusedArchiveDetail(const std::string& path) {
+  ClearFileError();
+  const ArchiveHeaderVerdict verdict = ProbeArchiveFile(path);
+  if (verdict == ArchiveHeaderVerdict::Usable) return {};
+  if (verdict != ArchiveHeaderVerdict::Unreadable) {
+    return path + ": " + std::string(DescribeArchiveHeaderVerdict(verdict));
+  }
+  const std::string reason = DescribeFileError(path);
+  return reason.empty() ? path + ": cannot be read" : reason;
 }
 
 }  // namespace gvde

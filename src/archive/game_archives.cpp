@@ -10,18 +10,21 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "archive/archive_header_check.h"
 #include "archive/native_path.h"
 #include "archive/storm_archives.h"
-#include "archive/worker_archives.h"
-#include "platform/file_error.h"
+#include "archive/worker_client.h"
 
 namespace gvde {
 namespace {
 
-constexpr DWORD kReadOnlyOpen = 0x100;
+// Read-only, and neither the list of file names nor the attributes are read: the program looks
+// files up by name, and nothing of an archive is parsed before the worker is confined.
+constexpr DWORD kArchiveOpenFlags = STREAM_FLAG_READ_ONLY | MPQ_OPEN_NO_LISTFILE | MPQ_OPEN_NO_ATTRIBUTES;
 constexpr DWORD kSearchThisArchive = 0;
 constexpr DWORD kFromBeginning = 0;
 
@@ -57,16 +60,19 @@ bool ReadFromStart(HANDLE file, void* destination, DWORD size) {
   return SFileReadFile(file, destination, size, &bytesRead, nullptr);
 }
 
-// Both the check that the file opens and the header check happen before the library sees the
-// path. The first matters because, when the archive file itself cannot be opened, this library
-// version closes descriptor 0 on its way out, which may belong to the other archive.
-bool OpenChecked(std::unique_ptr<ArchiveCalls>& calls, ArchiveSlot slot, const std::string& heldPath) {
-  if (!ProbeArchiveFile(heldPath)) return false;
-  // The library opens files natively; a winelib program holds Windows paths.
-  const std::string path = NativeArchivePath(heldPath);
-  if (path.empty()) return false;
-  if (calls == nullptr) calls = StartArchiveCalls();
-  return calls != nullptr && calls->OpenArchive(slot, path);
+// The archive's path for the library: a winelib program holds Windows paths, the library opens
+// files natively.
+ArchivePath PathOf(const std::string& held) { return {held, NativeArchivePath(held)}; }
+
+// Empty when both archives pass the checks made before the library sees them. That the file
+// opens matters too: when it cannot, this library version closes descriptor 0 on its way out,
+// which may belong to the other archive.
+std::string RefusedArchives(const ArchivePath& game, const ArchivePath& base) {
+  for (const ArchivePath* archive : {&game, &base}) {
+    if (std::string refused = RefusedArchiveDetail(archive->held); !refused.empty()) return refused;
+    if (archive->native.empty()) return archive->held + ": the path cannot be handed to the archive library";
+  }
+  return {};
 }
 
 }  // namespace
@@ -78,14 +84,23 @@ StormArchives::~StormArchives() {
   }
 }
 
-bool StormArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
+std::optional<std::uint32_t> StormArchives::OpenArchive(ArchiveSlot slot, const std::string& nativePath) {
   void*& archive = archives_[static_cast<int>(slot)];
-  if (archive != nullptr) return false;
-  if (!SFileOpenArchive(nativePath.c_str(), 0, kReadOnlyOpen, &archive)) {
-    archive = nullptr;
-    return false;
+  if (archive != nullptr) return ERROR_ALREADY_EXISTS;
+  if (SFileOpenArchive(nativePath.c_str(), 0, kArchiveOpenFlags, &archive)) return std::nullopt;
+  archive = nullptr;
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : ERROR_CAN_NOT_COMPLETE;
+}
+
+OpenOutcome StormArchives::OpenArchives(const ArchivePath& game, const ArchivePath& base) {
+  if (const auto error = OpenArchive(ArchiveSlot::Game, game.native)) {
+    return {false, game.held + ": " + DescribeLibraryError(*error)};
   }
-  return true;
+  if (const auto error = OpenArchive(ArchiveSlot::Base, base.native)) {
+    return {false, base.held + ": " + DescribeLibraryError(*error)};
+  }
+  return {true, {}};
 }
 
 ExtractOutcome StormArchives::ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) {
@@ -127,13 +142,17 @@ GameArchives::~GameArchives() { CloseArchives(); }
 
 bool GameArchives::OpenArchives(const std::string& gameDir) {
   CloseArchives();  // a second open must not keep the first pair
-  if (!OpenChecked(calls_, ArchiveSlot::Game, gameDir + "gvdata.mor")) return false;
-  return OpenChecked(calls_, ArchiveSlot::Base, gameDir + "kelddat.mpq");
-}
-
-std::string GameArchives::OpenFailureDetail(const std::string& gameDir) {
-  const std::string game = DescribeFileError(gameDir + "gvdata.mor");
-  return game.empty() ? DescribeFileError(gameDir + "kelddat.mpq") : game;
+  openFailure_.clear();
+  const ArchivePath game = PathOf(gameDir + "gvdata.mor");
+  const ArchivePath base = PathOf(gameDir + "kelddat.mpq");
+  openFailure_ = RefusedArchives(game, base);
+  if (!openFailure_.empty()) return false;
+  calls_ = StartArchiveCalls();
+  const OpenOutcome outcome = calls_->OpenArchives(game, base);
+  if (outcome.open) return true;
+  openFailure_ = outcome.detail;
+  calls_.reset();
+  return false;
 }
 
 void GameArchives::CloseArchives() { calls_.reset(); }
@@ -156,6 +175,22 @@ std::int32_t GameArchives::ExtractFile(std::vector<std::uint8_t>& buffer, const 
 
 bool GameArchives::ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name) {
   return calls_ != nullptr && calls_->ReadExactFile(name, size, destination);
+}
+
+std::string GameArchives::TakeReaderFailure() {
+  return calls_ != nullptr ? calls_->TakeReaderFailure() : std::string();
+}
+
+std::string DescribeLibraryError(std::uint32_t code) {
+  switch (code) {
+    case ERROR_FILE_CORRUPT:
+    case ERROR_BAD_FORMAT:
+      return "damaged archive (the archive library cannot read it)";
+    case ERROR_NOT_ENOUGH_MEMORY:
+      return "not enough memory to open it";
+    default:
+      return "the archive library cannot open it (error " + std::to_string(code) + ")";
+  }
 }
 
 }  // namespace gvde

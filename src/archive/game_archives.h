@@ -22,9 +22,9 @@ class GameArchives final {
   // Opens gameDir + "gvdata.mor", then gameDir + "kelddat.mpq"; true when both are open.
   // An archive whose header the library cannot safely read is not opened.
   bool OpenArchives(const std::string& gameDir);
-  // After OpenArchives failed: the system's reason the archive gave that could not be opened,
-  // where one was recorded.
-  static std::string OpenFailureDetail(const std::string& gameDir);
+  // After OpenArchives failed: which archive, or which part of the reader, failed and why
+  // ("game/gvdata.mor: Is a directory"), for a detail line.
+  const std::string& OpenFailureDetail() const { return openFailure_; }
   // Closes whatever is open; harmless when nothing is.
   void CloseArchives();
 
@@ -33,10 +33,15 @@ class GameArchives final {
   std::int32_t ExtractFile(std::vector<std::uint8_t>& buffer, const std::string& name);
   // True when the file exists, is exactly `size` bytes long and was read into `destination`.
   bool ReadFileExact(std::uint8_t* destination, std::uint32_t size, const std::string& name);
+  // What went wrong with the archive reader since the last call: the file it was reading and
+  // what happened ("the archive reader crashed while reading <file>"), told once;
+  // empty when nothing did.
+  std::string TakeReaderFailure();
 
  private:
   // The library calls with the archives opened so far; null while none is.
   std::unique_ptr<ArchiveCalls> calls_;
+  std::string openFailure_;
 };
 
 }  // namespace gvde

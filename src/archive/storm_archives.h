@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,14 @@ class StormArchives final : public ArchiveCalls {
   StormArchives& operator=(const StormArchives&) = delete;
   ~StormArchives() override;  // closes the game archive, then the base archive
 
-  bool OpenArchive(ArchiveSlot slot, const std::string& nativePath) override;
+  OpenOutcome OpenArchives(const ArchivePath& game, const ArchivePath& base) override;
   ExtractOutcome ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& buffer) override;
   bool ReadExactFile(const std::string& name, std::uint32_t size, std::uint8_t* destination) override;
 
+  // Opens the archive at `nativePath` into `slot`, without its list of file names or its
+  // attributes: files are looked up by name only. The library's error code when it could not
+  // be opened (a slot already taken among the reasons); nothing when it is open.
+  std::optional<std::uint32_t> OpenArchive(ArchiveSlot slot, const std::string& nativePath);
   // As ReadExactFile, reading into the memory that `destinationFor` gives once the size is
   // known to match; a null destination fails the read.
   bool ReadExactFileInto(const std::string& name, std::uint32_t size,
@@ -31,5 +36,8 @@ class StormArchives final : public ArchiveCalls {
  private:
   void* archives_[2] = {nullptr, nullptr};  // indexed by ArchiveSlot
 };
+
+// Why the library could not open an archive, from its error code, for a detail line.
+std::string DescribeLibraryError(std::uint32_t code);
 
 }  // namespace gvde

@@ -83,10 +83,4 @@ bool WriteExplorerData(const DataSources& sources, const Sink& sink) {
   }
 }
 
-std::string ExplorerData(const DataSources& sources) {
-  std::string data;
-  if (!WriteExplorerData(sources, [&](std::string_view piece) { data += piece; })) return {};
-  return data;
-}
-
 }  // namespace gvde

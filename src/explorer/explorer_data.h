@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <string>
 #include <string_view>
 
 #include "export/data_document.h"
@@ -17,8 +16,5 @@ inline constexpr std::string_view kExplorerDataVariable = "gvdeExplorerData";
 // it in memory. Only ASCII: texts are UTF-8 written as \u escapes. The same sources always
 // give the same bytes. False when it cannot be made (no memory).
 bool WriteExplorerData(const DataSources& sources, const std::function<void(std::string_view)>& sink);
-
-// The whole script; empty when it cannot be made.
-std::string ExplorerData(const DataSources& sources);
 
 }  // namespace gvde

@@ -43,6 +43,12 @@ bool WriteTable(ReplacingFiles& files, const RecordContext& context, std::size_t
 
 }  // namespace
 
+std::vector<std::string> CsvTableNames() {
+  std::vector<std::string> names;
+  for (const RecordCategory& category : kRecordCategories) names.push_back(std::string(category.name) + ".csv");
+  return names;
+}
+
 bool AddCsvTables(ReplacingFiles& files, const std::string& dir, const DataSources& sources) {
   std::optional<RecordContext> context;
   try {
@@ -50,8 +56,9 @@ bool AddCsvTables(ReplacingFiles& files, const std::string& dir, const DataSourc
   } catch (const std::exception&) {
     return false;
   }
+  const std::vector<std::string> names = CsvTableNames();
   for (std::size_t c = 0; c < kRecordCategories.size(); ++c) {
-    if (!files.Begin(dir + std::string(kRecordCategories[c].name) + ".csv")) return false;
+    if (!files.Begin(dir + names[c])) return false;
     if (!files.End(WriteTable(files, *context, c))) return false;
   }
   return true;

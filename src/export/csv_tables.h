@@ -3,12 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "export/data_document.h"
 
 namespace gvde {
 
 class ReplacingFiles;
+
+// The names of the six files, in the order they are written ("items.csv", ...).
+std::vector<std::string> CsvTableNames();
 
 // Writes the six files into `dir` (a path prefix ending in a separator) as the next files of
 // `files`, to be renamed over their names when they commit. False when one cannot be written

@@ -49,19 +49,31 @@ std::optional<SourceFile> DescribeSourceFile(const std::string& name, const std:
   return SourceFile{name, size, Hex(digest.data(), length)};
 }
 
+namespace {
+
+// The inputs as the document names them, and in which folder each lies.
+struct RunInput {
+  std::string_view name;
+  bool inGameDir;
+};
+constexpr RunInput kRunInputs[] = {{"GV.exe", true},      {"gvdata.mor", true},   {"kelddat.mpq", true},
+                                   {"Effect.ini", false}, {"AITypes.ini", false}, {"Address.ini", false}};
+
+}  // namespace
+
+std::vector<std::string> RunInputPaths(const std::string& gameDir, const std::string& configDir) {
+  std::vector<std::string> paths;
+  for (const RunInput& input : kRunInputs) paths.push_back((input.inGameDir ? gameDir : configDir) + std::string(input.name));
+  return paths;
+}
+
 OriginResult DescribeRunSources(const std::string& programVersion, const std::string& gameDir,
                                 const std::string& configDir, const TableAddresses& addresses) {
-  struct Input {
-    std::string_view name;
-    const std::string& dir;
-  };
-  const Input inputs[] = {{"GV.exe", gameDir},          {"gvdata.mor", gameDir},   {"kelddat.mpq", gameDir},
-                          {"Effect.ini", configDir},    {"AITypes.ini", configDir}, {"Address.ini", configDir}};
+  const std::vector<std::string> paths = RunInputPaths(gameDir, configDir);
   DocumentOrigin origin{programVersion, {}, addresses};
-  for (const Input& input : inputs) {
-    const std::string path = input.dir + std::string(input.name);
-    std::optional<SourceFile> file = DescribeSourceFile(std::string(input.name), path);
-    if (!file) return {std::nullopt, path};
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::optional<SourceFile> file = DescribeSourceFile(std::string(kRunInputs[i].name), paths[i]);
+    if (!file) return {std::nullopt, paths[i]};
     origin.files.push_back(std::move(*file));
   }
   return {std::move(origin), {}};

@@ -33,6 +33,11 @@ struct OriginResult {
   std::string failedPath;  // the file that could not be read, when !origin
 };
 
+// The paths of the six inputs of a run, in the order the document lists them: GV.exe,
+// gvdata.mor and kelddat.mpq in `gameDir`, Effect.ini, AITypes.ini and Address.ini in
+// `configDir` (both path prefixes, as the run uses them).
+std::vector<std::string> RunInputPaths(const std::string& gameDir, const std::string& configDir);
+
 // The six inputs of a run: GV.exe, gvdata.mor and kelddat.mpq in `gameDir`, Effect.ini,
 // AITypes.ini and Address.ini in `configDir` (both path prefixes, as the run uses them).
 OriginResult DescribeRunSources(const std::string& programVersion, const std::string& gameDir,

@@ -14,7 +14,7 @@ constexpr std::array<std::string_view, 6> kAffixItemClassNames = {"Jewelry", "Bo
 
 // AffixRecord, 48 bytes; its effect entry lies at 0x04.
 namespace affix_field {
-constexpr std::uint32_t kName = 0x00;
+constexpr std::uint32_t kName = kAffixNameOffset;
 constexpr std::uint32_t kEffect = 0x04;
 constexpr std::uint32_t kLevel = 0x10;
 constexpr std::uint32_t kItemClasses = 0x14;

@@ -12,6 +12,7 @@
 namespace gvde {
 
 constexpr std::uint32_t kAffixRecordSize = 48;
+constexpr std::uint32_t kAffixNameOffset = 0x00;
 constexpr std::uint32_t kAffixEndMarkerOffset = 4;
 constexpr std::uint32_t kAffixEndMarker = 0xFFFFFFFF;
 

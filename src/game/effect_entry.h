@@ -7,6 +7,11 @@
 
 namespace gvde {
 
+// Effect codes 0 to 93 have a name (Effect.ini) and a text form.
+constexpr std::uint32_t kEffectCodeCount = 94;
+// The effect whose param1 is a spell code (charges of a spell).
+constexpr std::uint32_t kSpellChargesEffect = 66;
+
 struct EffectEntry {
   std::uint32_t code = 0;
   std::int32_t param1 = 0;

@@ -78,6 +78,11 @@ class executable {
   // A view of `size` bytes at file `offset`; invalid (Valid() false) unless wholly inside.
   RecordView Record(std::uint32_t offset, std::uint32_t size) const;
 
+  // The section table with the sizes the loader rounded, and the image base; both empty
+  // (0) unless the image loaded.
+  const std::vector<SectionHeader>& Sections() const { return sections_; }
+  std::uint32_t ImageBase() const { return imageBase_; }
+
  private:
   void Load(std::vector<std::uint8_t> bytes);
   std::uint8_t CheckImage();

@@ -1,9 +1,28 @@
 #include "game/game_data.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace gvde {
 namespace {
+
+// The five table starts a run needs, named as in Address.ini.
+struct TableStartKey {
+  const char* key;
+  std::uint32_t TableAddresses::*address;
+};
+constexpr TableStartKey kTableStartKeys[] = {{"ItemTable", &TableAddresses::itemTable},
+                                             {"UniqueTable", &TableAddresses::uniqueTable},
+                                             {"MonsterTable", &TableAddresses::monsterTable},
+                                             {"BossTable", &TableAddresses::bossTable},
+                                             {"AffixTable", &TableAddresses::affixTable}};
+
+// As Address.ini writes it: upper-case hexadecimal digits without a prefix.
+std::string AddressText(std::uint32_t address) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(address));
+  return text;
+}
 
 void RelateUniques(GameData& game) {
   for (std::uint32_t u = 0; u < game.uniques.size(); ++u)
@@ -54,6 +73,15 @@ std::optional<TableStarts> TranslateTableStarts(const executable& exe, const Tab
   const auto affix = exe.VAToPointer(a.affixTable);
   if (!item || !unique || !monster || !boss || !affix) return std::nullopt;
   return TableStarts{*item, *unique, *monster, *boss, *affix};
+}
+
+std::vector<std::string> UntranslatedTableStarts(const executable& exe, const TableAddresses& addresses) {
+  std::vector<std::string> untranslated;
+  for (const TableStartKey& start : kTableStartKeys) {
+    const std::uint32_t address = addresses.*start.address;
+    if (!exe.VAToPointer(address)) untranslated.push_back(std::string(start.key) + " " + AddressText(address));
+  }
+  return untranslated;
 }
 
 GameData PrepareGameData(const executable& exe, const TableAddresses& addresses, const TableStarts& starts) {

@@ -79,6 +79,11 @@ struct GameData {
 // spell table and the title are translated where they are read.
 std::optional<TableStarts> TranslateTableStarts(const executable& exe, const TableAddresses& addresses);
 
+// The table starts that do not translate, each as its Address.ini key and address
+// ("ItemTable 4A1000"), in the order of TableStarts. The spell table and the title are not
+// among them: an address of theirs that does not translate reads as "<NO STRING>".
+std::vector<std::string> UntranslatedTableStarts(const executable& exe, const TableAddresses& addresses);
+
 // The record names of a table, in table order.
 template <typename Record>
 std::vector<std::string_view> NamesOf(const std::vector<Record>& records) {

@@ -15,7 +15,7 @@ constexpr std::uint32_t kEquipLocation = 0x05;
 constexpr std::uint32_t kPicture = 0x08;
 constexpr std::uint32_t kItemType = 0x0C;
 constexpr std::uint32_t kUniqueId = 0x0D;
-constexpr std::uint32_t kName = 0x10;
+constexpr std::uint32_t kName = kItemNameOffset;
 constexpr std::uint32_t kMagicName = 0x14;
 constexpr std::uint32_t kLevel = 0x18;
 constexpr std::uint32_t kDurability = 0x1C;
@@ -36,7 +36,7 @@ constexpr std::uint32_t kPrice = 0x44;
 
 // UniqueRecord, 84 bytes; its effect entries follow from 0x0C.
 namespace unique_field {
-constexpr std::uint32_t kName = 0x00;
+constexpr std::uint32_t kName = kUniqueNameOffset;
 constexpr std::uint32_t kUniqueId = 0x04;
 constexpr std::uint32_t kLevel = 0x05;
 constexpr std::uint32_t kEffectCount = 0x06;

@@ -14,12 +14,15 @@
 namespace gvde {
 
 constexpr std::uint32_t kItemRecordSize = 0x4C;
+constexpr std::uint32_t kItemNameOffset = 0x10;
 constexpr std::uint32_t kItemEndMarkerOffset = 0x48;
 constexpr std::uint32_t kItemEndMarker = 0x78787878;
 constexpr std::uint32_t kUniqueRecordSize = 0x54;
+constexpr std::uint32_t kUniqueNameOffset = 0x00;
 constexpr std::uint32_t kUniqueEndMarkerOffset = 0x50;
 constexpr std::uint32_t kUniqueEndMarker = 0x52525252;
 constexpr std::uint32_t kSpellRecordSize = 0x38;
+constexpr std::uint32_t kSpellNameOffset = 0x00;  // the only field read
 // Spell codes 1 to 52 name a record of the spell table.
 constexpr std::uint32_t kSpellCount = 52;
 constexpr std::uint8_t kGoldItemType = 11;

@@ -26,7 +26,7 @@ constexpr std::uint32_t kHasColorTranslation = 0x18;
 constexpr std::uint32_t kColorTranslationFile = 0x1C;
 constexpr std::uint32_t kFrameCounts = 0x20;  // 6 x 32 bits
 constexpr std::uint32_t kFrameDelays = 0x38;  // 6 x 32 bits
-constexpr std::uint32_t kName = 0x50;
+constexpr std::uint32_t kName = kMonsterNameOffset;
 constexpr std::uint32_t kMinDungeonCode = 0x54;
 constexpr std::uint32_t kMaxDungeonCode = 0x55;
 constexpr std::uint32_t kMonsterLevel = 0x56;
@@ -55,7 +55,7 @@ constexpr std::uint32_t kExperience = 0x7C;
 // BossRecord, 32 bytes.
 namespace boss_field {
 constexpr std::uint32_t kBaseMonster = 0x00;
-constexpr std::uint32_t kName = 0x04;
+constexpr std::uint32_t kName = kBossNameOffset;
 constexpr std::uint32_t kColorTranslation = 0x08;
 constexpr std::uint32_t kDungeonLevel = 0x0C;
 constexpr std::uint32_t kHitPoints = 0x0E;

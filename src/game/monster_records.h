@@ -15,9 +15,13 @@ namespace gvde {
 
 constexpr std::uint32_t kMonsterRecordSize = 128;
 constexpr std::uint32_t kMonsterEndMarker = 0x78787878;  // at offset 0
+constexpr std::uint32_t kMonsterNameOffset = 0x50;
 constexpr std::uint32_t kBossRecordSize = 32;
 constexpr std::uint32_t kBossEndMarker = 0xFFFFFFFF;  // at offset 0
+constexpr std::uint32_t kBossNameOffset = 0x04;
 constexpr std::uint16_t kMaxBossDungeonLevel = 32;
+// AI types 0 to 39 have a name (AITypes.ini).
+constexpr std::uint32_t kAiTypeNameCount = 40;
 
 struct MonsterRecord {
   std::int32_t animationSize = 0;

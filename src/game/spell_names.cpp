@@ -8,17 +8,14 @@ namespace gvde {
 
 namespace {
 
-// SpellRecord: only its first field, the address of the spell's name, is read.
-constexpr std::uint32_t kSpellNameField = 0x00;
-
 std::string SpellName(const executable& exe, std::uint32_t spellTable, std::uint32_t code) {
   // Unsigned arithmetic: a table address near the top of the space wraps like the game's.
   const std::uint32_t recordVa = spellTable + kSpellRecordSize * (code - 1);
   const std::optional<std::uint32_t> offset = exe.VAToPointer(recordVa);
   if (!offset) return std::string(kNoString);
-  const RecordView record = exe.Record(*offset, kSpellNameField + 4);
+  const RecordView record = exe.Record(*offset, kSpellNameOffset + 4);
   if (!record.Valid()) return std::string(kNoString);
-  return exe.ReadString(record.U32(kSpellNameField));
+  return exe.ReadString(record.U32(kSpellNameOffset));
 }
 
 }  // namespace

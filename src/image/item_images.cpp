@@ -1,6 +1,7 @@
 #include "image/item_images.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "image/sprites.h"
@@ -29,8 +30,13 @@ EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   if (DecodeCelFrame(pixels, file, frame, width, height)) {
-    picture.outcome = png.EncodePng(width, height, pixels, picture.file) ? EncodedPicture::Outcome::Encoded
-                                                                         : EncodedPicture::Outcome::NotEncoded;
+    if (png.EncodePng(width, height, pixels, picture.file)) {
+      picture.outcome = EncodedPicture::Outcome::Encoded;
+    } else {
+      picture.outcome = EncodedPicture::Outcome::NotEncoded;
+      picture.detail = "frame " + std::to_string(frame) + " (" + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels) cannot be made into a PNG file";
+    }
   }
   if (pixels.capacity() > kLargestKeptPixels) pixels = {};
   return picture;

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <string>
+#include <utility>
 
 #include "image/sprites.h"
 #include "platform/byte_reader.h"
@@ -17,6 +19,24 @@ ColourTable IdentityTable() {
   ColourTable table{};
   for (std::size_t c = 0; c < table.size(); ++c) table[c] = static_cast<std::uint8_t>(c);
   return table;
+}
+
+// Why a sprite file read whole has no usable frame 0: kept as the number of its entry.
+enum FrameProblem : std::uint64_t { kNoFrame = 1, kNotDecodable = 2, kTooManyPixels = 3 };
+
+std::string FrameProblemText(std::uint64_t problem, const std::string& fileName) {
+  switch (problem) {
+    case kNoFrame:
+      return "the sprite file " + fileName + " holds no frame 0 with pixels";
+    case kTooManyPixels:
+      return "frame 0 of " + fileName + " has more than " + std::to_string(kMaxFramePixels) + " pixels";
+    default:
+      return "frame 0 of " + fileName + " cannot be decoded";
+  }
+}
+
+std::string TableProblem(const std::string& names) {
+  return "the colour table " + names + " is in neither archive or is not 256 bytes long";
 }
 
 // Every '%' directly followed by a lower-case letter becomes the single letter 'a'.
@@ -109,32 +129,36 @@ void DecodeRuns(std::span<const std::uint8_t> runs, const ColourTable& table,
 
 MonsterFrameReader::MonsterFrameReader(FileSource& files) : files_(files), recent_(kRecentBudget) {}
 
-std::optional<MonsterFrame> MonsterFrameReader::Read(const std::string& spriteName,
-                                                     const std::optional<std::string>& ownTable,
-                                                     const std::optional<std::string>& bossTable,
-                                                     std::uint32_t frameWidth) {
+MonsterFrameRead MonsterFrameReader::Read(const std::string& spriteName, const std::optional<std::string>& ownTable,
+                                          const std::optional<std::string>& bossTable, std::uint32_t frameWidth) {
   const std::string fileName = AnimationFileOfLetterA(spriteName);
   ColourTable own = IdentityTable();
-  if (ownTable && !ReadTable(*ownTable, own)) return std::nullopt;
+  if (ownTable && !ReadTable(*ownTable, own)) return {std::nullopt, TableProblem(*ownTable)};
   // The boss table is looked for under "CF\MD\" first, then under "CF\SD\".
   ColourTable boss = IdentityTable();
   if (bossTable && !ReadTable("CF\\MD\\" + *bossTable + ".trn", boss) &&
       !ReadTable("CF\\SD\\" + *bossTable + ".trn", boss)) {
-    return std::nullopt;
+    return {std::nullopt, TableProblem("CF\\MD\\" + *bossTable + ".trn (or CF\\SD\\" + *bossTable + ".trn)")};
   }
   MonsterFrame frame;
   for (std::size_t c = 0; c < frame.table.size(); ++c) frame.table[c] = boss[own[c]];
 
-  const std::optional<RecentFiles::Entry> sprite = SpriteFrame(fileName);
-  if (!sprite || !sprite->bytes) return std::nullopt;
+  std::string problem;
+  const std::optional<RecentFiles::Entry> sprite = SpriteFrame(fileName, problem);
+  if (!sprite) return {std::nullopt, problem};
+  if (!sprite->bytes) return {std::nullopt, FrameProblemText(sprite->number, fileName)};
   const std::uint64_t pixelCount = sprite->number;
-  if (frameWidth == 0 || pixelCount % frameWidth != 0) return std::nullopt;
-  const std::uint64_t height = pixelCount / frameWidth;
-  if (height == 0) return std::nullopt;  // the pixel cap keeps it within 32 bits
+  const std::uint64_t height = frameWidth == 0 ? 0 : pixelCount / frameWidth;
+  // The pixel cap keeps the height within 32 bits.
+  if (height == 0 || pixelCount % frameWidth != 0) {
+    return {std::nullopt, "frame 0 of " + fileName + " (" + std::to_string(pixelCount) +
+                              " pixels) does not divide into rows of " + std::to_string(frameWidth) + " pixels"};
+  }
   frame.runs = sprite->bytes;
   frame.width = frameWidth;
   frame.height = static_cast<std::uint32_t>(height);
-  return frame;
+  frame.spriteFile = fileName;
+  return {std::move(frame), {}};
 }
 
 bool MonsterFrameReader::ReadTable(const std::string& name, ColourTable& table) {
@@ -150,23 +174,33 @@ bool MonsterFrameReader::ReadTable(const std::string& name, ColourTable& table) 
   return true;
 }
 
-std::optional<RecentFiles::Entry> MonsterFrameReader::SpriteFrame(const std::string& fileName) {
+std::optional<RecentFiles::Entry> MonsterFrameReader::SpriteFrame(const std::string& fileName, std::string& problem) {
   const std::string key = "s" + fileName;
   if (std::optional<RecentFiles::Entry> kept = recent_.Find(key)) return kept;
   std::vector<std::uint8_t> file;
   const std::int32_t extracted = files_.ExtractFile(file, fileName);
-  if (extracted <= 0) return std::nullopt;  // not kept, as a failed table read
+  if (extracted <= 0) {  // not kept, as a failed table read
+    problem = "the sprite file " + fileName +
+              (extracted < 0 ? " is too large to read" : " is in neither archive or cannot be read");
+    return std::nullopt;
+  }
   const std::span<const std::uint8_t> whole(
       file.data(), std::min<std::size_t>(file.size(), static_cast<std::size_t>(extracted)));
-  // A file read whole but without a usable frame stays so: kept as an entry without bytes.
-  RecentFiles::Entry entry;
+  // A file read whole but without a usable frame stays so: kept as an entry without bytes,
+  // whose number says why.
+  RecentFiles::Entry entry{nullptr, kNoFrame};
   std::size_t dataBegin = 0;
   std::size_t dataEnd = 0;
   if (LocateFirstFrame(whole, dataBegin, dataEnd)) {
     const std::span<const std::uint8_t> runs = whole.subspan(dataBegin, dataEnd - dataBegin);
+    std::uint64_t pixels = 0;
     // A frame beyond the pixel cap fails as one that does not decode, before its runs are kept.
-    if (CountPixels(runs, entry.number) && entry.number <= kMaxFramePixels) {
-      entry.bytes = std::make_shared<const std::vector<std::uint8_t>>(runs.begin(), runs.end());
+    if (!CountPixels(runs, pixels)) {
+      entry.number = kNotDecodable;
+    } else if (pixels > kMaxFramePixels) {
+      entry.number = kTooManyPixels;
+    } else {
+      entry = {std::make_shared<const std::vector<std::uint8_t>>(runs.begin(), runs.end()), pixels};
     }
   }
   recent_.Add(key, entry);
@@ -178,15 +212,22 @@ void DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pi
   DecodeRuns(*frame.runs, frame.table, pixels);
 }
 
-PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame) {
-  if (!frame) return [] { return EncodedPicture{}; };
-  return [&png, frame = std::move(*frame)] {
-    EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}};
+PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrameRead read) {
+  if (!read.frame) {
+    return [problem = std::move(read.problem)] { return EncodedPicture{EncodedPicture::Outcome::NotDecoded, {}, problem}; };
+  }
+  return [&png, frame = std::move(*read.frame)] {
+    EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}, {}};
     // Kept by the thread for its next picture: a buffer of the same size is not cleared again
     // before the runs fill it.
     thread_local std::vector<std::uint8_t> pixels;
     DecodeMonsterFrame(frame, pixels);
-    if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) picture.outcome = EncodedPicture::Outcome::Encoded;
+    if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) {
+      picture.outcome = EncodedPicture::Outcome::Encoded;
+    } else {
+      picture.detail = "frame 0 of " + frame.spriteFile + " (" + std::to_string(frame.width) + " x " +
+                       std::to_string(frame.height) + " pixels) cannot be made into a PNG file";
+    }
     if (pixels.capacity() > kLargestKeptPixels) pixels = {};
     return picture;
   };

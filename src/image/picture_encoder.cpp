@@ -12,7 +12,7 @@ EncodedPicture MakePicture(const PictureJob& job) {
     throw;
   } catch (...) {
   }
-  return {EncodedPicture::Outcome::NotEncoded, {}};
+  return {EncodedPicture::Outcome::NotEncoded, {}, "the picture could not be made"};
 }
 
 }  // namespace gvde

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace gvde {
@@ -18,6 +19,9 @@ struct EncodedPicture {
   };
   Outcome outcome = Outcome::NotDecoded;
   std::vector<std::uint8_t> file;
+  // Why it could not be made, where that is known, for the detail line under its question.
+  // Made from the picture's own data, so it is the same whichever thread made it.
+  std::string detail;
 };
 
 // Makes one picture; runs on any thread, so it reads only what stays unchanged meanwhile.

@@ -32,6 +32,15 @@ struct MonsterFrame {
   ColourTable table{};  // T2[T1[c]]: the own table first, the boss table second
   std::uint32_t width = 0;
   std::uint32_t height = 0;
+  std::string spriteFile;  // the file the frame is from, for messages
+};
+
+// What reading a monster or boss picture's frame came to: the frame, or why there is none
+// ("the sprite file monsters\bat\bata.anm is in neither archive or cannot be read"), for the
+// detail line under its question.
+struct MonsterFrameRead {
+  std::optional<MonsterFrame> frame;
+  std::string problem;
 };
 
 // Reads what monster and boss pictures need, keeping the sprite frames and colour tables that
@@ -43,18 +52,18 @@ class MonsterFrameReader {
 
   // The own table (or none), the boss table looked for under "CF\MD\" and then "CF\SD\" (or
   // none), and frame 0 of the animation file named by `spriteName` with every "%c" replaced by
-  // "a". Nothing when a table or the file cannot be read, or the frame does not decode into
-  // rows of `frameWidth`.
-  std::optional<MonsterFrame> Read(const std::string& spriteName, const std::optional<std::string>& ownTable,
-                                   const std::optional<std::string>& bossTable, std::uint32_t frameWidth);
+  // "a". No frame, and the problem, when a table or the file cannot be read, or the frame does
+  // not decode into rows of `frameWidth`.
+  MonsterFrameRead Read(const std::string& spriteName, const std::optional<std::string>& ownTable,
+                        const std::optional<std::string>& bossTable, std::uint32_t frameWidth);
   // Forgets what it keeps.
   void Clear() { recent_.Clear(); }
 
  private:
   bool ReadTable(const std::string& name, ColourTable& table);
   // The frame's runs and pixel count, or an entry without bytes for a file without a usable
-  // frame; nothing when the file cannot be read.
-  std::optional<RecentFiles::Entry> SpriteFrame(const std::string& fileName);
+  // frame (its number then says why); nothing, and the problem, when the file cannot be read.
+  std::optional<RecentFiles::Entry> SpriteFrame(const std::string& fileName, std::string& problem);
 
   FileSource& files_;
   RecentFiles recent_;
@@ -64,8 +73,8 @@ class MonsterFrameReader {
 void DecodeMonsterFrame(const MonsterFrame& frame, std::vector<std::uint8_t>& pixels);
 
 // Decodes and encodes the frame on any thread; `png` must outlive the job. Without a frame (it
-// could not be read) the job gives NotDecoded.
-PictureJob MonsterPictureJob(const PngWriter& png, std::optional<MonsterFrame> frame);
+// could not be read) the job gives NotDecoded with the problem as its detail.
+PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrameRead read);
 
 // Decodes frame `frameIndex` of a whole item graphics file.
 bool DecodeCelFrame(std::vector<std::uint8_t>& pixels, std::span<const std::uint8_t> file,

@@ -96,6 +96,18 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::vector<IniEntryLine> ListEntryLines(std::string_view text) {
+  std::vector<IniEntryLine> entries;
+  std::size_t group = 0;
+  const std::vector<std::string_view> lines = SplitLines(text);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const ParsedLine parsed = ParseLine(lines[n], false);
+    if (parsed.kind == LineKind::kGroup) ++group;
+    if (parsed.kind == LineKind::kEntry) entries.push_back({n + 1, group, std::string(parsed.name), std::string(parsed.value)});
+  }
+  return entries;
+}
+
 bool INIToRead::Load(const std::string& fileName) {
   Clear();
   const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(fileName, kMaxIniFileSize);

@@ -14,6 +14,18 @@ namespace gvde {
 // A last line without a line end is kept; text ending in a line end gives no extra line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// One entry line of an INI text, for messages that point at a line.
+struct IniEntryLine {
+  std::size_t line = 0;   // from 1
+  std::size_t group = 0;  // 0 above the first group line, n under the n-th group line
+  std::string name;
+  std::string value;
+};
+
+// The entry lines of `text` as a load with value comments off reads them; lines that do not
+// parse are left out.
+std::vector<IniEntryLine> ListEntryLines(std::string_view text);
+
 // Larger .ini files are refused before anything is read, as files that cannot be read.
 constexpr std::uint64_t kMaxIniFileSize = 1u << 20;
 

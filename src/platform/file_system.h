@@ -34,10 +34,14 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
 
+  // False when it cannot be opened or is no plain file; the reason is recorded either way.
   bool Open(const std::string& path);
   std::uint64_t Size() const { return size_; }
   // Copies the `count` bytes at `offset`; false unless all of them were read.
   bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+  // Where bytes other than zeros may next be, at or after `offset`: past a hole of a sparse
+  // file that the system knows of (the size when only a hole follows), else `offset` itself.
+  std::uint64_t DataFrom(std::uint64_t offset) const;
 
  private:
   void Close();
@@ -50,7 +54,8 @@ class InputFile {
 bool MakeDirectory(const std::string& path);
 
 // Renames the file `from` to `to` in one step, replacing a file already at `to`, so that a reader
-// of `to` sees either the old file or the new one. False when it cannot.
+// of `to` sees either the old file or the new one. False, with the reason recorded for `to`,
+// when it cannot.
 bool RenameOver(const std::string& from, const std::string& to);
 
 // Removes a file; false when it cannot (or there is none).
@@ -104,19 +109,35 @@ class OutputFile {
   bool Create(const std::string& path);
   // The file `name` in `folder`; failures are recorded for folder.PathOf(name).
   bool Create(const OutputFolder& folder, std::string_view name);
+  // A new file named `prefix`, six letters and digits of its own and `suffix`, never one that
+  // is there already (as mkstemp makes one): two programs never take the same name. Path()
+  // tells the name taken; failures are recorded for it.
+  bool CreateUnique(const std::string& prefix, std::string_view suffix);
+  // Writes into what is at `path` where it is (a device, a named pipe), nothing created or
+  // replaced; a named pipe that no one reads does not open.
+  bool OpenInPlace(const std::string& path);
+  // Writes to the program's standard output; failures are recorded for `name`.
+  bool OpenStandardOutput(const std::string& name);
   void Write(const void* data, std::size_t size);
   void Write(std::string_view text) { Write(text.data(), text.size()); }
   // Writes what is held and closes the file; true when creation, every write and the close
   // succeeded.
   bool Close();
   bool IsOpen() const { return handle_ != -1; }
+  // The path of the file being written, or last written.
+  const std::string& Path() const { return path_; }
 
  private:
   friend bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
   friend bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
   friend bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
 
+  // `charge`: the file is counted against the output limit here (false: it was counted already).
   bool Open(std::intptr_t folder, std::string path, std::size_t nameStart, bool charge);
+  // Closes what is open and, with `charge`, counts a new file against the output limit; false
+  // when the path cannot be used or the limit is reached.
+  bool Start(std::string path, bool charge);
+  bool Opened(std::intptr_t handle);
   bool WriteWhole(std::span<const std::uint8_t> bytes, bool charge);
   bool Charge(std::size_t size);
   void WriteOut(const void* data, std::size_t size);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <limits>
@@ -109,9 +110,8 @@ bool MakeDirectory(const std::string& path) {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  const auto usable = [](const std::string& path) { return !path.empty() && path.size() <= MaxPathLength(); };
-  if (!usable(from) || !usable(to)) return false;
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (!UsablePath(from) || !UsablePath(to)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0 || Failed(to);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -133,7 +133,13 @@ bool InputFile::Open(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Failed(path);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+  if (::fstat(fd, &st) != 0) {
+    Failed(path);
+    ::close(fd);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode) || st.st_size < 0) {
+    RecordFileError(path, S_ISDIR(st.st_mode) ? std::generic_category().message(EISDIR) : "not a plain file");
     ::close(fd);
     return false;
   }
@@ -154,6 +160,20 @@ bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t coun
     count -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+std::uint64_t InputFile::DataFrom(std::uint64_t offset) const {
+#ifdef SEEK_DATA
+  if (handle_ < 0 || offset >= size_ ||
+      offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+    return offset;
+  }
+  const off_t data = ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_DATA);
+  if (data >= 0) return std::max<std::uint64_t>(offset, static_cast<std::uint64_t>(data));
+  // ENXIO: nothing but a hole up to the end. Other errors: the file system cannot tell.
+  if (errno == ENXIO) return size_;
+#endif
+  return offset;
 }
 
 namespace native {
@@ -178,6 +198,23 @@ Handle CreateNew(const FileName& file, bool& exists) {
   const int fd = ::openat(static_cast<int>(file.folder), file.name,
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   exists = fd < 0 && errno == EEXIST;
+  return fd < 0 ? kNoHandle : fd;
+}
+
+// Not waiting for a reader of a named pipe, but then writing as to any file.
+Handle OpenExisting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return kNoHandle;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
+Handle DuplicateStandardOutput() {
+  const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
   return fd < 0 ? kNoHandle : fd;
 }
 

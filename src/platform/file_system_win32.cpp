@@ -121,7 +121,7 @@ bool MakeDirectory(const std::string& path) {
 
 bool RenameOver(const std::string& from, const std::string& to) {
   if (!UsablePath(from) || !UsablePath(to)) return false;
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || Failed(to);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -144,7 +144,13 @@ bool InputFile::Open(const std::string& path) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failed(path);
   LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    RecordFileError(path, "not a plain file");
+    CloseHandle(file);
+    return false;
+  }
+  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+    Failed(path);
     CloseHandle(file);
     return false;
   }
@@ -169,6 +175,9 @@ bool InputFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t coun
   }
   return true;
 }
+
+// Windows reads the holes of a sparse file quickly enough; they are not looked for.
+std::uint64_t InputFile::DataFrom(std::uint64_t offset) const { return offset; }
 
 namespace native {
 
@@ -206,6 +215,21 @@ Handle CreateNew(const FileName& file, bool& exists) {
   const DWORD error = GetLastError();
   exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
   return kNoHandle;
+}
+
+Handle OpenExisting(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
+}
+
+Handle DuplicateStandardOutput() {
+  HANDLE process = GetCurrentProcess();
+  HANDLE copy = nullptr;
+  if (!DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return kNoHandle;
+  }
+  return reinterpret_cast<Handle>(copy);
 }
 
 // DeleteFile removes a symbolic link itself, and a hard link only loses this name.

@@ -23,6 +23,8 @@ class FolderLock {
 
   // Tries once, without waiting. A folder that is a link is locked where the link leads.
   Outcome Lock(const std::string& folder);
+  // True while the lock is held.
+  bool Held() const { return handle_ != -1; }
 
  private:
   void Release();

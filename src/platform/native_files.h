@@ -33,6 +33,11 @@ void CloseFolder(Handle folder);
 // Creates a new file for writing, never through a link. kNoHandle when it cannot; `exists`
 // then tells whether something (a file, a link, a folder) is at its name already.
 Handle CreateNew(const FileName& file, bool& exists);
+// Opens what is at `path` for writing where it is (a device, a named pipe), without creating,
+// emptying or replacing anything; a named pipe that no one reads does not open.
+Handle OpenExisting(const std::string& path);
+// A handle of its own on the program's standard output.
+Handle DuplicateStandardOutput();
 // Removes what is at the name: a link itself, not what it leads to.
 bool Remove(const FileName& file);
 // Writes all `size` bytes.

@@ -1,4 +1,6 @@
 // OutputFolder and OutputFile above the platform's calls (platform/native_files.h).
+#include <chrono>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -33,6 +35,31 @@ void KeepSpareBuffer(std::vector<char>& buffer) {
     spareBuffers.push_back(std::move(buffer));
   }
   buffer = {};
+}
+
+// Names tried for one unique file before giving up: a folder where that many are taken is
+// full of them.
+constexpr int kUniqueNameTries = 100;
+
+std::uint64_t RandomSeed() {
+  std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  try {
+    std::random_device device;
+    seed ^= (std::uint64_t{device()} << 32) | device();
+  } catch (...) {
+    // The clock alone: exclusive creation keeps the names apart anyway.
+  }
+  return seed;
+}
+
+// Six letters and digits for a name of its own; random, so that two programs rarely try the
+// same one.
+std::string UniqueLetters() {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 random(RandomSeed());
+  std::string letters(6, ' ');
+  for (char& letter : letters) letter = kLetters[random() % (sizeof kLetters - 1)];
+  return letters;
 }
 
 }  // namespace
@@ -87,12 +114,7 @@ bool OutputFile::Create(const OutputFolder& folder, std::string_view name) {
 // the new file must not exist: a link planted there (symbolic, dangling or hard) is replaced,
 // never written through. A folder at the name stays and the creation fails.
 bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameStart, bool charge) {
-  Close();
-  failed_ = false;
-  size_ = 0;
-  path_ = std::move(path);
-  if (!native::UsablePath(path_)) return false;
-  if (charge && !OutputLimit::Charge(OutputLimit::kLeastPerFile)) return false;
+  if (!Start(std::move(path), charge)) return false;
   const native::FileName name{folder, path_.c_str() + nameStart, path_.c_str()};
   bool exists = false;
   handle_ = native::CreateNew(name, exists);
@@ -100,6 +122,40 @@ bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameSt
     if (!native::Remove(name)) return Failed();
     handle_ = native::CreateNew(name, exists);
   }
+  return handle_ != native::kNoHandle || Failed();
+}
+
+bool OutputFile::CreateUnique(const std::string& prefix, std::string_view suffix) {
+  if (!Start(prefix + UniqueLetters() + std::string(suffix), true)) return false;
+  for (int tries = 1;; ++tries) {
+    const native::FileName name{native::kWorkingFolder, path_.c_str(), path_.c_str()};
+    bool exists = false;
+    handle_ = native::CreateNew(name, exists);
+    if (handle_ != native::kNoHandle) return true;
+    if (!exists || tries == kUniqueNameTries) return Failed();
+    path_ = prefix + UniqueLetters() + std::string(suffix);
+  }
+}
+
+bool OutputFile::OpenInPlace(const std::string& path) {
+  return Start(path, true) && Opened(native::OpenExisting(path));
+}
+
+bool OutputFile::OpenStandardOutput(const std::string& name) {
+  return Start(name, true) && Opened(native::DuplicateStandardOutput());
+}
+
+bool OutputFile::Start(std::string path, bool charge) {
+  Close();
+  failed_ = false;
+  size_ = 0;
+  path_ = std::move(path);
+  if (!native::UsablePath(path_)) return false;
+  return !charge || OutputLimit::Charge(OutputLimit::kLeastPerFile);
+}
+
+bool OutputFile::Opened(std::intptr_t handle) {
+  handle_ = handle;
   return handle_ != native::kNoHandle || Failed();
 }
 
@@ -129,6 +185,7 @@ bool OutputFile::Close() {
   KeepSpareBuffer(held_);
   if (!native::Close(handle_) && !failed_) Failed();
   handle_ = native::kNoHandle;
+  if (!failed_) OutputLimit::CountFile(size_);
   return !failed_;
 }
 
@@ -154,6 +211,7 @@ bool OutputFile::Failed() {
 
 // Written from the caller's bytes: nothing is copied.
 bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes, bool charge) {
+  if (!charge) size_ += bytes.size();
   if (!charge || Charge(bytes.size())) {
     WriteOut(bytes.data(), bytes.size());
   } else {

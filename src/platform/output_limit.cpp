@@ -17,6 +17,13 @@ bool OutputLimit::Charge(std::size_t bytes) {
   return limit == nullptr || limit->Take(bytes);
 }
 
+void OutputLimit::CountFile(std::uint64_t bytes) {
+  OutputLimit* limit = current.load();
+  if (limit == nullptr) return;
+  limit->files_.fetch_add(1);
+  limit->bytes_.fetch_add(bytes);
+}
+
 // Once a write was refused, every later one is too: the run ends at the refused write anyway.
 bool OutputLimit::Take(std::size_t bytes) {
   if (reached_.load()) return false;

@@ -33,12 +33,24 @@ class OutputLimit {
   // kLeastPerFile. For files written with WriteChargedFile.
   static bool ChargeFile(std::size_t size) { return Charge(size < kLeastPerFile ? kLeastPerFile : size); }
 
+  // What was written whole while the limit was in force: files and their exact bytes.
+  struct Tally {
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+  };
+  Tally Written() const { return {files_.load(), bytes_.load()}; }
+  // Counts a file of `bytes` bytes written whole (OutputFile, at its close) for the limit in
+  // force.
+  static void CountFile(std::uint64_t bytes);
+
  private:
   bool Take(std::size_t bytes);
 
   const std::uint64_t maxBytes_;
   std::atomic<std::uint64_t> written_{0};
   std::atomic<bool> reached_{false};
+  std::atomic<std::uint64_t> files_{0};
+  std::atomic<std::uint64_t> bytes_{0};
   OutputLimit* previous_;
 };
 

@@ -59,14 +59,21 @@ const MonsterRecord* ReferenceMonster(const GameData& game, std::uint32_t b) {
 PictureJob PrepareBossPicture(Run& run, std::uint32_t b) {
   const BossRecord& boss = run.game.bosses[b];
   const MonsterRecord* reference = ReferenceMonster(run.game, b);
-  const animfiledescr* group =
-      run.game.Monster(boss.baseMonster) && reference ? run.game.GroupOf(*reference) : nullptr;
-  std::optional<MonsterFrame> frame;
-  if (group != nullptr) {
-    frame = run.monsterFrames.Read(group->animationFile, reference->EffectiveColorTranslation(),
-                                   boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize));
+  const auto missing = [&run](std::string problem) {
+    return MonsterPictureJob(run.png, {std::nullopt, std::move(problem)});
+  };
+  if (run.game.Monster(boss.baseMonster) == nullptr) {
+    return missing("its monster #" + NumToStr(boss.baseMonster) + " is not in the monster table");
   }
-  return MonsterPictureJob(run.png, std::move(frame));
+  if (reference == nullptr) {
+    return missing("monster #" + NumToStr(ReferenceMonsterNumber(b, boss)) +
+                   ", whose picture it takes, is not in the monster table");
+  }
+  const animfiledescr* group = run.game.GroupOf(*reference);
+  if (group == nullptr) return missing("the monster has no sprite file");
+  return MonsterPictureJob(run.png,
+                           run.monsterFrames.Read(group->animationFile, reference->EffectiveColorTranslation(),
+                                                  boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize)));
 }
 
 void WriteBossLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {

@@ -19,6 +19,7 @@
 #include "site/record_pages.h"
 #include "site/run.h"
 #include "site/site_files.h"
+#include "site/table_warnings.h"
 #include "site/unique_pages.h"
 
 namespace gvde {
@@ -35,34 +36,52 @@ Step CheckInputs(const RunInputs& inputs) {
 }
 
 // A second run into a folder that a run is writing would mix two sites: it ends at once.
-// A folder that cannot be locked is left to the later steps, which report it if it matters.
-Step LockOutputFolder(Run& run, const std::string& outputDir) {
-  if (run.folderLock.Lock(outputDir) == FolderLock::Outcome::InUse) return Fail(kOutputFolderInUse);
+// A folder that cannot be locked (not there yet) is left to the later steps, which lock it
+// once it is made, or report it if it matters.
+Step LockOutputFolder(Run& run) {
+  if (run.folderLock.Held()) return Step::Next();
+  if (run.folderLock.Lock(run.folder.OutputDir()) == FolderLock::Outcome::InUse) return Fail(kOutputFolderInUse);
   return Step::Next();
 }
 
-// Loads GV.exe and prepares the game data; the data folder is made between the two. The
+// The output folder and its data folder, made once GV.exe has loaded, so that a run that
+// cannot start leaves no folder behind.
+Step MakeSiteFolders(Run& run, bool makeOutputDir) {
+  if (makeOutputDir) {
+    if (Step made = run.folder.MakeOutputFolder(); !made) return made;
+    if (Step locked = LockOutputFolder(run); !locked) return locked;
+  }
+  return run.folder.OpenDataFolder();
+}
+
+// Loads GV.exe and prepares the game data; the site's folders are made between the two. The
 // executable is released once its tables are decoded.
-Step LoadGame(Run& run) {
+Step LoadGame(Run& run, bool makeOutputDir) {
   const std::string exePath = run.gameDir + "GV.exe";
   ClearFileError();
   std::unique_ptr<executable> image = executable::Create(exePath);
   if (image->status == kExeNoMemory) return Fail(kNotEnoughMemory, DescribeExeStatus(exePath, image->status));
   if (image->status != kExeOk) return Fail(kCannotOpenExe, DescribeExeStatus(exePath, image->status));
-  if (Step made = run.folder.OpenDataFolder(); !made) return made;
+  if (Step made = MakeSiteFolders(run, makeOutputDir); !made) return made;
   const std::optional<TableStarts> starts = TranslateTableStarts(*image, run.config.addresses);
-  if (!starts) return Fail(kIncorrectAddresses);
+  if (!starts) {
+    return Fail(kIncorrectAddresses,
+                UntranslatedAddresses(UntranslatedTableStarts(*image, run.config.addresses), exePath));
+  }
   run.game = PrepareGameData(*image, run.config.addresses, *starts);
+  for (const std::string& warning : TableWarnings(run.game, run.config.addresses)) run.host.ShowWarning(warning);
   return Step::Next();
 }
 
 Step OpenArchivesAndPalette(Run& run) {
   ClearFileError();
   if (!run.archives.OpenArchives(run.gameDir)) {
-    return Step::Fail(std::string(kCannotOpenArchives), GameArchives::OpenFailureDetail(run.gameDir));
+    return Fail(kCannotOpenArchives, run.archives.OpenFailureDetail());
   }
   std::array<std::uint8_t, kPaletteBytes> palette{};
-  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) return Fail(kBadPalette);
+  if (!run.archives.ReadFileExact(palette.data(), kPaletteBytes, "levels\\l1data\\l1.pal")) {
+    return Fail(kBadPalette, run.archives.TakeReaderFailure());
+  }
   run.png.SetPalette(palette);
   return Step::Next();
 }
@@ -96,18 +115,21 @@ bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, 
                    const FinishingStep& finish, const SiteAddition& addition) {
   Run run(configuration, host, inputs.maxOutputBytes, WritePipeline::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
-  if (step) step = LockOutputFolder(run, inputs.outputDir);
   if (step) {
     run.gameDir = inputs.gameDir;
     run.folder = SiteFolder(inputs.outputDir);
     run.technicalInfo = inputs.technicalInfo;
     run.keepGameData = static_cast<bool>(finish) || static_cast<bool>(addition.write);
-    step = LoadGame(run);
+    step = LockOutputFolder(run);
   }
+  if (step) step = LoadGame(run, inputs.makeOutputDir);
   if (step) step = WriteSite(run, addition);
+  // The site alone: what a finishing step writes lies outside it.
+  const OutputLimit::Tally site = run.outputLimit.Written();
   if (step && finish) step = finish(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) {
     host.ShowDone();
+    host.ShowSummary({site.files, site.bytes, inputs.outputDir, run.picturesNotMade});
     return true;
   }
   // A write refused by the limit fails whatever file it was in; the limit is the reason.

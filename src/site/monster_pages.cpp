@@ -75,12 +75,9 @@ void WriteTechnicalInfo(const PageContext& context, PageFile& page, const Monste
 PictureJob PrepareMonsterPicture(Run& run, std::uint32_t n) {
   const MonsterRecord& m = run.game.monsters[n];
   const animfiledescr* group = run.game.GroupOf(m);
-  std::optional<MonsterFrame> frame;
-  if (group != nullptr) {
-    frame = run.monsterFrames.Read(group->animationFile, m.EffectiveColorTranslation(), std::nullopt,
-                                   static_cast<std::uint32_t>(m.animationSize));
-  }
-  return MonsterPictureJob(run.png, std::move(frame));
+  if (group == nullptr) return MonsterPictureJob(run.png, {std::nullopt, "the monster has no sprite file"});
+  return MonsterPictureJob(run.png, run.monsterFrames.Read(group->animationFile, m.EffectiveColorTranslation(),
+                                                           std::nullopt, static_cast<std::uint32_t>(m.animationSize)));
 }
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }

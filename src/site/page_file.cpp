@@ -1,5 +1,7 @@
 #include "site/page_file.h"
 
+#include "platform/file_targets.h"
+
 namespace gvde {
 
 namespace {
@@ -31,6 +33,13 @@ std::string SiteFolder::DataFile(std::string_view fileName) const {
   path += PathSeparator();
   path += fileName;
   return path;
+}
+
+Step SiteFolder::MakeOutputFolder() const {
+  ClearFileError();
+  if (MakeDirectories(outputDir_)) return Step::Next();
+  // The level that could not be made is the one named.
+  return Step::Fail(std::string(kCannotCreateDataDir), DescribeFileError(LastFileError().path));
 }
 
 Step SiteFolder::OpenDataFolder() {

@@ -89,6 +89,9 @@ class SiteFolder {
   // OutputDir + "data" + separator + fileName.
   std::string DataFile(std::string_view fileName) const;
 
+  // Makes the output folder and the parents it lacks. A level that cannot be made fails the
+  // step with kCannotCreateDataDir and its reason.
+  Step MakeOutputFolder() const;
   // Creates the data folder unless it is there and holds it open for the run. A folder that
   // cannot be created or opened fails the step with kCannotCreateDataDir and the reason.
   Step OpenDataFolder();

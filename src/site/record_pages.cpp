@@ -15,12 +15,30 @@ std::string RecordFileName(const Category& category, std::uint32_t n, std::strin
 }
 
 // Picture n of the category: data/<prefix><n>.png recorded once written, or, when it could not
-// be made or written, the question whether to stop.
+// be made or written, the question whether to stop, with why.
 PictureTurn RecordPictureTurn(Run& run, const Category& category, std::uint32_t n, std::string fileName) {
   return [&run, kind = category.pictureKind, n, fileName = std::move(fileName)](const PictureEnd& end) {
-    if (!end.written) return run.PictureFailed(PictureQuestion(kind, n));
-    run.writtenPictures.push_back("data/" + fileName);
-    return Step::Next();
+    if (end.written) {
+      run.writtenPictures.push_back("data/" + fileName);
+      return Step::Next();
+    }
+    const std::string question = PictureQuestion(kind, n);
+    if (end.outcome != EncodedPicture::Outcome::Encoded) return run.PictureFailed(question, end.detail);
+    // The write's reason, as the thread that wrote recorded it, is this thread's last file error.
+    return run.PictureFailed(question, DescribeFileError(run.folder.DataFile(fileName)));
+  };
+}
+
+// Picture n as the category prepares it, carrying what went wrong with the archive reader
+// while its files were read: that failure is told under picture n's question.
+PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uint32_t n) {
+  PictureJob job = category.preparePicture(n);
+  std::string failure = run.archives.TakeReaderFailure();
+  if (failure.empty()) return job;
+  return [job = std::move(job), failure = std::move(failure)] {
+    EncodedPicture picture = job();
+    picture.detail = failure;
+    return picture;
   };
 }
 
@@ -35,7 +53,7 @@ Step AddRecord(Run& run, const Category& category, std::uint32_t n, std::uint32_
     // Picture n comes after its page, so its file and its question keep their place.
     std::string fileName = RecordFileName(category, n, ".png");
     PictureTurn turn = RecordPictureTurn(run, category, n, fileName);
-    added = run.files.AddPicture(std::move(fileName), category.preparePicture(n), std::move(turn));
+    added = run.files.AddPicture(std::move(fileName), PrepareWithReaderFailure(run, category, n), std::move(turn));
   }
   if (!added) return added;
   return run.files.AddTurn([&host = run.host, title = category.title, n, total] {

@@ -11,9 +11,10 @@ void Run::Release() {
   archives.CloseArchives();
 }
 
-Step Run::PictureFailed(const std::string& question) {
+Step Run::PictureFailed(const std::string& question, const std::string& detail) {
   if (outputLimit.Reached()) return Step::Fail(std::string(kOutputTooLarge));
-  return host.AskExit(question) ? Step::Stop() : Step::Next();
+  ++picturesNotMade;
+  return host.AskExit(question, detail) ? Step::Stop() : Step::Next();
 }
 
 void RunError(Run& run, const std::string& message, const std::string& detail) {

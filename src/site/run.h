@@ -63,9 +63,13 @@ struct Run {
   PageContext Pages() const { return {game, config, technicalInfo}; }
   // Releases what the run holds: the animation groups and the archives.
   void Release();
+  // Monster and boss pictures that could not be made or written, for the run's summary.
+  std::uint32_t picturesNotMade = 0;
+
   // After a picture that could not be written: the output limit ends the run, otherwise the
-  // person at the screen is asked the "... Exit?" question and Yes stops the run.
-  Step PictureFailed(const std::string& question);
+  // person at the screen is asked the "... Exit?" question (with `detail`, where known) and Yes
+  // stops the run.
+  Step PictureFailed(const std::string& question, const std::string& detail);
 };
 
 // The run's failure report: releases what the run holds, then shows the message.

@@ -27,6 +27,9 @@ struct RunInputs {
   bool technicalInfo = false;
   std::uint64_t maxOutputBytes = kMaxOutputBytes;
   unsigned jobs = 0;  // threads that encode pictures; 0: one per processor
+  // A missing output folder is made with its parents once GV.exe has loaded (the command
+  // line); otherwise it must be there and only its data folder is made (the window).
+  bool makeOutputDir = false;
 };
 
 }  // namespace gvde

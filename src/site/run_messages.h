@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/num_to_str.h"
 
@@ -27,6 +28,18 @@ inline constexpr std::string_view kOutputTooLarge = "Output would exceed 1 GiB";
 
 inline std::string CannotExtract(std::string_view name) { return "Cannot extract " + std::string(name); }
 inline std::string FileTooLarge(std::string_view name) { return "File \"" + std::string(name) + "\" is too large"; }
+// The detail under kIncorrectAddresses: the table starts that do not translate ("ItemTable
+// 4A1000") and the executable they were looked up in.
+inline std::string UntranslatedAddresses(const std::vector<std::string>& starts, std::string_view exePath) {
+  std::string text;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    if (i > 0) text += i + 1 == starts.size() ? " and " : ", ";
+    text += starts[i];
+  }
+  text += starts.size() == 1 ? " is" : " are";
+  return text + " outside every section of " + std::string(exePath);
+}
+
 // `what` is "monster" or "boss".
 inline std::string PictureQuestion(std::string_view what, std::uint32_t number) {
   return "Cannot write an image for " + std::string(what) + " #" + NumToStr(number) + ". Exit?";

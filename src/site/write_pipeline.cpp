@@ -45,6 +45,7 @@ struct WritePipeline::Entry {
   PictureTurn pictureTurn;
   TurnJob turn;
   std::vector<std::uint8_t> bytes;   // made, not yet written
+  std::string detail;                // why a picture was not made
   std::optional<Step> pageFailure;   // what the page's job returned when it failed
   std::exception_ptr thrown;         // making or writing threw: thrown again at its turn
   FileError writeError;              // why the write failed, as the writing thread recorded it
@@ -250,7 +251,7 @@ WritePipeline::Settled WritePipeline::SettleFront(std::optional<Step>& ended, Mu
 
 WritePipeline::Settled WritePipeline::SettlePicture(Entry& entry, std::optional<Step>& ended, MutexLock& /*held*/) {
   const std::uint64_t sequence = front_;
-  const PictureEnd end{entry.state == Entry::State::Written && !entry.writeFailed, entry.outcome};
+  PictureEnd end{entry.state == Entry::State::Written && !entry.writeFailed, entry.outcome, std::move(entry.detail)};
   if (entry.writeFailed) RecordFileError(entry.writeError.path, entry.writeError.reason);
   const bool refused = entry.refused;
   const PictureTurn turn = std::move(entry.pictureTurn);
@@ -341,6 +342,7 @@ void WritePipeline::Make(std::uint64_t sequence, MutexLock& /*held*/) {
   std::optional<Step> pageFailure;
   std::exception_ptr thrown;
   EncodedPicture::Outcome outcome = EncodedPicture::Outcome::NotDecoded;
+  std::string detail;
   {
     Unlocked unlocked(mutex_);
     try {
@@ -352,6 +354,7 @@ void WritePipeline::Make(std::uint64_t sequence, MutexLock& /*held*/) {
         EncodedPicture made = MakePicture(picture);
         outcome = made.outcome;
         bytes = std::move(made.file);
+        detail = std::move(made.detail);
       }
     } catch (...) {
       thrown = std::current_exception();
@@ -365,6 +368,7 @@ void WritePipeline::Make(std::uint64_t sequence, MutexLock& /*held*/) {
   made.pageFailure = std::move(pageFailure);
   made.thrown = thrown;
   made.outcome = outcome;
+  made.detail = std::move(detail);
   made.state = Entry::State::Made;
   --busy_;
   Advance();

@@ -32,6 +32,7 @@ namespace gvde {
 struct PictureEnd {
   bool written = false;
   EncodedPicture::Outcome outcome = EncodedPicture::Outcome::NotDecoded;
+  std::string detail;  // why a picture was not made, where that is known
 };
 using PictureTurn = std::function<Step(const PictureEnd& end)>;
 // Runs on the run's thread once everything added before it is settled.

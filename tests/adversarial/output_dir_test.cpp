@@ -37,9 +37,9 @@ class SabotagingHost : public testkit::RecordingHost {
  public:
   explicit SabotagingHost(std::function<void()> sabotage)
       : RecordingHost(false), sabotage_(std::move(sabotage)) {}
-  bool AskExit(const std::string& question) override {
+  bool AskExit(const std::string& question, const std::string& detail) override {
     if (sabotage_) std::exchange(sabotage_, nullptr)();
-    return RecordingHost::AskExit(question);
+    return RecordingHost::AskExit(question, detail);
   }
 
  private:

@@ -47,9 +47,9 @@ std::map<std::string, std::string> SiteFiles(const std::string& site) {
 class ListingHost : public testkit::RecordingHost {
  public:
   ListingHost(bool answer, std::string site) : RecordingHost(answer), site_(std::move(site)) {}
-  bool AskExit(const std::string& question) override {
+  bool AskExit(const std::string& question, const std::string& detail) override {
     listings.push_back(DataListing(site_));
-    return RecordingHost::AskExit(question);
+    return RecordingHost::AskExit(question, detail);
   }
   std::vector<Listing> listings;
 

@@ -1,5 +1,7 @@
 #include "app/startup_config.h"
 
+#include "app/name_list_warnings.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -287,6 +289,87 @@ TEST_F(ConfigDirTest, UnusableAddressesStopAtTheFirstKey) {
     EXPECT_FALSE(result.ok) << c.text;
     EXPECT_EQ(result.message, c.message) << c.text;
   }
+}
+
+struct DetailCase {
+  std::string text;
+  std::string message;
+  std::string detail;  // after the path of Address.ini
+};
+
+// Every mistake gets its own detail line; the message stays the one start-up has always shown.
+TEST_F(ConfigDirTest, AddressMistakesAreNamedInTheDetailLine) {
+  const std::string rest = "UniqueTable=2\nMonsterTable=3\nBossTable=4\nSpellTable=5\nAffixTable=6\nTitle=7\n";
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::vector<DetailCase> cases = {
+      {"; tables\n" + rest + "ItemTabel=1\n", "ItemTable offset equals 0", " line 8: unknown key \"ItemTabel\""},
+      {"itemtable=1\n" + rest, "ItemTable offset equals 0",
+       " line 1: unknown key \"itemtable\": keys are case-sensitive, write ItemTable"},
+      {rest + "Comment=1\n", "ItemTable offset equals 0", ": no ItemTable line"},
+      {rest, "ItemTable offset equals 0", ": no ItemTable line"},
+      {"ItemTable=1\nUniqueTable=0x4A1000\n", "UniqueTable offset equals 0",
+       " line 2: UniqueTable value \"0x4A1000\": write the digits without 0x"},
+      {"ItemTable=$4A1000\n", "ItemTable offset equals 0", " line 1: ItemTable value \"$4A1000\": write the digits without $"},
+      {"ItemTable=4X1000\n", "ItemTable offset equals 0", " line 1: ItemTable value \"4X1000\": bad hex digit \"X\""},
+      {"ItemTable=4A 1000\n", "ItemTable offset equals 0", " line 1: ItemTable value \"4A 1000\" has a space in it"},
+      {"ItemTable=4A1000 ; note\n", "ItemTable offset equals 0",
+       " line 1: ItemTable value \"4A1000 ; note\": a comment needs a line of its own, starting with \";\""},
+      {"ItemTable=\n", "ItemTable offset equals 0", " line 1: ItemTable has no value"},
+      {"ItemTable=000\n", "ItemTable offset equals 0", " line 1: ItemTable value \"000\" is 0: give the address in GV.exe"},
+      {"ItemTable=100000000\n", "ItemTable offset equals 0", " line 1: ItemTable value \"100000000\" has more than 8 digits"},
+      {"Title=7\n[v2]\nItemTable=1\n", "ItemTable offset equals 0",
+       " line 3: ItemTable stands under a group line, but only the lines above the first group line are read"},
+      {"[v1]\nTitle=7\n[v2]\nItemTable=1\n", "ItemTable offset equals 0",
+       " line 4: ItemTable stands under a group line, but only the first group is read"},
+      {bom + "ItemTable=1\n" + rest, "ItemTable offset equals 0", " starts with a UTF-8 byte order mark: save it without one"},
+      {bom + "; tables\nItemTable=1\n" + rest, "Cannot read Address.ini",
+       " starts with a UTF-8 byte order mark: save it without one"},
+  };
+  WriteValidConfiguration();
+  for (const DetailCase& c : cases) {
+    Write("Address.ini", c.text);
+    const StartupResult result = LoadStartupConfiguration(prefix_);
+    EXPECT_FALSE(result.ok) << c.text;
+    EXPECT_EQ(result.message, c.message) << c.text;
+    EXPECT_EQ(result.detail, prefix_ + "Address.ini" + c.detail) << c.text;
+  }
+}
+
+TEST_F(ConfigDirTest, NameListsThatAreShortOrUtf8GiveOneWarningEach) {
+  WriteValidConfiguration();
+  std::string effects;
+  for (int i = 0; i < 94; ++i) effects += "E" + std::to_string(i) + "\r\n";
+  std::string aiTypes;
+  for (int i = 0; i < 40; ++i) aiTypes += "A" + std::to_string(i) + "\r\n";
+  Write("Effect.ini", effects);
+  Write("AITypes.ini", aiTypes + "Gl\xC3\xBC" "ck\r\n");  // beyond the 40 names, still UTF-8
+  StartupResult result = LoadStartupConfiguration(prefix_);
+  ASSERT_TRUE(result.ok);
+  EXPECT_EQ(result.warnings, std::vector<std::string>{prefix_ + "AITypes.ini is saved as UTF-8 (line 41 has letters outside "
+                                                      "ASCII), but the game's texts are Windows-1252: those letters show "
+                                                      "wrongly on the pages; save it as Windows-1252"});
+  Write("AITypes.ini", aiTypes.substr(0, aiTypes.find("A39")) + "Gl\xFC" "ck\r\n");  // Windows-1252: no warning
+  Write("Effect.ini", effects.substr(0, effects.find("E89")));
+  result = LoadStartupConfiguration(prefix_);
+  ASSERT_TRUE(result.ok);
+  EXPECT_EQ(result.warnings, std::vector<std::string>{prefix_ + "Effect.ini has 89 lines for 94 effect codes: effect codes "
+                                                      "89 to 93 get empty names, which show as nothing on the pages"});
+  Write("Effect.ini", effects);
+  Write("AITypes.ini", aiTypes.substr(0, aiTypes.find("A39")));
+  EXPECT_EQ(LoadStartupConfiguration(prefix_).warnings,
+            std::vector<std::string>{prefix_ + "AITypes.ini has 39 lines for 40 AI types: AI type 39 gets an empty "
+                                               "name, which shows as nothing on the pages"});
+}
+
+TEST(Utf8Test, ValidSequencesBeyondAsciiOnly) {
+  EXPECT_TRUE(IsUtf8BeyondAscii("Gl\xC3\xBC" "ck"));
+  EXPECT_TRUE(IsUtf8BeyondAscii("\xEF\xBB\xBFplain"));  // a byte order mark
+  EXPECT_TRUE(IsUtf8BeyondAscii("\xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IsUtf8BeyondAscii("plain"));
+  EXPECT_FALSE(IsUtf8BeyondAscii("Gl\xFC" "ck"));
+  EXPECT_FALSE(IsUtf8BeyondAscii("\xC3"));          // cut short
+  EXPECT_FALSE(IsUtf8BeyondAscii("\xC3\x41"));      // no continuation
+  EXPECT_FALSE(IsUtf8BeyondAscii("\xC0\xBC"));      // overlong
 }
 
 TEST_F(ConfigDirTest, AddressesInTheFirstGroupAreFoundWithoutUngroupedEntries) {

@@ -194,30 +194,26 @@ TEST_F(GameArchivesTest, OnlyBaseArchivePresentFailsWithoutOpeningIt) {
   EXPECT_EQ(buffer, (Bytes{4}));
 }
 
-TEST_F(GameArchivesTest, OnlyGameArchivePresentFailsAndCloseReleasesIt) {
+TEST_F(GameArchivesTest, OnlyGameArchivePresentFailsAndLeavesNothingOpen) {
   ASSERT_TRUE(BuildMpq(gameDir_ + "gvdata.mor", {{"g", Text("game"), Storage::Plain}}));
   EXPECT_FALSE(archives_.OpenArchives(gameDir_));
-
-  // The first archive stays open until the caller closes it.
-  Bytes buffer;
-  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 4);
-  EXPECT_EQ(buffer, Text("game"));
-
+  EXPECT_EQ(archives_.OpenFailureDetail(), gameDir_ + "kelddat.mpq: No such file or directory");
+  Bytes buffer = {6};
+  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 0);
+  EXPECT_EQ(buffer, (Bytes{6}));
   archives_.CloseArchives();
-  Bytes after = {6};
-  EXPECT_EQ(archives_.ExtractFile(after, "g"), 0);
-  EXPECT_EQ(after, (Bytes{6}));
-  archives_.CloseArchives();
-  EXPECT_EQ(archives_.ExtractFile(after, "g"), 0);
+  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 0);
 }
 
-// With descriptor 0 free, the first archive lands on it; a failed open of the second must not
-// take it away.
-TEST_F(GameArchivesTest, FailedSecondOpenKeepsFirstArchiveOnDescriptorZero) {
+// With descriptor 0 free, files opened on the way land on it; a failed open must not close it
+// under a later one.
+TEST_F(GameArchivesTest, OpensWithDescriptorZeroFree) {
   ASSERT_TRUE(BuildMpq(gameDir_ + "gvdata.mor", {{"g", Text("game"), Storage::Compressed}}));
   const int savedInput = dup(0);
   ASSERT_GE(savedInput, 0);
   close(0);
+  const bool openedWithoutBase = archives_.OpenArchives(gameDir_);
+  const bool built = BuildMpq(gameDir_ + "kelddat.mpq", {{"b", Text("b"), Storage::Plain}});
   const bool opened = archives_.OpenArchives(gameDir_);
   Bytes buffer;
   const std::int32_t size = archives_.ExtractFile(buffer, "g");
@@ -225,7 +221,9 @@ TEST_F(GameArchivesTest, FailedSecondOpenKeepsFirstArchiveOnDescriptorZero) {
   dup2(savedInput, 0);
   close(savedInput);
 
-  EXPECT_FALSE(opened);
+  EXPECT_FALSE(openedWithoutBase);
+  EXPECT_TRUE(built);
+  EXPECT_TRUE(opened);
   EXPECT_EQ(size, 4);
   EXPECT_EQ(buffer, Text("game"));
 }
@@ -269,13 +267,15 @@ TEST_F(GameArchivesTest, HeaderThatCrashesTheLibraryFailsTheOpen) {
   EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
   EXPECT_EQ(buffer, (Bytes{1}));
 
-  // Damage in the second archive: the first stays open until closed, as after any failed open.
+  EXPECT_EQ(archives_.OpenFailureDetail(), gameDir_ + "gvdata.mor: damaged archive (unknown format version)");
+
+  // Damage in the second archive: nothing stays open.
   BuildGame({{"g", Text("game"), Storage::Plain}}, {{"b", Text("base"), Storage::Plain}});
   ASSERT_TRUE(testkit::PatchFile(gameDir_ + "kelddat.mpq", 12, crash));
   EXPECT_FALSE(archives_.OpenArchives(gameDir_));
-  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 4);
+  EXPECT_EQ(archives_.OpenFailureDetail(), gameDir_ + "kelddat.mpq: damaged archive (unknown format version)");
+  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 0);
   EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
-  archives_.CloseArchives();
 
   // Repaired, the same archives open again.
   ASSERT_TRUE(testkit::PatchFile(gameDir_ + "kelddat.mpq", 12, {0, 0, 3, 0}));

@@ -42,6 +42,13 @@ CommandResult RunProgram(const std::string& cwd, const std::string& program, con
   return result;
 }
 
+std::string WithoutSummary(const std::string& err) {
+  if (err.empty() || err.back() != '\n') return err;
+  const std::size_t start = err.rfind('\n', err.size() - 2);
+  const std::size_t lineStart = start == std::string::npos ? 0 : start + 1;
+  return err.compare(lineStart, 6, "Wrote ") == 0 ? err.substr(0, lineStart) : err;
+}
+
 std::vector<std::string> ListFiles(const std::string& dir) {
   std::vector<std::string> files;
   std::error_code error;

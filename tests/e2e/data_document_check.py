@@ -98,7 +98,7 @@ def main():
         assert raw == open(os.path.join(root, "again.json"), "rb").read(), "the document differs between runs"
         assert same_tree(os.path.join(root, "site"), os.path.join(root, "plain")), "--json changed the site"
         assert same_tree(os.path.join(root, "again"), os.path.join(root, "plain")), "--csv changed the site"
-        assert not os.path.exists(os.path.join(root, "data.json.tmp"))
+        assert not [name for name in os.listdir(root) if name.startswith("data.json.")], "a temporary file was left"
         assert sorted(os.listdir(os.path.join(root, "tables"))) == sorted(k + ".csv" for k, _ in CATEGORIES)
 
         document = json.loads(raw.decode("utf-8"))

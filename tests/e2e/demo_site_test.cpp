@@ -1,6 +1,7 @@
 // gvde-cli on the generated demo game: the whole site, the run's messages and exit codes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <regex>
@@ -54,11 +55,30 @@ std::string Question(const char* kind, std::uint32_t number) {
   return std::string("Cannot write an image for ") + kind + " #" + std::to_string(number) + ". Exit?";
 }
 
+// The cause under each failing picture's question: the demo leaves one sprite file out.
+std::string MissingSprite() {
+  return "the sprite file monsters\\wailer\\wailera.anm is in neither archive or cannot be read";
+}
+
 TEST_F(DemoSite, KeepGoingWritesTheWholeSite) {
   CommandResult r = Cli({"--keep-going", "game", "site"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "Done\n");
-  EXPECT_NE(r.err.find("Error: " + Question("monster", summary_.failingMonster) + " no\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Error: " + Question("monster", summary_.failingMonster) + " no\n  " + MissingSprite() + "\n"),
+            std::string::npos)
+      << r.err;
+  // After "Done", what was written: the site's files and their size, the folder, the pictures
+  // that could not be made, the time.
+  const std::regex summary("\nWrote ([0-9]+) files \\(([0-9.]+) MB\\) to site/ in [0-9]+\\.[0-9]{2} s; 6 pictures could not be made\n$");
+  std::smatch written;
+  ASSERT_TRUE(std::regex_search(r.err, written, summary)) << r.err;
+  const std::vector<std::string> files = ListFiles(dir_.File("site"));
+  EXPECT_EQ(written[1].str(), std::to_string(files.size()));
+  std::uintmax_t bytes = 0;
+  for (const std::string& file : files) bytes += fs::file_size(dir_.File("site/" + file));
+  char size[32];
+  std::snprintf(size, sizeof size, "%.1f", static_cast<double>(bytes) / 1e6);
+  EXPECT_EQ(written[2].str(), size);
 
   EXPECT_EQ(ReadFileText(dir_.File("site/index.htm")), kIndexHead + summary_.title + kIndexTail);
   EXPECT_EQ(ReadFileText(Data("style.css")), kStyle);
@@ -113,7 +133,7 @@ TEST_F(DemoSite, StopOnImageErrorEndsAtTheFirstFailedPicture) {
   CommandResult r = Cli({"--stop-on-image-error", "game", "site"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Error: " + Question("monster", summary_.failingMonster) + " yes\n");
+  EXPECT_EQ(r.err, "Error: " + Question("monster", summary_.failingMonster) + " yes\n  " + MissingSprite() + "\n");
   EXPECT_TRUE(FileExists(Data("m" + std::to_string(summary_.failingMonster) + ".htm")));
   EXPECT_FALSE(FileExists(Data("m" + std::to_string(summary_.failingMonster + 1) + ".htm")));
   EXPECT_FALSE(FileExists(Data("m.htm")));
@@ -129,7 +149,8 @@ TEST_F(DemoSite, OutputIsTheSameForEveryJobCount) {
   const CommandResult four = Cli({"--keep-going", "--technical", "--jobs=4", "--json", "two.json", "game", "two"});
   ASSERT_EQ(one.exitCode, 0);
   ASSERT_EQ(four.exitCode, 0);
-  EXPECT_EQ(one.err, four.err);
+  EXPECT_EQ(WithoutSummary(one.err), WithoutSummary(four.err));
+  EXPECT_NE(WithoutSummary(one.err), one.err);
   EXPECT_EQ(ReadFileText(dir_.File("one.json")), ReadFileText(dir_.File("two.json")));
   EXPECT_NE(ReadFileText(dir_.File("one.json")).find("\"data/m0.png\""), std::string::npos);
   std::vector<std::string> files = ListFiles(dir_.File("one"));
@@ -160,7 +181,7 @@ TEST(DemoShapes, ThePagesShapeOutweighsItsPicturesWithPages) {
   const CommandResult one = RunProgram(dir.path(), GVDE_CLI_PATH, {"--keep-going", "--jobs=1", "game", "one"});
   const CommandResult three = RunProgram(dir.path(), GVDE_CLI_PATH, {"--keep-going", "--jobs=3", "game", "three"});
   ASSERT_EQ(one.exitCode, 0) << one.err;
-  EXPECT_EQ(one.err, three.err);
+  EXPECT_EQ(WithoutSummary(one.err), WithoutSummary(three.err));
   EXPECT_NE(one.err.find(Question("monster", summary.failingMonster)), std::string::npos);
   const std::vector<std::string> files = ListFiles(dir.File("one"));
   ASSERT_EQ(files, ListFiles(dir.File("three")));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -170,13 +171,12 @@ TEST_F(DataDocumentTest, ReplacesTheFileWholeOrLeavesIt) {
   ASSERT_TRUE(testkit::WriteFileText(path, "earlier"));
   ASSERT_TRUE(WriteDocumentFile(path, Sources()));
   EXPECT_EQ(testkit::ReadFileText(path), Text());
-  EXPECT_FALSE(testkit::FileExists(path + ".tmp"));
 
-  // A directory in the way: the temporary file is written but cannot be renamed over it.
+  // A directory in the way, a folder that is missing: nothing is written.
   const std::string blocked = dir.MakeSubdir("blocked.json");
   EXPECT_FALSE(WriteDocumentFile(blocked, Sources()));
-  EXPECT_FALSE(testkit::FileExists(blocked + ".tmp"));
   EXPECT_FALSE(WriteDocumentFile(dir.File("missing/data.json"), Sources()));
+  EXPECT_EQ(testkit::ListFileNames(dir.path()), (std::vector<std::string>{"blocked.json", "data.json"}));
 }
 
 // The tables hold the document's records, a header first; with the document they replace
@@ -205,16 +205,18 @@ TEST_F(DataDocumentTest, CsvTablesAndTheDocumentReplaceTheirFilesTogether) {
 
   // A folder in the way of the last table: nothing is replaced, no temporary file is left.
   ASSERT_TRUE(testkit::WriteFileText(document, "earlier"));
-  dir.MakeSubdir("csv/suffixes.csv.tmp");
+  std::filesystem::remove(csv + "suffixes.csv");
+  dir.MakeSubdir("csv/suffixes.csv");
   {
     ReplacingFiles files;
     ASSERT_TRUE(AddDataDocument(files, document, Sources()));
     EXPECT_FALSE(AddCsvTables(files, csv, Sources()));
     EXPECT_EQ(files.FailedPath(), csv + "suffixes.csv");
+    EXPECT_EQ(files.FailureDetail(), csv + "suffixes.csv: Is a directory");
   }
   EXPECT_EQ(testkit::ReadFileText(document), "earlier");
-  EXPECT_FALSE(testkit::FileExists(document + ".tmp"));
-  EXPECT_FALSE(testkit::FileExists(csv + "items.csv.tmp"));
+  EXPECT_EQ(testkit::ListFileNames(dir.path()), (std::vector<std::string>{"csv", "data.json"}));
+  EXPECT_EQ(testkit::ListFileNames(csv).size(), 6u);
 }
 
 // The key stays one per record whatever the name holds: the letter is read up to the first ':'

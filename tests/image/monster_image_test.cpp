@@ -261,6 +261,42 @@ TEST_F(MonsterImageTest, FramesBeyondThePixelCapDoNotDecode) {
   EXPECT_FALSE(WriteRuns(Bytes(std::size_t{8} << 20, 0x7F), 128));  // 128 x 8,323,072 pixels
 }
 
+// Each way a picture fails says why, from its own data; a sprite file read once keeps its cause
+// for the next picture that uses it.
+TEST_F(MonsterImageTest, EachFailureSaysWhy) {
+  const auto problem = [this](const std::optional<std::string>& own, const std::optional<std::string>& boss,
+                              std::uint32_t width) {
+    const EncodedPicture picture = testkit::MonsterPicture(files, png, kSprite, own, boss, width);
+    EXPECT_NE(picture.outcome, EncodedPicture::Outcome::Encoded);
+    return picture.detail;
+  };
+  const std::string file = kSpriteFile;
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 1), "the sprite file " + file + " is in neither archive or cannot be read");
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5, 0xFF}, 10}}});
+  files.forcedResults[kSpriteFile] = -1;
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 1), "the sprite file " + file + " is too large to read");
+  files.forcedResults.clear();
+  EXPECT_EQ(problem("absent.trn", std::nullopt, 1),
+            "the colour table absent.trn is in neither archive or is not 256 bytes long");
+  EXPECT_EQ(problem(std::nullopt, "Absent", 1),
+            "the colour table CF\\MD\\Absent.trn (or CF\\SD\\Absent.trn) is in neither archive or is not 256 bytes long");
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 1), "frame 0 of " + file + " cannot be decoded");
+  files.files[kSpriteFile] = Bytes{4, 0, 0};
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 1), "the sprite file " + file + " holds no frame 0 with pixels");
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{Bytes(std::size_t{8} << 20, 0x7F), 10}}});
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 1), "frame 0 of " + file + " has more than 16777216 pixels");
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFC, 1, 2, 3, 4}, 10}}});
+  EXPECT_EQ(problem(std::nullopt, std::nullopt, 3), "frame 0 of " + file + " (4 pixels) does not divide into rows of 3 pixels");
+
+  MonsterFrameReader reader(files);
+  files.files[kSpriteFile] = demogame::BuildMonsterFileFromRuns({{{{0xFF, 5, 0xFF}, 10}}});
+  files.requests.clear();
+  for (int use = 0; use < 2; ++use) {
+    EXPECT_EQ(reader.Read(kSprite, std::nullopt, std::nullopt, 1).problem, "frame 0 of " + file + " cannot be decoded");
+  }
+  EXPECT_EQ(files.requests, std::vector<std::string>{kSpriteFile});
+}
+
 TEST(MonsterRunEncoderTest, ChoosesAmongTheRunKinds) {
   Bytes pixels = Concat(Repeat(130, 255), Repeat(70, 4));
   pixels = Concat(pixels, {1, 2, 3, 3});

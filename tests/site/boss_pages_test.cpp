@@ -180,6 +180,11 @@ TEST_F(BossPagesTest, MonsterNumbersOutsideTheTable) {
   EXPECT_EQ(host_.Questions(), (std::vector<std::string>{"Cannot write an image for boss #0. Exit?",
                                                          "Cannot write an image for boss #1. Exit?",
                                                          "Cannot write an image for boss #2. Exit?"}));
+  // Why each: a monster outside the table; the archives are not open for the one inside it.
+  EXPECT_EQ(host_.QuestionDetails(),
+            (std::vector<std::string>{"its monster #2 is not in the monster table",
+                                      "the sprite file monsters\\imp\\impa.spr is in neither archive or cannot be read",
+                                      "its monster #-1 is not in the monster table"}));
   EXPECT_TRUE(host_.Errors().empty());
 }
 

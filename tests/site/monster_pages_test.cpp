@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,6 +278,22 @@ TEST_F(MonsterPagesTest, PictureUsesTheGroupSpriteAndTheOwnTable) {
   }
   EXPECT_NE(Data("m0.png"), Data("m1.png"));
   EXPECT_TRUE(host_.calls().empty());
+}
+
+// A picture made but not written: the question says which file and why.
+TEST_F(MonsterPagesTest, PictureThatCannotBeWrittenIsNamed) {
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("gvdata.mor"), {{"monsters\\mudwalker\\mudwalkera.spr",
+                                                           demogame::BuildMonsterFile({{{1, 1, {7}}}})}}));
+  ASSERT_TRUE(demogame::BuildMpq(dir_.File("kelddat.mpq"), {{"unused.txt", {1}}}));
+  ASSERT_TRUE(run_.archives.OpenArchives(dir_.WithSeparator()));
+  MonsterRecord m = Mudwalker();
+  m.animationSize = 1;
+  run_.game.monsters = {m};
+  std::filesystem::create_directories(dir_.File("data/m0.png"));
+  ASSERT_TRUE(WritePages(MonsterCategory(run_)));
+  EXPECT_EQ(host_.Questions(), std::vector<std::string>{"Cannot write an image for monster #0. Exit?"});
+  EXPECT_EQ(host_.QuestionDetails(), std::vector<std::string>{dir_.File("data/m0.png") + ": Is a directory"});
+  EXPECT_EQ(run_.picturesNotMade, 1u);
 }
 
 TEST_F(MonsterPagesTest, PageThatCannotBeCreatedEndsTheRun) {

@@ -41,7 +41,7 @@ PageJob NumberedPage(std::uint32_t n) {
 PictureJob NumberedPicture(std::uint32_t n, Outcome outcome) {
   return [n, outcome] {
     Pause(n + 1);
-    return EncodedPicture{outcome, {static_cast<std::uint8_t>(n)}};
+    return EncodedPicture{outcome, {static_cast<std::uint8_t>(n)}, {}};
   };
 }
 

@@ -36,7 +36,8 @@ MiniGame::MiniGame(const MiniArchiveFiles& files) {
   const std::string game = scratch_.FreshSubdir("game");
   const SpritePicture frame{kSpriteWidth, 2, {1, 2, 3, 4, 5, 6, 7, 255}};
   std::vector<MpqFile> second;
-  second.push_back({"monsters\\mini\\minia.anm", demogame::BuildMonsterFile({{frame, frame}})});
+  second.push_back(
+      {"monsters\\mini\\minia.anm", demogame::BuildMonsterFile({{frame, frame}}), files.spriteStorage});
   second.push_back({"monsters\\mini\\minib.trn", demogame::RampTranslation(1, 2)});
   second.push_back({"CF\\MD\\ember.trn", demogame::RampTranslation(2, 3)});
   // 11 frames kept for other uses, 1 picture, 1 never written.
@@ -45,6 +46,7 @@ MiniGame::MiniGame(const MiniArchiveFiles& files) {
   if (files.sprite) second[0].data = *files.sprite;
   if (files.invobj1) second[3].data = *files.invobj1;
   if (files.invobj3) second[4].data = *files.invobj3;
+  second.insert(second.end(), files.more.begin(), files.more.end());
   std::vector<MpqFile> first;
   first.push_back({"levels\\l1data\\l1.pal", demogame::DemoPalette()});
   const bool written =

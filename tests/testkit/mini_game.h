@@ -10,6 +10,7 @@
 
 #include "demogame/game_tables.h"
 #include "demogame/monster_tables.h"
+#include "demogame/mpq_builder.h"
 #include "demogame/pe_builder.h"
 #include "site/run_config.h"
 #include "testkit/recording_host.h"
@@ -37,6 +38,8 @@ struct MiniArchiveFiles {
   std::optional<std::vector<std::uint8_t>> sprite;   // "monsters\mini\minia.anm"
   std::optional<std::vector<std::uint8_t>> invobj1;  // "data\inv\invobj1.cel"
   std::optional<std::vector<std::uint8_t>> invobj3;  // "data\inv\invobj3.cel"
+  demogame::MpqFile::Storage spriteStorage = demogame::MpqFile::Storage::Compressed;
+  std::vector<demogame::MpqFile> more = {};  // further files of the second archive
 };
 
 class MiniGame {

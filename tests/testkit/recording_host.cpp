@@ -7,8 +7,9 @@ void RecordingHost::ShowError(const std::string& message, const std::string& det
   details_.push_back(detail);
 }
 
-bool RecordingHost::AskExit(const std::string& question) {
+bool RecordingHost::AskExit(const std::string& question, const std::string& detail) {
   calls_.push_back({HostCall::kAskExit, question});
+  questionDetails_.push_back(detail);
   return askExitAnswer_;
 }
 

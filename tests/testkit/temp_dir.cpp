@@ -1,5 +1,6 @@
 #include "testkit/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,16 @@ bool WriteFileText(const std::string& path, const std::string& text) {
   if (!out) return false;
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   return static_cast<bool>(out);
+}
+
+std::vector<std::string> ListFileNames(const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace gvde::testkit

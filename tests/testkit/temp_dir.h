@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace gvde::testkit {
 
@@ -32,6 +33,8 @@ class TempDir {
 // The whole file as text; empty when it cannot be read.
 std::string ReadFileText(const std::string& path);
 bool FileExists(const std::string& path);
+// The names in the folder `dir` (files, folders, links), sorted; empty when it cannot be read.
+std::vector<std::string> ListFileNames(const std::string& dir);
 // Writes `text` to `path`, replacing the file; false on failure.
 bool WriteFileText(const std::string& path, const std::string& text);
 

@@ -807,6 +807,31 @@ void AddItemGraphics(std::uint32_t pictureCount, MonsterPlan& plan) {
   plan.baseFiles.push_back({"data\\inv\\invobj3.cel", BuildCelFile(third), Storage::Bzip2});
 }
 
+// Bytes a linker might leave between the tables: random bytes with, now and then, an end
+// marker of some table or the address of a text in them. Of random length, so that the next
+// table starts at any byte.
+void AddUnrelatedBytes(PeBuilder& pe, std::uint32_t textVa, Dice& dice) {
+  std::vector<std::uint8_t> bytes(dice.Below(200) + 1);
+  for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(dice.Below(256));
+  static constexpr std::uint32_t kWords[] = {0x78787878, 0x52525252, 0xFFFFFFFF, 0};
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4 + dice.Below(24)) {
+    PutU32(bytes, at, dice.Below(2) == 0 ? textVa : kWords[dice.Below(4)]);
+  }
+  pe.AddData(bytes);
+}
+
+// Three records shaped like items, with names but nothing else of an item: a runner-up that
+// the finder must not take for the item table.
+void AddDecoyItemTable(PeBuilder& pe) {
+  std::vector<ItemSpec> decoys(3);
+  for (std::size_t i = 0; i < decoys.size(); ++i) {
+    decoys[i].name = "Decoy " + std::to_string(i);
+    decoys[i].dropKind = 40;
+    decoys[i].itemClass = 77;
+  }
+  AddItemTable(pe, decoys);
+}
+
 // The patched game's two changes; the dice are not touched, so every other record stays.
 void Patch(ItemTables& items, std::vector<UniqueSpec>& uniques) {
   constexpr std::size_t kPricedItem = 12;  // "Bearded Axe"
@@ -825,13 +850,17 @@ void Patch(ItemTables& items, std::vector<UniqueSpec>& uniques) {
 
 bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSummary* summary) {
   const std::uint32_t scale = options.scale == 0 ? 1 : options.scale;
+  const bool shuffled = options.layout == DemoLayout::Shuffled;
   Dice dice(20261207u + scale);
   PeBuilder pe;
   const std::uint32_t pictureCount = (options.shape == DemoShape::Pages ? 80 : 250) * scale;
-
-  const std::uint32_t titleVa = pe.AddString(kTitle);
   std::vector<std::optional<std::string>> spells(std::begin(kSpellNames), std::end(kSpellNames));
-  const std::uint32_t spellTable = AddSpellTable(pe, spells);
+
+  TableAddresses at;
+  if (!shuffled) {
+    at.title = pe.AddString(kTitle);
+    at.spellTable = AddSpellTable(pe, spells);
+  }
 
   ItemTables items = MakeItems(scale, pictureCount, dice);
   std::vector<UniqueSpec> uniques = MakeUniques(scale, items.uniqueIds, pictureCount, dice);
@@ -842,11 +871,35 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
   std::vector<AffixFields> prefixes = MakeAffixes(pe, scale, true, dice);
   std::vector<AffixFields> suffixes = MakeAffixes(pe, scale, false, dice);
 
-  const std::uint32_t itemTable = AddItemTable(pe, items.items);
-  const std::uint32_t uniqueTable = AddUniqueTable(pe, uniques);
-  const std::uint32_t monsterTable = AddMonsterTable(pe, plan.monsters);
-  const std::uint32_t bossTable = AddBossTable(pe, bosses);
-  const std::uint32_t affixTable = AddAffixTable(pe, prefixes, suffixes);
+  if (!shuffled) {
+    at.itemTable = AddItemTable(pe, items.items);
+    at.uniqueTable = AddUniqueTable(pe, uniques);
+    at.monsterTable = AddMonsterTable(pe, plan.monsters);
+    at.bossTable = AddBossTable(pe, bosses);
+    at.affixTable = AddAffixTable(pe, prefixes, suffixes);
+  } else {
+    Dice unrelated(4242u + scale);
+    const std::uint32_t textVa = pe.AddString("unrelated text");
+    const auto gap = [&] { AddUnrelatedBytes(pe, textVa, unrelated); };
+    gap();
+    at.affixTable = AddAffixTable(pe, prefixes, suffixes);
+    gap();
+    at.bossTable = AddBossTable(pe, bosses);
+    gap();
+    AddDecoyItemTable(pe);
+    gap();
+    at.monsterTable = AddMonsterTable(pe, plan.monsters);
+    gap();
+    at.spellTable = AddSpellTable(pe, spells);
+    gap();
+    at.uniqueTable = AddUniqueTable(pe, uniques);
+    gap();
+    at.itemTable = AddItemTable(pe, items.items);
+    gap();
+    pe.AddZeros(1);
+    pe.AddString("Packer 2.1 tools");
+    at.title = pe.AddString(kTitle);
+  }
 
   // Further sections as a linker lays them out: code, uninitialised data, relocations.
   PeSection text;
@@ -882,10 +935,10 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
   std::vector<std::string> effectNames(kEffectNames.begin(), kEffectNames.end());
   std::vector<std::string> aiNames(kAiTypeNames.begin(), kAiTypeNames.end());
   const std::string address = "; Table addresses of the demo GV.exe\r\n"
-                              "ItemTable=" + Hex(itemTable) + "\r\nUniqueTable=" + Hex(uniqueTable) +
-                              "\r\nMonsterTable=" + Hex(monsterTable) + "\r\nBossTable=" + Hex(bossTable) +
-                              "\r\nSpellTable=" + Hex(spellTable) + "\r\nAffixTable=" + Hex(affixTable) +
-                              "\r\nTitle=" + Hex(titleVa) + "\r\n";
+                              "ItemTable=" + Hex(at.itemTable) + "\r\nUniqueTable=" + Hex(at.uniqueTable) +
+                              "\r\nMonsterTable=" + Hex(at.monsterTable) + "\r\nBossTable=" + Hex(at.bossTable) +
+                              "\r\nSpellTable=" + Hex(at.spellTable) + "\r\nAffixTable=" + Hex(at.affixTable) +
+                              "\r\nTitle=" + Hex(at.title) + "\r\n";
   if (!WriteText(root + "/Effect.ini", Lines(effectNames))) return false;
   if (!WriteText(root + "/AITypes.ini", Lines(aiNames))) return false;
   if (!WriteText(root + "/Address.ini", address)) return false;
@@ -900,6 +953,7 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
     summary->itemPictures = pictureCount;
     summary->failingMonster = plan.failing;
     summary->title = std::string(kTitle);
+    summary->addresses = at;
   }
   return true;
 }

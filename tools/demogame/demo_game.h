@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "game/game_data.h"
+
 namespace gvde::demogame {
 
 // How the game's output divides between pages and pictures.
@@ -18,9 +20,16 @@ enum class DemoShape : std::uint8_t {
   Pages,
 };
 
+// How GV.exe lays its tables out. Standard: the texts first, then the tables in the order of
+// Address.ini. Shuffled: the tables in another order at odd byte offsets, with unrelated bytes
+// between them (stray end markers and text addresses among them), a small decoy table shaped
+// like the item table and a decoy version text; the records are those of Standard.
+enum class DemoLayout : std::uint8_t { Standard, Shuffled };
+
 struct DemoOptions {
   // Multiplies every record count; 1 is about the size of the real game.
   std::uint32_t scale = 1;
+  DemoLayout layout = DemoLayout::Standard;
   // The next version of the same game, as a patch or a mod makes it: the item "Bearded Axe"
   // costs 3100, and the unique item "Ember Crown" (with no base item) is inserted before unique
   // number 45. Everything else is as in the unpatched game.
@@ -38,6 +47,7 @@ struct DemoSummary {
   std::uint32_t itemPictures = 0;        // pictures i0 .. itemPictures-1
   std::uint32_t failingMonster = 0;      // a monster whose sprite is missing
   std::string title;                     // the text at the Title address
+  TableAddresses addresses;              // as Address.ini gives them
 };
 
 // Writes root/Effect.ini, root/AITypes.ini, root/Address.ini and root/game/ (GV.exe,

@@ -37,6 +37,15 @@ const gvde::CommandSpec& DemogenCommand() {
                .help = "write N times the real game's records (1 to 1000)",
                .details = "The default is 1.",
                .modes = kWrite},
+              {.name = "layout",
+               .valueName = "LAYOUT",
+               .help = "GV.exe's table layout: standard (default) or shuffled",
+               .details = "shuffled: the tables in another order at odd offsets, with unrelated bytes,\n"
+                          "stray end markers, a decoy item table and a decoy version text between\n"
+                          "them, for trying gvde-cli --find-addresses.",
+               .completion = Completion::Choices,
+               .choices = "standard shuffled",
+               .modes = kWrite},
               {.name = "patched",
                .help = "write the next version of the same game",
                .details = "One item's price differs and one unique item is inserted, for trying\n"
@@ -99,6 +108,9 @@ int main(int argc, char** argv) {
   options.patched = line.parsed.Has("patched");
   if (line.parsed.Has("shape") && line.parsed.Value("shape") == "pages") options.shape = gvde::demogame::DemoShape::Pages;
   const std::string root = line.parsed.arguments[0];
+  if (line.parsed.Has("layout") && line.parsed.Value("layout") == "shuffled") {
+    options.layout = gvde::demogame::DemoLayout::Shuffled;
+  }
   if (!gvde::IsDirectory(root) && !gvde::MakeDirectory(root)) {
     std::fprintf(stderr, "Cannot create %s\n", root.c_str());
     return 1;

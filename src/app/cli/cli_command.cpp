@@ -12,6 +12,8 @@ static_assert(kMostPictureJobs == 64);
 constexpr ModeSet kRun = 1 << 0;
 constexpr ModeSet kCompare = 1 << 1;
 constexpr ModeSet kGenerate = 1 << 2;
+constexpr ModeSet kFindAddresses = 1 << 3;
+constexpr ModeSet kCheck = 1 << 4;
 
 }  // namespace
 
@@ -28,7 +30,9 @@ const CommandSpec& CliCommand() {
       .modes = {{.option = {},
                  .arguments = {{"GAME_DIR", Completion::Directory}, {"OUTPUT_DIR", Completion::Directory}}},
                 {.option = "compare", .arguments = {{"OLD.json", Completion::File}, {"NEW.json", Completion::File}}},
-                {.option = "generate", .arguments = {}}},
+                {.option = "generate", .arguments = {}},
+                {.option = "find-addresses", .arguments = {{"GAME_DIR", Completion::Directory}}},
+                {.option = "check", .arguments = {{"GAME_DIR", Completion::Directory}}}},
       .options =
           {
               {.name = "technical", .help = "add the technical information to the pages", .modes = kRun},
@@ -43,16 +47,21 @@ const CommandSpec& CliCommand() {
               {.name = "json",
                .valueName = "FILE",
                .help = "also write every record as one UTF-8 JSON document",
-               .details = "FILE is written only when the run ends with Done, through FILE.tmp renamed\n"
-                          "at the end, so a failed or stopped run leaves an earlier FILE as it was.",
+               .details = "FILE is written only when the run ends with Done, through a temporary file\n"
+                          "beside it renamed at the end, so a failed or stopped run leaves an earlier\n"
+                          "FILE as it was; a link keeps its place and the file it leads to is replaced.\n"
+                          "- writes the document to standard output (Done then goes to stderr), and a\n"
+                          "device or named pipe is written into as it is. FILE must not be one of the\n"
+                          "run's inputs or lie inside OUTPUT_DIR.",
                .completion = Completion::File,
                .modes = kRun},
               {.name = "csv",
                .valueName = "DIR",
                .help = "also write one CSV file per record category",
-               .details = "DIR gets items.csv, uniques.csv and so on. The tables are written like\n"
-                          "the document: only when the run ends with Done, through temporary files\n"
-                          "renamed at the end.",
+               .details = "DIR gets items.csv, uniques.csv and so on; it is made when missing. The\n"
+                          "tables are written like the document: only when the run ends with Done,\n"
+                          "through temporary files renamed at the end. DIR must not lie inside\n"
+                          "OUTPUT_DIR.",
                .completion = Completion::Directory,
                .modes = kRun},
               {.name = "explorer",
@@ -68,7 +77,7 @@ const CommandSpec& CliCommand() {
                .details = "Effect.ini, AITypes.ini and Address.ini are read from DIR instead of the\n"
                           "current directory.",
                .completion = Completion::Directory,
-               .modes = kRun},
+               .modes = kRun | kCheck},
               {.name = "jobs",
                .shortName = 'j',
                .valueName = "N",
@@ -101,6 +110,25 @@ const CommandSpec& CliCommand() {
                .completion = Completion::Choices,
                .choices = "text markdown json csv",
                .modes = kCompare},
+              {.name = "find-addresses",
+               .help = "find the tables in GV.exe, print an Address.ini",
+               .details = "Each address comes after a \";\" comment with its evidence: records found,\n"
+                          "names readable, fields in range, runners-up. Exit 0 only when all six\n"
+                          "tables were found with high confidence. docs/finding-addresses.md tells\n"
+                          "how it decides.",
+               .modes = kFindAddresses},
+              {.name = "write-config",
+               .valueName = "DIR",
+               .help = "write that configuration into DIR",
+               .details = "Address.ini, and Effect.ini and AITypes.ini with placeholder names; a file\n"
+                          "that exists already is kept, never replaced.",
+               .completion = Completion::Directory,
+               .modes = kFindAddresses},
+              {.name = "check",
+               .help = "judge the tables at the configured addresses",
+               .details = "One line per table with its evidence and verdict, and the address the\n"
+                          "finder proposes for a table that does not look right. Writes nothing.",
+               .modes = kCheck},
               {.name = "generate",
                .valueName = "KIND",
                .help = "print the man page or a completion script",
@@ -124,15 +152,20 @@ const CommandSpec& CliCommand() {
               {.title = "Pictures that fail",
                .text = "When a monster or boss picture cannot be made, the run asks whether to stop.\n"
                        "On a terminal the answer is y or n (the end of input answers No); otherwise\n"
-                       "it is No, as with --keep-going."},
+                       "it is No, as with --keep-going. A line after the answer says why."},
               {.title = "Messages",
-               .text = "Errors go to stderr as \"Error: <message>\", followed where known by one\n"
-                       "indented line naming the file and the reason. \"Done\" goes to stdout.",
+               .text = "Errors and picture questions go to stderr as \"Error: <message>\", followed\n"
+                       "where known by one indented line naming the file and the reason. \"Done\"\n"
+                       "goes to stdout (to stderr with --json -), then one line on stderr with the\n"
+                       "files written, the output folder, the pictures not made and the seconds.",
                .inHelp = false},
               {.title = "Exit status",
                .text = "0 when the run ends with Done, 1 when it ends with an error or is stopped,\n"
                        "2 for a configuration or usage error. With --compare: 0 no differences,\n"
-                       "1 differences, 2 a document cannot be read."},
+                       "1 differences, 2 a document cannot be read. With --find-addresses: 0 when\n"
+                       "all six tables were found with high confidence, 1 otherwise. With --check:\n"
+                       "0 when every table looks right, 1 when one does not, 2 for a configuration\n"
+                       "a run refuses."},
               {.title = "Files",
                .text = "The data document's format (--json) and its JSON Schema:\n"
                        "  " GVDE_DOC_DIR "/docs/data-format.md\n"
@@ -153,6 +186,8 @@ std::string ReadRunArguments(const ParsedArguments& parsed, RunArguments& run) {
   if (parsed.Has("stop-on-image-error")) run.answer = ImageErrorAnswer::Stop;
   run.jsonFile = parsed.Value("json");
   run.csvDir = parsed.Value("csv");
+  // Standard output takes one document; the tables are six files.
+  if (run.csvDir == "-") return "--csv needs a folder, not - (standard output)";
   run.explorer = parsed.Has("explorer");
   run.configDir = parsed.Value("config");
   run.gameDir = parsed.arguments.at(0);
@@ -166,6 +201,12 @@ std::string ReadRunArguments(const ParsedArguments& parsed, RunArguments& run) {
 }
 
 bool IsComparison(const ParsedArguments& parsed) { return parsed.Has("compare"); }
+
+std::optional<SetupArguments> ReadSetupArguments(const ParsedArguments& parsed) {
+  if (!parsed.Has("find-addresses") && !parsed.Has("check")) return std::nullopt;
+  return SetupArguments{parsed.Has("check"), parsed.Value("config"), parsed.Value("write-config"),
+                        parsed.arguments.at(0)};
+}
 
 CompareArguments ReadCompareArguments(const ParsedArguments& parsed) {
   CompareArguments compare;

@@ -2,6 +2,7 @@
 // a line read against it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/cli/cli_host.h"
@@ -40,5 +41,16 @@ struct CompareArguments {
 };
 
 CompareArguments ReadCompareArguments(const ParsedArguments& parsed);
+
+// --find-addresses [--write-config DIR] GAME_DIR, or --check [--config DIR] GAME_DIR.
+struct SetupArguments {
+  bool check = false;  // else --find-addresses
+  std::string configDir;
+  std::string writeDir;
+  std::string gameDir;
+};
+
+// The setup command the line asks for, if any.
+std::optional<SetupArguments> ReadSetupArguments(const ParsedArguments& parsed);
 
 }  // namespace gvde

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "app/cli/held_signals.h"
 #include "export/csv_tables.h"
 #include "export/data_document.h"
 #include "export/replacing_file.h"
@@ -19,21 +18,18 @@ std::string CsvFolder(const std::string& dir) {
   return dir.ends_with(PathSeparator()) ? dir : dir + PathSeparator();
 }
 
-// False with `failed` set to the path that could not be written.
-bool WriteOutputs(const DataOutputs& outputs, const DataSources& sources, std::string& failed) {
-  ReplacingFiles files;
-  bool written = outputs.jsonFile.empty() || AddDataDocument(files, outputs.jsonFile, sources);
-  if (written && !outputs.csvDir.empty()) written = AddCsvTables(files, CsvFolder(outputs.csvDir), sources);
-  if (written && files.Commit()) return true;
-  failed = files.FailedPath().empty() ? (outputs.jsonFile.empty() ? outputs.csvDir : outputs.jsonFile)
-                                      : files.FailedPath();
-  return false;
+// The tables come first, so that a document written into standard output or a pipe, where
+// nothing waits to be renamed, is written only once they are.
+bool WriteOutputs(ReplacingFiles& files, const DataOutputs& outputs, const DataSources& sources) {
+  if (!outputs.csvDir.empty() && !AddCsvTables(files, CsvFolder(outputs.csvDir), sources)) return false;
+  return outputs.jsonFile.empty() || AddDataDocument(files, outputs.jsonFile, sources);
 }
 
 }  // namespace
 
-FinishingStep DataOutputsStep(DataOutputs outputs, const Configuration& configuration, Host& host) {
-  return [outputs = std::move(outputs), &configuration, &host](const FinishedSite& site) {
+FinishingStep DataOutputsStep(DataOutputs outputs, const Configuration& configuration, Host& host,
+                              EndingSignals& signals) {
+  return [outputs = std::move(outputs), &configuration, &host, &signals](const FinishedSite& site) {
     host.ShowProgress("Data document", 0, 0);
     ClearFileError();
     const OriginResult origin =
@@ -44,9 +40,15 @@ FinishingStep DataOutputsStep(DataOutputs outputs, const Configuration& configur
                               configuration.aiTypeNames,
                               site.pictures,
                               *origin.origin};
-    std::string failed;
-    if (WithEndingSignalsHeld([&] { return WriteOutputs(outputs, sources, failed); })) return Step::Next();
-    return Step::Fail("Cannot write " + failed);
+    signals.Hold();
+    ReplacingFiles files;
+    if (WriteOutputs(files, outputs, sources) && files.Commit([&signals] { return signals.Pending(); })) {
+      return Step::Next();
+    }
+    if (files.Interrupted()) return Step::Stop();
+    const std::string failed = files.FailedPath().empty() ? (outputs.jsonFile.empty() ? outputs.csvDir : outputs.jsonFile)
+                                                          : files.FailedPath();
+    return Step::Fail("Cannot write " + failed, files.FailureDetail());
   };
 }
 

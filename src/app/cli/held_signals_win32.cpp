@@ -8,11 +8,15 @@
 namespace gvde {
 
 // The console's Ctrl-C is ignored meanwhile; Windows does not keep it for later.
-bool WithEndingSignalsHeld(const std::function<bool()>& work) {
-  const bool held = SetConsoleCtrlHandler(nullptr, TRUE) != 0;
-  const bool result = work();
-  if (held) SetConsoleCtrlHandler(nullptr, FALSE);
-  return result;
+void EndingSignals::Hold() {
+  if (!held_) held_ = SetConsoleCtrlHandler(nullptr, TRUE) != 0;
+}
+
+bool EndingSignals::Pending() const { return false; }
+
+void EndingSignals::Release() {
+  if (held_) SetConsoleCtrlHandler(nullptr, FALSE);
+  held_ = false;
 }
 
 }  // namespace gvde

@@ -10,20 +10,22 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "app/cli/cli_command.h"
 #include "app/cli/cli_host.h"
 #include "app/cli/compare_command.h"
 #include "app/cli/data_document_step.h"
+#include "app/cli/held_signals.h"
+#include "app/cli/output_targets.h"
+#include "app/setup_commands.h"
 #include "app/startup_config.h"
 #include "command_line/program_answers.h"
 #include "effects/effect_descriptions.h"
 #include "explorer/explorer_files.h"
+#include "export/replacing_file.h"
 #include "platform/file_system.h"
 #include "site/extraction_run.h"
 #include "site/run_messages.h"
@@ -39,6 +41,25 @@ constexpr int kExitStartup = 2;
 std::string WithSeparator(const std::string& dir) {
   if (dir.empty()) return dir;
   return gvde::AddSeparator(dir, gvde::PathSeparator());
+}
+
+// Prints what a setup command made; the warnings and errors of --check come before its lines.
+int RunSetupCommand(const gvde::SetupArguments& setup) {
+  const std::string gameDir = WithSeparator(setup.gameDir);
+  const gvde::CommandOutput output = setup.check ? gvde::CheckConfiguration(WithSeparator(setup.configDir), gameDir)
+                                                 : gvde::FindAddresses(gameDir, setup.writeDir);
+  if (setup.check) std::fputs(output.err.c_str(), stderr);
+  std::fputs(output.out.c_str(), stdout);
+  std::fflush(stdout);
+  if (!setup.check) std::fputs(output.err.c_str(), stderr);
+  return output.exitCode;
+}
+
+// "gvde-cli --check [--config DIR] GAME_DIR", as the user named the folders.
+std::string CheckCommand(const gvde::RunArguments& args) {
+  std::string command = "gvde-cli --check ";
+  if (!args.configDir.empty()) command += "--config " + args.configDir + " ";
+  return command + args.gameDir;
 }
 
 }  // namespace
@@ -57,6 +78,9 @@ int RunCli(int argc, char** argv) {
     const gvde::CompareArguments compare = gvde::ReadCompareArguments(line.parsed);
     return gvde::RunComparison(compare.oldDocument, compare.newDocument, compare.options, stdout, stderr);
   }
+  if (const std::optional<gvde::SetupArguments> setup = gvde::ReadSetupArguments(line.parsed)) {
+    return RunSetupCommand(*setup);
+  }
   gvde::RunArguments args;
   if (const std::string problem = gvde::ReadRunArguments(line.parsed, args); !problem.empty()) {
     return gvde::ReportUsageError(command, problem, stderr);
@@ -64,6 +88,7 @@ int RunCli(int argc, char** argv) {
 
   const std::string configDir = WithSeparator(args.configDir);
   gvde::StartupResult startup = gvde::LoadStartupConfiguration(configDir);
+  for (const std::string& warning : startup.warnings) std::fprintf(stderr, "Warning: %s\n", warning.c_str());
   if (!startup.ok) {
     std::fprintf(stderr, "Error: %s\n", startup.message.c_str());
     if (!startup.detail.empty()) std::fprintf(stderr, "  %s\n", startup.detail.c_str());
@@ -76,22 +101,32 @@ int RunCli(int argc, char** argv) {
   inputs.outputDir = WithSeparator(args.outputDir);
   inputs.technicalInfo = args.technical;
   inputs.jobs = args.jobs;
-  if (!inputs.outputDir.empty()) {
-    // A missing output directory is created with its parents; if that fails the run
-    // reports that it cannot create its data directory.
-    std::error_code ignored;
-    std::filesystem::create_directories(inputs.outputDir, ignored);
+  inputs.makeOutputDir = true;
+
+  const gvde::DataOutputs outputs{args.jsonFile, args.csvDir, inputs.gameDir, configDir};
+  const bool dataOutputs = !outputs.jsonFile.empty() || !outputs.csvDir.empty();
+  if (dataOutputs) {
+    if (const std::optional<gvde::TargetProblem> problem = gvde::CheckOutputTargets(outputs, inputs.outputDir)) {
+      std::fprintf(stderr, "Error: %s\n", problem->message.c_str());
+      if (!problem->detail.empty()) std::fprintf(stderr, "  %s\n", problem->detail.c_str());
+      return kExitStartup;
+    }
   }
 
+  // With the document on standard output, "Done" goes to stderr.
+  std::FILE* doneStream = args.jsonFile == gvde::kStandardOutputName ? stderr : stdout;
   const bool showProgress = !args.quiet && GVDE_ISATTY(stderr) != 0;
-  gvde::CliHost host(args.answer, stdout, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  gvde::CliHost host(args.answer, doneStream, stderr, stdin, GVDE_ISATTY(stdin) != 0, showProgress);
+  host.SetCheckCommand(CheckCommand(args));
+  // Held by the data step from its start until the run has said "Done" or failed.
+  gvde::EndingSignals endingSignals;
   gvde::FinishingStep finish;
-  if (!args.jsonFile.empty() || !args.csvDir.empty()) {
-    finish = gvde::DataOutputsStep({args.jsonFile, args.csvDir, inputs.gameDir, configDir}, startup.configuration, host);
-  }
+  if (dataOutputs) finish = gvde::DataOutputsStep(outputs, startup.configuration, host, endingSignals);
   gvde::SiteAddition explorer;
   if (args.explorer) explorer = gvde::ExplorerAddition(startup.configuration, host);
-  return gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer) ? kExitDone : kExitRunFailed;
+  const bool done = gvde::StartExtraction(inputs, startup.configuration, host, finish, explorer);
+  endingSignals.Release();
+  return done ? kExitDone : kExitRunFailed;
 }
 
 int main(int argc, char** argv) {

@@ -6,7 +6,7 @@ void MessageBoxHost::ShowError(const std::string& message, const std::string& /*
   MessageBoxA(owner_, message.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 
-bool MessageBoxHost::AskExit(const std::string& question) {
+bool MessageBoxHost::AskExit(const std::string& question, const std::string& /*detail*/) {
   return MessageBoxA(owner_, question.c_str(), "Error", MB_YESNO | MB_ICONERROR) == IDYES;
 }
 

@@ -13,9 +13,9 @@ class MessageBoxHost final : public Host {
  public:
   explicit MessageBoxHost(HWND owner) : owner_(owner) {}
 
-  // The box shows the message alone.
+  // The boxes show the message or question alone.
   void ShowError(const std::string& message, const std::string& detail) override;
-  bool AskExit(const std::string& question) override;
+  bool AskExit(const std::string& question, const std::string& detail) override;
   void ShowDone() override;
 
  private:

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/startup_config.h"
-#include "archive/archive_worker.h"
 #include "app/win32/main_window.h"
 #include "app/win32/message_box_host.h"
+#include "archive/worker_server.h"
 #include "effects/effect_descriptions.h"
 #include "site/run_messages.h"
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -25,12 +26,20 @@ class ByteLink {
 };
 
 enum class WorkerOp : std::uint8_t {
-  OpenGameArchive = 1,  // text: native path; status 1 when open
+  // text: native path; status 1 when open, else status 0 and the library's error code (u32)
+  OpenGameArchive = 1,
   OpenBaseArchive = 2,
   ReadWholeFile = 3,  // text: file name; status: an ExtractOutcome, the bytes when Read
   ReadExactFile = 4,  // text: file name, size: expected size; status 1 and the bytes when read
   Exit = 5,           // no reply: the worker closes its archives and ends
+  // The first request. text: the native paths of the game and the base archive, each ended by
+  // a zero byte; status 1 once the worker can open nothing else, else 0 and the worker ends.
+  ConfineToArchives = 6,
 };
+
+// The text of a ConfineToArchives request, and back; false for a text that is not two paths.
+std::string ArchivePathsText(const std::string& gamePath, const std::string& basePath);
+bool SplitArchivePathsText(const std::string& text, std::string& gamePath, std::string& basePath);
 
 struct WorkerRequest {
   WorkerOp op = WorkerOp::Exit;
@@ -55,5 +64,10 @@ bool SendReply(ByteLink& link, std::uint8_t status, std::span<const std::uint8_t
 bool ReceiveReplyHead(ByteLink& link, ReplyHead& head);
 // Reads and drops `count` bytes, keeping the stream in step.
 bool DiscardBytes(ByteLink& link, std::uint32_t count);
+
+// The reply to an open request: status 1 when open, else status 0 and the library's error code.
+bool SendOpenReply(ByteLink& link, std::optional<std::uint32_t> libraryError);
+// Reads it back into `libraryError` (nothing when open); false for a reply of another shape.
+bool ReceiveOpenReply(ByteLink& link, std::optional<std::uint32_t>& libraryError);
 
 }  // namespace gvde

@@ -1,4 +1,4 @@
-#include "archive/worker_channel.h"
+#include "archive/worker_protocol.h"
 
 #include <algorithm>
 #include <array>
@@ -6,21 +6,14 @@
 #include <new>
 #include <vector>
 
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
+
 namespace gvde {
 namespace {
 
 constexpr std::size_t kRequestHeadSize = 9;
 constexpr std::size_t kReplyHeadSize = 5;
-
-void PutU32(std::uint8_t* out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const std::uint8_t* in) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | in[i];
-  return value;
-}
 
 bool Allocate(std::vector<std::uint8_t>& message, std::size_t size) {
   try {
@@ -33,10 +26,30 @@ bool Allocate(std::vector<std::uint8_t>& message, std::size_t size) {
 
 bool IsKnownOp(std::uint8_t op) {
   return op >= static_cast<std::uint8_t>(WorkerOp::OpenGameArchive) &&
-         op <= static_cast<std::uint8_t>(WorkerOp::Exit);
+         op <= static_cast<std::uint8_t>(WorkerOp::ConfineToArchives);
 }
 
 }  // namespace
+
+std::string ArchivePathsText(const std::string& gamePath, const std::string& basePath) {
+  std::string text = gamePath;
+  text.push_back('\0');
+  text += basePath;
+  text.push_back('\0');
+  return text;
+}
+
+bool SplitArchivePathsText(const std::string& text, std::string& gamePath, std::string& basePath) {
+  const std::size_t gameEnd = text.find('\0');
+  if (gameEnd == 0 || gameEnd == std::string::npos || text.size() < gameEnd + 3 || text.back() != '\0') {
+    return false;
+  }
+  const std::size_t baseEnd = text.find('\0', gameEnd + 1);
+  if (baseEnd != text.size() - 1) return false;
+  gamePath = text.substr(0, gameEnd);
+  basePath = text.substr(gameEnd + 1, baseEnd - gameEnd - 1);
+  return true;
+}
 
 bool ByteLink::Write(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
@@ -64,8 +77,9 @@ bool SendRequest(ByteLink& link, const WorkerRequest& request) {
   std::vector<std::uint8_t> message;
   if (!Allocate(message, kRequestHeadSize + request.text.size())) return false;
   message[0] = static_cast<std::uint8_t>(request.op);
-  PutU32(message.data() + 1, request.size);
-  PutU32(message.data() + 5, static_cast<std::uint32_t>(request.text.size()));
+  ByteWriter fields(message);
+  fields.U32(1, request.size);
+  fields.U32(5, static_cast<std::uint32_t>(request.text.size()));
   std::copy(request.text.begin(), request.text.end(), message.begin() + kRequestHeadSize);
   return link.Write(message.data(), message.size());
 }
@@ -73,10 +87,11 @@ bool SendRequest(ByteLink& link, const WorkerRequest& request) {
 bool ReceiveRequest(ByteLink& link, WorkerRequest& request) {
   std::array<std::uint8_t, kRequestHeadSize> head{};
   if (!link.Read(head.data(), head.size()) || !IsKnownOp(head[0])) return false;
-  const std::uint32_t textLength = GetU32(head.data() + 5);
+  const ByteReader fields(head);
+  const std::uint32_t textLength = fields.U32(5);
   if (textLength > kLongestRequestText) return false;
   request.op = static_cast<WorkerOp>(head[0]);
-  request.size = GetU32(head.data() + 1);
+  request.size = fields.U32(1);
   try {
     request.text.assign(textLength, '\0');
   } catch (const std::bad_alloc&) {
@@ -90,7 +105,7 @@ bool SendReply(ByteLink& link, std::uint8_t status, std::span<const std::uint8_t
   std::vector<std::uint8_t> message;
   if (!Allocate(message, kReplyHeadSize + bytes.size())) return false;
   message[0] = status;
-  PutU32(message.data() + 1, static_cast<std::uint32_t>(bytes.size()));
+  ByteWriter(message).U32(1, static_cast<std::uint32_t>(bytes.size()));
   std::copy(bytes.begin(), bytes.end(), message.begin() + kReplyHeadSize);
   return link.Write(message.data(), message.size());
 }
@@ -99,7 +114,7 @@ bool ReceiveReplyHead(ByteLink& link, ReplyHead& head) {
   std::array<std::uint8_t, kReplyHeadSize> bytes{};
   if (!link.Read(bytes.data(), bytes.size())) return false;
   head.status = bytes[0];
-  head.byteCount = GetU32(bytes.data() + 1);
+  head.byteCount = ByteReader(bytes).U32(1);
   return true;
 }
 
@@ -110,6 +125,26 @@ bool DiscardBytes(ByteLink& link, std::uint32_t count) {
     if (!link.Read(scratch.data(), piece)) return false;
     count -= piece;
   }
+  return true;
+}
+
+bool SendOpenReply(ByteLink& link, std::optional<std::uint32_t> libraryError) {
+  if (!libraryError) return SendReply(link, 1, {});
+  std::array<std::uint8_t, 4> code{};
+  ByteWriter(code).U32(0, *libraryError);
+  return SendReply(link, 0, code);
+}
+
+bool ReceiveOpenReply(ByteLink& link, std::optional<std::uint32_t>& libraryError) {
+  ReplyHead head;
+  if (!ReceiveReplyHead(link, head)) return false;
+  if (head.status == 1 && head.byteCount == 0) {
+    libraryError.reset();
+    return true;
+  }
+  std::array<std::uint8_t, 4> code{};
+  if (head.status != 0 || head.byteCount != code.size() || !link.Read(code.data(), code.size())) return false;
+  libraryError = ByteReader(code).U32(0);
   return true;
 }
 

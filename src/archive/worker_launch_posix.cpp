@@ -11,10 +11,11 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <system_error>
 
-#include "archive/archive_worker.h"
-#include "archive/worker_process.h"
-#include "archive/worker_program_path.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_launch_path.h"
+#include "archive/worker_server.h"
 
 extern char** environ;
 
@@ -28,6 +29,8 @@ namespace gvde {
 struct WorkerProcess::Handles {
   pid_t pid = -1;
   int socket = -1;
+  bool streamEnded = false;  // the worker closed its end, or it broke
+  bool timedOut = false;     // a wait reached its limit
 };
 
 namespace {
@@ -115,35 +118,50 @@ class SpawnAttributes {
   bool ok_ = false;
 };
 
-// Starts `program PARENT_PID` with `workerEnd` as its socket; -1 when it cannot be started.
-pid_t SpawnWorker(const std::string& program, int workerEnd) {
+// Starts `program PARENT_PID` with `workerEnd` as its socket; 0 when started, else the error.
+int SpawnWorker(const std::string& program, int workerEnd, pid_t& pid) {
   const SpawnActions actions(workerEnd);
   const SpawnAttributes attributes;
-  if (!actions.Ok() || !attributes.Ok()) return -1;
+  if (!actions.Ok() || !attributes.Ok()) return ENOMEM;
   std::string programArgument = program;
   std::string parentArgument = std::to_string(getpid());
   char* arguments[] = {programArgument.data(), parentArgument.data(), nullptr};
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), actions.Get(), attributes.Get(), arguments, environ) != 0) return -1;
-  return pid;
+  return posix_spawn(&pid, program.c_str(), actions.Get(), attributes.Get(), arguments, environ);
 }
 
-// Waits until the socket is ready for `events`, restarting after signals; false when nothing
-// happened within `limit`.
-bool WaitFor(int socket, short events, std::chrono::milliseconds limit) {
+enum class Wait { Ready, TimedOut, Failed };
+
+// Waits until the socket is ready for `events`, restarting after signals.
+Wait WaitFor(int socket, short events, std::chrono::milliseconds limit) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + limit;
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return false;
+    if (left <= 0) return Wait::TimedOut;
     pollfd entry{socket, events, 0};
     const int ready = poll(&entry, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
-    if (ready > 0) return true;  // readiness, end of stream or an error: the next call tells
-    if (ready < 0 && errno != EINTR) return false;
+    if (ready > 0) return Wait::Ready;  // readiness, end of stream or an error: the next call tells
+    if (ready < 0 && errno != EINTR) return Wait::Failed;
+  }
+}
+
+// Reaps the worker once it has ended by itself, waiting at most `limit`; false when it is still
+// running.
+bool ReapWithin(pid_t pid, int& status, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    const pid_t reaped = waitpid(pid, &status, WNOHANG);
+    if (reaped == pid) return true;
+    if (reaped < 0 && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (reaped == 0) usleep(1000);
   }
 }
 
 bool IsWouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+// How long a worker whose stream has ended may take to end by itself before it is killed.
+constexpr std::chrono::milliseconds kEndGrace{1000};
 
 }  // namespace
 
@@ -153,22 +171,29 @@ WorkerProcess::WorkerProcess() : handles_(std::make_unique<Handles>()) {}
 
 WorkerProcess::~WorkerProcess() { Kill(); }
 
-bool WorkerProcess::Start() {
+std::string WorkerProcess::Start() {
   Kill();
-  const std::string program = WorkerProgramPath();
-  if (program.empty()) return false;
+  const WorkerProgram program = FindWorkerProgram();
+  if (program.path.empty()) return program.problem;
   int ends[2];
-  if (!MakeSocketPair(ends)) return false;
-  const pid_t pid = SpawnWorker(program, ends[1]);
+  if (!MakeSocketPair(ends))
+    return "cannot start " + program.path + ": " + std::generic_category().message(errno);
+  pid_t pid = -1;
+  const int error = SpawnWorker(program.path, ends[1], pid);
   close(ends[1]);
-  handles_->pid = pid;
+  handles_->pid = error == 0 ? pid : -1;
   handles_->socket = ends[0];
-  // The parent never blocks in a call: it waits in poll, where the limit applies.
-  if (pid < 0 || fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK) != 0) {
+  if (error != 0) {
     Kill();
-    return false;
+    return "cannot start " + program.path + ": " + std::generic_category().message(error);
   }
-  return true;
+  // The parent never blocks in a call: it waits in poll, where the limit applies.
+  if (fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK) != 0) {
+    const int failed = errno;
+    Kill();
+    return "cannot start " + program.path + ": " + std::generic_category().message(failed);
+  }
+  return {};
 }
 
 std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
@@ -176,7 +201,14 @@ std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std:
     const ssize_t sent = send(handles_->socket, data, size, MSG_NOSIGNAL);
     if (sent > 0) return static_cast<std::size_t>(sent);
     if (sent < 0 && errno == EINTR) continue;
-    if (sent == 0 || !IsWouldBlock(errno) || !WaitFor(handles_->socket, POLLOUT, limit)) break;
+    if (sent < 0 && IsWouldBlock(errno)) {
+      const Wait wait = WaitFor(handles_->socket, POLLOUT, limit);
+      if (wait == Wait::Ready) continue;
+      handles_->timedOut = wait == Wait::TimedOut;
+      break;
+    }
+    handles_->streamEnded = true;  // EPIPE, ECONNRESET: the worker is gone
+    break;
   }
   return 0;
 }
@@ -186,29 +218,42 @@ std::size_t WorkerProcess::Receive(std::uint8_t* data, std::size_t size, std::ch
     const ssize_t received = recv(handles_->socket, data, size, 0);
     if (received > 0) return static_cast<std::size_t>(received);
     if (received < 0 && errno == EINTR) continue;
-    // 0 is the end of the stream: the worker is gone.
-    if (received == 0 || !IsWouldBlock(errno) || !WaitFor(handles_->socket, POLLIN, limit)) break;
+    if (received < 0 && IsWouldBlock(errno)) {
+      const Wait wait = WaitFor(handles_->socket, POLLIN, limit);
+      if (wait == Wait::Ready) continue;
+      handles_->timedOut = wait == Wait::TimedOut;
+      break;
+    }
+    handles_->streamEnded = true;  // 0 is the end of the stream: the worker is gone
+    break;
   }
   return 0;
 }
 
-void WorkerProcess::Kill() {
+WorkerEnd WorkerProcess::Kill() {
+  WorkerEnd end = handles_->timedOut ? WorkerEnd::Hung : WorkerEnd::Killed;
   if (handles_->socket >= 0) {
     close(handles_->socket);
     handles_->socket = -1;
   }
   if (handles_->pid > 0) {
-    // Only a worker not yet reaped is signalled: its number cannot belong to another process.
-    pid_t reaped = 0;
-    while ((reaped = waitpid(handles_->pid, nullptr, WNOHANG)) < 0 && errno == EINTR) {
-    }
-    if (reaped == 0) {
+    // A worker whose stream has ended is ending: its status tells how, once it is reaped.
+    const auto grace =
+        handles_->streamEnded && !handles_->timedOut ? kEndGrace : std::chrono::milliseconds(0);
+    int status = 0;
+    if (ReapWithin(handles_->pid, status, grace)) {
+      end = WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS ? WorkerEnd::Refused : WorkerEnd::Ended;
+    } else {
+      // Only a worker not yet reaped is signalled: its number cannot belong to another process.
       kill(handles_->pid, SIGKILL);
       while (waitpid(handles_->pid, nullptr, 0) < 0 && errno == EINTR) {
       }
     }
     handles_->pid = -1;
   }
+  handles_->streamEnded = false;
+  handles_->timedOut = false;
+  return end;
 }
 
 }  // namespace gvde

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_worker.h"
-#include "archive/transfer_buffer_win32.h"
-#include "archive/worker_process.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_server.h"
+#include "archive/worker_transfer_buffer_win32.h"
+#include "platform/file_error.h"
 
 namespace gvde {
 
@@ -26,6 +27,7 @@ struct WorkerProcess::Handles {
   HANDLE process = nullptr;
   HANDLE job = nullptr;
   TransferBuffer buffer;
+  bool timedOut = false;  // a transfer reached its limit
 };
 
 namespace {
@@ -177,11 +179,12 @@ BOOL CreateWorker(WideText& programPath, WideText& commandLine, STARTUPINFOW& st
 // Completes one overlapped ReadFile or WriteFile within the wait limit. After a timeout the
 // transfer is cancelled, and its end awaited, before the buffer goes back to the caller.
 bool CompleteTransfer(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred,
-                      std::chrono::milliseconds limit) {
+                      std::chrono::milliseconds limit, bool& timedOut) {
   if (!started && GetLastError() != ERROR_IO_PENDING) return false;
   if (WaitForSingleObject(overlapped.hEvent, Milliseconds(limit)) != WAIT_OBJECT_0) {
     CancelIoEx(pipe, &overlapped);
     GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
+    timedOut = true;
     return false;
   }
   return GetOverlappedResult(pipe, &overlapped, &transferred, FALSE) && transferred > 0;
@@ -195,22 +198,24 @@ WorkerProcess::WorkerProcess() : handles_(std::make_unique<Handles>()) {}
 
 WorkerProcess::~WorkerProcess() { Kill(); }
 
-bool WorkerProcess::Start() {
+std::string WorkerProcess::Start() {
   Kill();
+  // The system's reason first: ending the worker may change it.
+  const auto startFailed = [this](const char* what) {
+    const std::string reason = std::string(what) + ": " + LastSystemErrorText();
+    Kill();
+    return reason;
+  };
   const WideText program = ProgramPath();
-  if (program.empty()) return false;
+  if (program.empty()) return "cannot start the archive reader: this program's path is unknown";
   const std::string name = UniquePipeName();
   handles_->pipe = CreateServerEnd(name);
   handles_->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!IsUsable(handles_->pipe) || handles_->event == nullptr || handles_->buffer.Get() == nullptr) {
-    Kill();
-    return false;
+    return startFailed("cannot make a pipe for the archive reader");
   }
   HANDLE client = CreateClientEnd(name);
-  if (!IsUsable(client)) {
-    Kill();
-    return false;
-  }
+  if (!IsUsable(client)) return startFailed("cannot make a pipe for the archive reader");
   WideText commandLine = WorkerCommandLine(program);
   WideText programPath = program;
   programPath.push_back(0);
@@ -223,10 +228,7 @@ bool WorkerProcess::Start() {
   PROCESS_INFORMATION started{};
   const BOOL created = CreateWorker(programPath, commandLine, startup, started);
   CloseHandle(client);  // the worker holds its own copy now
-  if (!created) {
-    Kill();
-    return false;
-  }
+  if (!created) return startFailed("cannot start the archive reader");
   handles_->process = started.hProcess;
   handles_->job = CreateWorkerJob();
   if (handles_->job != nullptr && !AssignProcessToJobObject(handles_->job, started.hProcess)) {
@@ -234,7 +236,7 @@ bool WorkerProcess::Start() {
   }
   ResumeThread(started.hThread);
   CloseHandle(started.hThread);
-  return true;
+  return {};
 }
 
 std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds limit) {
@@ -245,7 +247,10 @@ std::size_t WorkerProcess::Send(const std::uint8_t* data, std::size_t size, std:
   overlapped.hEvent = handles_->event;
   DWORD written = 0;
   const BOOL started = WriteFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-  if (!CompleteTransfer(handles_->pipe, overlapped, started, written, limit) || written > piece) return 0;
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, written, limit, handles_->timedOut) ||
+      written > piece) {
+    return 0;
+  }
   return written;
 }
 
@@ -256,13 +261,19 @@ std::size_t WorkerProcess::Receive(std::uint8_t* data, std::size_t size, std::ch
   overlapped.hEvent = handles_->event;
   DWORD received = 0;
   const BOOL started = ReadFile(handles_->pipe, handles_->buffer.Get(), piece, nullptr, &overlapped);
-  if (!CompleteTransfer(handles_->pipe, overlapped, started, received, limit) || received > piece) return 0;
+  if (!CompleteTransfer(handles_->pipe, overlapped, started, received, limit, handles_->timedOut) ||
+      received > piece) {
+    return 0;
+  }
   std::memcpy(data, handles_->buffer.Get(), received);
   return received;
 }
 
-void WorkerProcess::Kill() {
+WorkerEnd WorkerProcess::Kill() {
+  WorkerEnd end = handles_->timedOut ? WorkerEnd::Hung : WorkerEnd::Killed;
   if (handles_->process != nullptr) {
+    if (!handles_->timedOut && WaitForSingleObject(handles_->process, 0) == WAIT_OBJECT_0)
+      end = WorkerEnd::Ended;
     TerminateProcess(handles_->process, 1);  // fails harmlessly once the worker has ended
     WaitForSingleObject(handles_->process, kEndWait);
   }
@@ -270,6 +281,8 @@ void WorkerProcess::Kill() {
   CloseIfOpen(handles_->job);
   CloseIfOpen(handles_->pipe);
   CloseIfOpen(handles_->event);
+  handles_->timedOut = false;
+  return end;
 }
 
 }  // namespace gvde

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "archive/archive_worker.h"
-#include "archive/transfer_buffer_win32.h"
-#include "archive/worker_process.h"
+#include "archive/worker_launch.h"
+#include "archive/worker_server.h"
+#include "archive/worker_transfer_buffer_win32.h"
 
 // The worker's side on Windows: this program, started again with kArchiveWorkerFlag, serving
 // the parent over the pipe that is its standard input and output.

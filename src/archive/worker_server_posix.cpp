@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "archive/archive_worker.h"
 #include "archive/worker_confinement.h"
+#include "archive/worker_server.h"
 
 #ifndef MSG_NOSIGNAL
 #define MSG_NOSIGNAL 0
@@ -73,7 +73,7 @@ int RunArchiveWorkerProgram(int argc, char** argv) {
   // A parent that died before the request above took effect: nobody would end this process.
   if (getppid() != parent) return 1;
   SocketLink link(kArchiveWorkerSocket);
-  const int status = ServeArchiveRequests(link, ConfineArchiveWorker);
+  const int status = ServeArchiveRequests(link, {ConfineWorkerToArchives, ConfineWorkerToReading});
   // Exit handlers are not for a confined process: a leak checker's would start a thread.
   _exit(status);
 }
