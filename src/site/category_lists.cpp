@@ -121,7 +121,6 @@ void SortByName(std::vector<NamedRecord>& entries) {
 Step WriteCategoryLists(WritePipeline& files, std::string_view prefix, std::string_view title,
                         const std::vector<std::string_view>& names, const FirstCharCount& counts,
                         const CategoryListHook& hook) {
-  const PipelineStage stage(files);
   ListPages pages;
   {
     PageFile categoryPage;
@@ -140,7 +139,7 @@ Step WriteCategoryLists(WritePipeline& files, std::string_view prefix, std::stri
   for (ListPage& page : pages) {
     if (Step added = files.AddPage(std::move(page.fileName), std::move(page.make)); !added) return added;
   }
-  return files.Drain();
+  return Step::Next();
 }
 
 ListPage SortedListPage(std::string fileName, std::string title, std::vector<NamedRecord> entries,

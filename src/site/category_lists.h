@@ -55,10 +55,10 @@ using ListPages = std::vector<ListPage>;
 // in order, into `pages`.
 using CategoryListHook = std::function<void(PageFile& categoryPage, ListPages& pages)>;
 
-// Writes data/<prefix>.htm (calling `hook` in the middle), the hook's list pages,
-// <prefix>n.htm, <prefix>a.htm and <prefix>c<c>.htm through the write pipeline, in that order,
-// and settles them. `names` holds the category's record names in table order. The category page
-// is made whole before its list pages are written.
+// Adds data/<prefix>.htm (calling `hook` in the middle), the hook's list pages,
+// <prefix>n.htm, <prefix>a.htm and <prefix>c<c>.htm to the write pipeline, in that order; their
+// jobs hold what they need. `names` holds the category's record names in table order. The
+// category page is made whole before its list pages are written.
 Step WriteCategoryLists(WritePipeline& files, std::string_view prefix, std::string_view title,
                         const std::vector<std::string_view>& names, const FirstCharCount& counts,
                         const CategoryListHook& hook);

@@ -43,8 +43,7 @@ PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uin
 }
 
 Step AddRecord(Run& run, const Category& category, std::uint32_t n, std::uint32_t total) {
-  // The jobs point at the category, which outlives them: the stage settles or abandons them all
-  // before it returns.
+  // The page's job points at the category, which outlives the pipeline's entries.
   Step added = run.files.AddPage(RecordFileName(category, n, ".htm"), [write = &category.writePage, n](PageFile& page) {
     (*write)(page, n);
     return Step::Next();
@@ -65,13 +64,12 @@ Step AddRecord(Run& run, const Category& category, std::uint32_t n, std::uint32_
 }  // namespace
 
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts) {
-  const PipelineStage stage(run.files);
   const auto total = static_cast<std::uint32_t>(category.names.size());
   for (std::uint32_t n = 0; n < total; ++n) {
     counts.Count(category.names[n]);
     if (Step added = AddRecord(run, category, n, total); !added) return added;
   }
-  return run.files.Drain();
+  return Step::Next();
 }
 
 Step WriteCategory(Run& run, const Category& category) {

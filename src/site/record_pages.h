@@ -30,12 +30,13 @@ struct Category {
   std::function<PictureJob(std::uint32_t number)> preparePicture = {};  // empty: no pictures
 };
 
-// The record pages (and pictures) of the category through the run's write pipeline, counting
-// names into `counts` and telling the person at the screen the progress after each record.
-// Returns once every page and picture is settled.
+// Adds the record pages (and pictures) of the category to the run's write pipeline, counting
+// names into `counts` and telling the person at the screen the progress after each record. The
+// pipeline may still hold them on return: `category` must outlive that (until its Drain or
+// Abandon), and a failure among them is told by a later Add or by the Drain.
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts);
 
-// The record pages, then WriteCategoryLists with the category's own lists.
+// The record pages, then WriteCategoryLists with the category's own lists, as above.
 Step WriteCategory(Run& run, const Category& category);
 
 }  // namespace gvde

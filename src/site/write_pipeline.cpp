@@ -415,6 +415,12 @@ void WritePipeline::Write(std::uint64_t sequence, MutexLock& /*held*/) {
   Finished();
 }
 
+Step SettledFirst(WritePipeline& files, Step step) {
+  if (step) return step;
+  if (Step settled = files.Drain(); !settled) return settled;
+  return step;
+}
+
 void WritePipeline::StartThreads() {
   threadsStarted_ = true;
   for (unsigned t = 1; t < jobs_; ++t) {

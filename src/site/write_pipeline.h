@@ -126,6 +126,10 @@ class WritePipeline {
   ThreadGroup threads_;
 };
 
+// `step`, unless it ends the run and a file before it in the pipeline failed first: a step that
+// ends the run outside the pipeline is told once everything added before it is settled.
+Step SettledFirst(WritePipeline& files, Step step);
+
 // Abandons the pipeline when a stage ends, so that no entry outlives what its jobs refer to;
 // after a Drain there is nothing left to abandon.
 class PipelineStage {

@@ -43,7 +43,9 @@ class CategoryListsTest : public testkit::SiteTest {
 
   Step Write(std::string_view prefix, std::string_view title, const std::vector<std::string_view>& names,
              const CategoryListHook& hook) {
-    return WriteCategoryLists(run_.files, prefix, title, names, counts_, hook);
+    const PipelineStage stage(run_.files);
+    Step written = WriteCategoryLists(run_.files, prefix, title, names, counts_, hook);
+    return written ? run_.files.Drain() : written;
   }
 
   std::set<std::string> DataFiles() const {

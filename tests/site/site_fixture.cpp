@@ -10,7 +10,9 @@ SiteTest::SiteTest() : run_(config_, host_) {
 
 Step SiteTest::WritePages(const Category& category) {
   RelateRecords(run_.game);
-  return WriteRecordPages(run_, category, counts_);
+  const PipelineStage stage(run_.files);
+  Step written = WriteRecordPages(run_, category, counts_);
+  return written ? run_.files.Drain() : written;
 }
 
 std::string SiteTest::WriteLists(const Category& category, bool expectedOk) {

@@ -18,7 +18,7 @@ class SiteTest : public ::testing::Test {
  protected:
   SiteTest();
 
-  // The record pages (and pictures) of `category`; names are counted into counts_.
+  // The record pages (and pictures) of `category`, all settled; names are counted into counts_.
   Step WritePages(const Category& category);
   // Calls the category's own lists with a category page of its own, writes their list pages and
   // returns what they wrote into the category page; `expectedOk` is whether the list pages must
