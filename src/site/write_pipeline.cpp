@@ -118,6 +118,7 @@ void WritePipeline::Abandon() {
   makeNext_ = released_ = writeNext_ = front_;
   stopAt_ = skipFrom_ = UINT64_MAX;
   open_.reset();
+  openWritten_ = false;
 }
 
 Step WritePipeline::Add(Entry entry) {
@@ -267,7 +268,10 @@ WritePipeline::Settled WritePipeline::SettlePicture(Entry& entry, std::optional<
   } else if (refused) {
     ended = Step::Fail(std::string(kOutputTooLarge));
   } else {
-    if (open_ == sequence) open_.reset();
+    if (open_ == sequence) {
+      open_.reset();
+      openWritten_ = false;
+    }
     Advance();
   }
   return Settled::One;
@@ -381,6 +385,7 @@ void WritePipeline::Write(std::uint64_t sequence, MutexLock& /*held*/) {
   std::vector<std::uint8_t> bytes = std::move(entry.bytes);
   const std::string& fileName = entry.fileName;  // the entry stays in place while it is written
   ++busy_;
+  ++writing_;
   bool written = false;
   FileError error;
   std::exception_ptr thrown;
@@ -405,8 +410,13 @@ void WritePipeline::Write(std::uint64_t sequence, MutexLock& /*held*/) {
     stopAt_ = std::min(stopAt_, released_);
     skipFrom_ = std::min(skipFrom_, sequence + 1);
   }
-  if (written && open_ == sequence) {
+  --writing_;
+  if (written && open_ == sequence) openWritten_ = true;
+  // The open picture is settled once it and every file handed out before it are written: a file
+  // that fails ends the run with nothing written beyond the next picture.
+  if (openWritten_ && queued_ == 0 && writing_ == 0) {
     open_.reset();
+    openWritten_ = false;
     writerGoesOn_ = true;
     Advance();
     writerGoesOn_ = false;

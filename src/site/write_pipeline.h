@@ -3,10 +3,12 @@
 // Page texts and pictures are made ahead on any thread. Each file is counted against the output
 // limit in the run's order, and handed to a thread for writing once no earlier picture is still
 // unsettled: the files up to the next picture may be written in any order, the files after it
-// only once it is written (or its failure was dealt with at its turn). The run's own thread
-// keeps the order of everything the person at the screen sees: each turn (a picture's outcome,
-// a progress report) runs on it once everything before it is settled, so the messages, the
-// questions and the files that exist at each question are those of a run on one thread.
+// only once it and every file before it are written (or its failure was dealt with at its
+// turn). The run's own thread keeps the order of everything the person at the screen sees: each
+// turn (a picture's outcome, a progress report) runs on it once everything before it is
+// settled, so the messages, the questions and the files that exist at each question are those of
+// a run on one thread. A file that cannot be written ends the run with it as the first failing
+// file in the run's order; of the files after it, only those up to the next picture may exist.
 #pragma once
 
 #include <cstdint>
@@ -117,9 +119,11 @@ class WritePipeline {
   std::uint64_t stopAt_ = UINT64_MAX;    // nothing from here on is handed out
   std::uint64_t skipFrom_ = UINT64_MAX;  // writes from here on are not started
   std::optional<std::uint64_t> open_;    // the picture that nothing later may pass
+  bool openWritten_ = false;             // it is written, and waits for the files before it
   std::uint64_t writeNext_ = 0;          // where the search for a write to start begins
   std::size_t queued_ = 0;               // entries handed out for writing and not yet started
   unsigned busy_ = 0;                    // entries being made or written
+  unsigned writing_ = 0;                 // entries being written
   bool writerGoesOn_ = false;            // Advance runs on a thread that takes the next task
   bool stopping_ = false;
   bool threadsStarted_ = false;
