@@ -14,6 +14,8 @@ namespace {
 // Entries per job that may wait to be settled: pictures and pages made ahead, so that a thread
 // that finished a write finds the next work made.
 constexpr std::size_t kWindowPerJob = 64;
+// However many threads there are, the entries held stay few: pictures of a few MiB at most.
+constexpr std::size_t kLargestWindow = 1024;
 
 // Releases a held mutex for its lifetime: work and turns run without it.
 class Unlocked {
@@ -56,7 +58,9 @@ unsigned WritePipeline::JobsFor(unsigned requested) {
 }
 
 WritePipeline::WritePipeline(const SiteFolder& folder, unsigned jobs)
-    : folder_(folder), jobs_(std::max(jobs, 1u)), window_(jobs_ == 1 ? 1 : kWindowPerJob * jobs_) {}
+    : folder_(folder),
+      jobs_(std::max(jobs, 1u)),
+      window_(jobs_ == 1 ? 1 : std::min(kWindowPerJob * jobs_, kLargestWindow)) {}
 
 WritePipeline::~WritePipeline() {
   Abandon();
