@@ -62,15 +62,17 @@ ItemGraphics ReadItemGraphics(Run& run, const std::string& name) {
 
 // Adds the pictures of frames firstFrame .. N-2 to the pipeline, to be encoded ahead and written
 // in frame order, and gives N - firstFrame.
-Step AddItemFrames(Run& run, const ItemGraphics& graphics, std::uint32_t firstFrame, std::uint32_t firstNumber,
-                   std::uint32_t& count) {
+Step AddItemFrames(Run& run, const ItemGraphics& graphics, std::uint32_t firstFrame,
+                   std::uint32_t firstNumber, std::uint32_t& count) {
   const ItemFrames frames = ItemFramesOf(*graphics.file, firstFrame);
   count = frames.count;
   const PngWriter& png = run.png;
   for (std::uint32_t i = 0; i < frames.end - frames.first; ++i) {
     std::string fileName = "i" + NumToStr(firstNumber + i) + ".png";
     PictureTurn turn = ItemPictureTurn(run, fileName, graphics.archiveName);
-    PictureJob make = [&png, file = graphics.file, frame = frames.first + i] { return EncodeItemFrame(png, *file, frame); };
+    PictureJob make = [&png, file = graphics.file, frame = frames.first + i] {
+      return EncodeItemFrame(png, *file, frame);
+    };
     if (Step added = run.files.AddPicture(std::move(fileName), std::move(make), std::move(turn)); !added) {
       return added;
     }
@@ -81,7 +83,8 @@ Step AddItemFrames(Run& run, const ItemGraphics& graphics, std::uint32_t firstFr
 // Everything in the pipeline settled, then `count` checked: a file without frames ends the run.
 Step SettleFrames(Run& run, const ItemGraphics& graphics, std::uint32_t firstFrame, std::uint32_t count) {
   if (Step settled = run.files.Drain(); !settled) return settled;
-  if (count == 0) return Step::Fail(std::string(kCannotWriteItemImages), NoFramesDetail(graphics.archiveName, firstFrame));
+  if (count == 0)
+    return Step::Fail(std::string(kCannotWriteItemImages), NoFramesDetail(graphics.archiveName, firstFrame));
   return Step::Next();
 }
 

@@ -30,11 +30,11 @@ struct WritePipeline::Entry {
   PictureJob picture;
   PictureTurn pictureTurn;
   TurnJob turn;
-  std::vector<std::uint8_t> bytes;   // made, not yet written
-  std::string detail;                // why a picture was not made
-  std::optional<Step> pageFailure;   // what the page's job returned when it failed
-  std::exception_ptr thrown;         // making or writing threw: thrown again at its turn
-  FileError writeError;              // why the write failed, as the writing thread recorded it
+  std::vector<std::uint8_t> bytes;  // made, not yet written
+  std::string detail;               // why a picture was not made
+  std::optional<Step> pageFailure;  // what the page's job returned when it failed
+  std::exception_ptr thrown;        // making or writing threw: thrown again at its turn
+  FileError writeError;             // why the write failed, as the writing thread recorded it
 };
 
 // Releases a held mutex for its lifetime: work and turns run without it.

@@ -43,7 +43,8 @@ void WritePipeline::ReleaseInOrder() {
       return;
     }
     if (entry.kind != Entry::Kind::Turn) {
-      const bool toWrite = entry.kind == Entry::Kind::Page || entry.outcome == EncodedPicture::Outcome::Encoded;
+      const bool toWrite =
+          entry.kind == Entry::Kind::Page || entry.outcome == EncodedPicture::Outcome::Encoded;
       if (toWrite && !OutputLimit::ChargeFile(entry.bytes.size())) {
         entry.refused = true;
         stopAt_ = released_;

@@ -44,15 +44,17 @@ PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uin
 
 Step AddRecord(Run& run, const Category& category, std::uint32_t n, std::uint32_t total) {
   // The page's job points at the category, which outlives the pipeline's entries.
-  Step added = run.files.AddPage(RecordFileName(category, n, ".htm"), [write = &category.writePage, n](PageFile& page) {
-    (*write)(page, n);
-    return Step::Next();
-  });
+  Step added = run.files.AddPage(RecordFileName(category, n, ".htm"),
+                                 [write = &category.writePage, n](PageFile& page) {
+                                   (*write)(page, n);
+                                   return Step::Next();
+                                 });
   if (added && category.preparePicture) {
     // Picture n comes after its page, so its file and its question keep their place.
     std::string fileName = RecordFileName(category, n, ".png");
     PictureTurn turn = RecordPictureTurn(run, category, n, fileName);
-    added = run.files.AddPicture(std::move(fileName), PrepareWithReaderFailure(run, category, n), std::move(turn));
+    added = run.files.AddPicture(std::move(fileName), PrepareWithReaderFailure(run, category, n),
+                                 std::move(turn));
   }
   if (!added) return added;
   return run.files.AddTurn([&host = run.host, title = category.title, n, total] {
@@ -75,7 +77,8 @@ Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts
 Step WriteCategory(Run& run, const Category& category) {
   FirstCharCount counts;
   if (Step written = WriteRecordPages(run, category, counts); !written) return written;
-  return WriteCategoryLists(run.files, category.prefix, category.title, category.names, counts, category.lists);
+  return WriteCategoryLists(run.files, category.prefix, category.title, category.names, counts,
+                            category.lists);
 }
 
 }  // namespace gvde

@@ -185,7 +185,8 @@ WritePipeline::Settled WritePipeline::SettleFront(std::optional<Step>& ended, Mu
       if (entry.writeFailed) {
         // The reason as the writing thread recorded it, as if this thread had written the file.
         RecordFileError(entry.writeError.path, entry.writeError.reason);
-        ended = Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(folder_.DataFile(entry.fileName)));
+        ended =
+            Step::Fail(std::string(kCannotWriteToFile), DescribeFileError(folder_.DataFile(entry.fileName)));
         return Settled::One;
       }
       if (entry.pageFailure) {
@@ -200,9 +201,11 @@ WritePipeline::Settled WritePipeline::SettleFront(std::optional<Step>& ended, Mu
   return Settled::NotYet;
 }
 
-WritePipeline::Settled WritePipeline::SettlePicture(Entry& entry, std::optional<Step>& ended, MutexLock& /*held*/) {
+WritePipeline::Settled WritePipeline::SettlePicture(Entry& entry, std::optional<Step>& ended,
+                                                    MutexLock& /*held*/) {
   const std::uint64_t sequence = front_;
-  PictureEnd end{entry.state == Entry::State::Written && !entry.writeFailed, entry.outcome, std::move(entry.detail)};
+  PictureEnd end{entry.state == Entry::State::Written && !entry.writeFailed, entry.outcome,
+                 std::move(entry.detail)};
   if (entry.writeFailed) RecordFileError(entry.writeError.path, entry.writeError.reason);
   const bool refused = entry.refused;
   const PictureTurn turn = std::move(entry.pictureTurn);

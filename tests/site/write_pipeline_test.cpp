@@ -71,17 +71,18 @@ class WritePipelineTest : public ::testing::Test {
         added = files.AddPage("p" + std::to_string(n) + ".htm", NumberedPage(n));
       } else {
         const Outcome outcome = n % 12 == 11 ? Outcome::NotEncoded : Outcome::Encoded;
-        added = files.AddPicture("q" + std::to_string(n) + ".png", NumberedPicture(n, outcome),
-                                 [&, n](const PictureEnd& end) {
-                                   turns.push_back("picture " + std::to_string(n) + (end.written ? " written" : ""));
-                                   seen.push_back(DataFiles());
-                                   return n == stopAt ? Step::Stop() : Step::Next();
-                                 });
+        added = files.AddPicture(
+            "q" + std::to_string(n) + ".png", NumberedPicture(n, outcome), [&, n](const PictureEnd& end) {
+              turns.push_back("picture " + std::to_string(n) + (end.written ? " written" : ""));
+              seen.push_back(DataFiles());
+              return n == stopAt ? Step::Stop() : Step::Next();
+            });
       }
-      if (added) added = files.AddTurn([&turns, n] {
-        turns.push_back("turn " + std::to_string(n));
-        return Step::Next();
-      });
+      if (added)
+        added = files.AddTurn([&turns, n] {
+          turns.push_back("turn " + std::to_string(n));
+          return Step::Next();
+        });
       if (!added) return added;
     }
     return files.Drain();
@@ -246,13 +247,13 @@ TEST_F(WritePipelineTest, FailingAndThrowingJobsEndTheStageAtTheirTurn) {
     }
     {
       const PipelineStage stage(files);
-      ASSERT_TRUE(files.AddPicture("d.png", NumberedPicture(4, Outcome::Encoded), [](const PictureEnd&) {
-        return Step::Next();
-      }));
+      ASSERT_TRUE(files.AddPicture("d.png", NumberedPicture(4, Outcome::Encoded),
+                                   [](const PictureEnd&) { return Step::Next(); }));
       EXPECT_THROW(
           {
-            Step step = files.AddPicture("e.png", []() -> EncodedPicture { throw std::bad_alloc(); },
-                                         [](const PictureEnd&) { return Step::Next(); });
+            Step step = files.AddPicture(
+                "e.png", []() -> EncodedPicture { throw std::bad_alloc(); },
+                [](const PictureEnd&) { return Step::Next(); });
             for (std::uint32_t n = 0; step && n < 50; ++n) step = files.AddPage("f.htm", NumberedPage(n));
             if (step) step = files.Drain();
           },
@@ -263,10 +264,12 @@ TEST_F(WritePipelineTest, FailingAndThrowingJobsEndTheStageAtTheirTurn) {
     }
     // A picture job that throws anything else is a picture not made.
     std::vector<Outcome> outcomes;
-    ASSERT_TRUE(files.AddPicture("g.png", []() -> EncodedPicture { throw 7; }, [&](const PictureEnd& end) {
-      outcomes.push_back(end.outcome);
-      return Step::Next();
-    }));
+    ASSERT_TRUE(files.AddPicture(
+        "g.png", []() -> EncodedPicture { throw 7; },
+        [&](const PictureEnd& end) {
+          outcomes.push_back(end.outcome);
+          return Step::Next();
+        }));
     EXPECT_TRUE(files.Drain());
     EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::NotEncoded});
   }

@@ -318,11 +318,12 @@ ScaleResult MeasureScale(const Options& options, Launcher& launcher, DemoShape s
     const double deflate = TimeDeflateOnce(pictures);
     if (deflate < 0) return Failed(result, "zlib failed");
     deflates.push_back(deflate);
-    std::fprintf(stderr,
-                 "%s %u, round %d (load %.2f): run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), --jobs 1 %.3f s"
-                 " (CPU %.3f), floor %.3f s (CPU %.3f), deflate once %.3f s\n",
-                 ShapeName(shape), scale, i, loads.back(), run.wall, run.user, run.system, run.maxRssKiB,
-                 serial.wall, serial.user + serial.system, floorWall, floorCpu, deflate);
+    std::fprintf(
+        stderr,
+        "%s %u, round %d (load %.2f): run %.3f s (CPU user %.3f + sys %.3f, peak %ld KiB), --jobs 1 %.3f s"
+        " (CPU %.3f), floor %.3f s (CPU %.3f), deflate once %.3f s\n",
+        ShapeName(shape), scale, i, loads.back(), run.wall, run.user, run.system, run.maxRssKiB, serial.wall,
+        serial.user + serial.system, floorWall, floorCpu, deflate);
   }
   result.run.wall = Median(walls);
   result.runCpu = Median(cpus);
@@ -354,11 +355,14 @@ void PrintMachine(unsigned cores) {
 void PrintTable(const std::vector<ScaleResult>& results, unsigned cores) {
   PrintMachine(cores);
   std::printf(
-      "| shape | scale | files | pictures | MiB written | pages' share of bytes | load | run wall s | --jobs 1 wall s |"
+      "| shape | scale | files | pictures | MiB written | pages' share of bytes | load | run wall s | --jobs "
+      "1 wall s |"
       " --jobs 1 / run | floor wall s | deflate once s | run/(floor+deflate once) |"
       " run/((floor+deflate once)/cores) | run CPU s | CPU per core | --jobs 1 CPU s | floor CPU s |"
       " peak RSS MiB | us/file | per file vs first |\n");
-  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+  std::printf(
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|--"
+      "-:|\n");
   for (const ScaleResult& r : results) {
     const double perFile = r.files == 0 ? 0 : r.run.wall / static_cast<double>(r.files) * 1e6;
     double firstPerFile = perFile;
@@ -369,13 +373,14 @@ void PrintTable(const std::vector<ScaleResult>& results, unsigned cores) {
     }
     const double limit = r.floor + r.deflateOnce;
     std::printf(
-        "| %s | %u | %zu | %zu | %.1f | %.2f | %.1f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.2f | %.3f | %.2f |"
+        "| %s | %u | %zu | %zu | %.1f | %.2f | %.1f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.2f | %.3f "
+        "| %.2f |"
         " %.3f | %.3f | %.1f | %.1f | %.2f |\n",
         ShapeName(r.shape), r.scale, r.files, r.pictures, static_cast<double>(r.bytes) / (1024.0 * 1024.0),
-        Ratio(static_cast<double>(r.pageBytes), static_cast<double>(r.bytes)), r.load, r.run.wall, r.serial.wall,
-        Ratio(r.serial.wall, r.run.wall), r.floor, r.deflateOnce, Ratio(r.run.wall, limit),
-        Ratio(r.run.wall, limit / cores), r.runCpu, Ratio(r.runCpu, r.run.wall * cores), r.serialCpu, r.floorCpu,
-        static_cast<double>(r.run.maxRssKiB) / 1024.0, perFile, Ratio(perFile, firstPerFile));
+        Ratio(static_cast<double>(r.pageBytes), static_cast<double>(r.bytes)), r.load, r.run.wall,
+        r.serial.wall, Ratio(r.serial.wall, r.run.wall), r.floor, r.deflateOnce, Ratio(r.run.wall, limit),
+        Ratio(r.run.wall, limit / cores), r.runCpu, Ratio(r.runCpu, r.run.wall * cores), r.serialCpu,
+        r.floorCpu, static_cast<double>(r.run.maxRssKiB) / 1024.0, perFile, Ratio(perFile, firstPerFile));
   }
   for (const ScaleResult& r : results) {
     std::printf("\n%s %u: %llu records, demo game written in %.2f s", ShapeName(r.shape), r.scale,
