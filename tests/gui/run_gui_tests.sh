@@ -306,8 +306,9 @@ run_case() {
     head -20 "$dir/site.diff" | sed 's/^/      /'
   fi
   [ -f "$dir/window/index.htm" ] || [ "$answer" = yes ] || case_note "the window wrote no index.htm"
-  # The boxes, in order, are the CLI's stderr lines followed by its stdout ("Done").
-  cat "$dir/cli.stderr" "$dir/cli.stdout" >"$dir/cli.boxes"
+  # The boxes, in order, are the CLI's message lines followed by its stdout ("Done"). The
+  # CLI's indented detail lines and its summary after Done have no box.
+  { grep -v -E '^  |^Wrote [0-9]+ files ' "$dir/cli.stderr"; cat "$dir/cli.stdout"; } >"$dir/cli.boxes"
   if ! cmp -s "$dir/boxes.log" "$dir/cli.boxes"; then
     case_note "the boxes differ from gvde-cli's messages:"
     diff "$dir/boxes.log" "$dir/cli.boxes" | head -10 | sed 's/^/      /'
