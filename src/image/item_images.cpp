@@ -26,17 +26,19 @@ ItemFrames ItemFramesOf(std::span<const std::uint8_t> file, std::uint32_t firstF
 EncodedPicture EncodeItemFrame(const PngWriter& png, std::span<const std::uint8_t> file,
                                std::uint32_t frame) {
   EncodedPicture picture;
-  std::vector<std::uint8_t> pixels;
+  thread_local std::vector<std::uint8_t> pixels;  // kept by the thread for its next picture
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  if (!DecodeCelFrame(pixels, file, frame, width, height)) return picture;
-  if (png.EncodePng(width, height, pixels, picture.file)) {
-    picture.outcome = EncodedPicture::Outcome::Encoded;
-  } else {
-    picture.outcome = EncodedPicture::Outcome::NotEncoded;
-    picture.detail = "frame " + std::to_string(frame) + " (" + std::to_string(width) + " x " + std::to_string(height) +
-                     " pixels) cannot be made into a PNG file";
+  if (DecodeCelFrame(pixels, file, frame, width, height)) {
+    if (png.EncodePng(width, height, pixels, picture.file)) {
+      picture.outcome = EncodedPicture::Outcome::Encoded;
+    } else {
+      picture.outcome = EncodedPicture::Outcome::NotEncoded;
+      picture.detail = "frame " + std::to_string(frame) + " (" + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels) cannot be made into a PNG file";
+    }
   }
+  if (pixels.capacity() > kLargestKeptPixels) pixels = {};
   return picture;
 }
 

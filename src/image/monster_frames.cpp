@@ -218,7 +218,9 @@ PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrameRead read) {
   }
   return [&png, frame = std::move(*read.frame)] {
     EncodedPicture picture{EncodedPicture::Outcome::NotEncoded, {}, {}};
-    std::vector<std::uint8_t> pixels;
+    // Kept by the thread for its next picture: a buffer of the same size is not cleared again
+    // before the runs fill it.
+    thread_local std::vector<std::uint8_t> pixels;
     DecodeMonsterFrame(frame, pixels);
     if (png.EncodePng(frame.width, frame.height, pixels, picture.file)) {
       picture.outcome = EncodedPicture::Outcome::Encoded;
@@ -226,6 +228,7 @@ PictureJob MonsterPictureJob(const PngWriter& png, MonsterFrameRead read) {
       picture.detail = "frame 0 of " + frame.spriteFile + " (" + std::to_string(frame.width) + " x " +
                        std::to_string(frame.height) + " pixels) cannot be made into a PNG file";
     }
+    if (pixels.capacity() > kLargestKeptPixels) pixels = {};
     return picture;
   };
 }

@@ -25,11 +25,10 @@ constexpr std::size_t kHeadBytes =
 // tRNS: palette index 0 fully transparent, every other index opaque.
 constexpr std::uint8_t kTransparency[1] = {0};
 
-// Signature, IHDR, PLTE and tRNS of a picture of width x height in `palette`.
-std::array<std::uint8_t, kHeadBytes> Head(std::uint32_t width, std::uint32_t height,
-                                          std::span<const std::uint8_t, kPaletteBytes> palette) {
-  std::array<std::uint8_t, kHeadBytes> head{};
-  std::uint8_t* at = std::copy(std::begin(kSignature), std::end(kSignature), head.data());
+// Signature, IHDR, PLTE and tRNS of a picture of width x height in `palette`, at `at`.
+void PutHead(std::uint8_t* at, std::uint32_t width, std::uint32_t height,
+             std::span<const std::uint8_t, kPaletteBytes> palette) {
+  at = std::copy(std::begin(kSignature), std::end(kSignature), at);
   std::array<std::uint8_t, kIhdrBytes> ihdr{};
   ByteWriter(ihdr).U32BigEndian(0, width);
   ByteWriter(ihdr).U32BigEndian(4, height);
@@ -38,16 +37,13 @@ std::array<std::uint8_t, kHeadBytes> Head(std::uint32_t width, std::uint32_t hei
   at = PutChunk(at, "IHDR", ihdr);
   at = PutChunk(at, "PLTE", palette);
   PutChunk(at, "tRNS", kTransparency);
-  return head;
 }
 
-// The rows as the file stores them: top row first, filter byte 0, index 255 - p.
+// The rows as the file stores them, at `out`: top row first, filter byte 0, index 255 - p.
 void BuildFilteredRows(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& pixels,
-                       std::vector<std::uint8_t>& rows) {
+                       std::uint8_t* out) {
   const std::size_t w = width;
   const std::size_t h = height;
-  rows.assign((w + 1) * h, 0);
-  std::uint8_t* out = rows.data();
   for (std::size_t y = 0; y < h; ++y) {
     const std::uint8_t* in = pixels.data() + (h - 1 - y) * w;
     *out++ = 0;
@@ -114,8 +110,8 @@ Deflater& ThreadDeflater() {
   return deflater;
 }
 
-// Memory for one picture's compressed data, not zero-filled: compress writes what is used.
-class PackedBuffer {
+// Memory for one picture's rows or file, not zero-filled: every byte used is written first.
+class ScratchBuffer {
  public:
   std::uint8_t* Reserve(std::size_t size) {
     if (size_ < size) {
@@ -140,31 +136,22 @@ class PackedBuffer {
 // Buffers each thread keeps from picture to picture, so that a picture sets up no memory
 // beyond the file it gives; a rare large picture does not keep its large buffers.
 struct Scratch {
-  std::vector<std::uint8_t> rows;
-  PackedBuffer packed;
+  ScratchBuffer rows;
+  ScratchBuffer file;  // the file assembled in place: head, IDAT around the compressed rows, IEND
 
   void Release() {
-    rows = {};
-    packed.Release();
+    rows.Release();
+    file.Release();
   }
   void KeepSmall() {
     constexpr std::size_t kLargestKept = 4u << 20;
-    if (rows.capacity() > kLargestKept || packed.Size() > kLargestKept) Release();
+    if (rows.Size() > kLargestKept || file.Size() > kLargestKept) Release();
   }
 };
 
 Scratch& ThreadScratch() {
   thread_local Scratch scratch;
   return scratch;
-}
-
-// head, then one IDAT chunk around `packed`, then IEND.
-void AssembleFile(const std::array<std::uint8_t, kHeadBytes>& head, std::span<const std::uint8_t> packed,
-                  std::vector<std::uint8_t>& file) {
-  file.resize(kHeadBytes + kChunkOverhead + packed.size() + kChunkOverhead);
-  std::uint8_t* at = std::copy(head.begin(), head.end(), file.data());
-  at = PutChunk(at, "IDAT", packed);
-  PutChunk(at, "IEND", {});
 }
 
 }  // namespace
@@ -189,17 +176,23 @@ bool PngWriter::EncodePng(std::uint32_t width, std::uint32_t height, const std::
   Scratch& scratch = ThreadScratch();
   // Memory that cannot be had ends the run: the buffers are let go and the failure passed on.
   try {
-    BuildFilteredRows(width, height, pixels, scratch.rows);
+    std::uint8_t* rows = scratch.rows.Reserve(static_cast<std::size_t>(rowsLength));
+    BuildFilteredRows(width, height, pixels, rows);
     auto compressedLength =
         static_cast<uLongf>(std::max<std::uint64_t>(capacity, compressBound(static_cast<uLong>(rowsLength))));
-    std::uint8_t* packed = scratch.packed.Reserve(static_cast<std::size_t>(compressedLength));
-    const int compressed = ThreadDeflater().Compress(packed, &compressedLength, scratch.rows.data(),
+    std::uint8_t* whole =
+        scratch.file.Reserve(kHeadBytes + kChunkOverhead + static_cast<std::size_t>(compressedLength) + kChunkOverhead);
+    std::uint8_t* idat = whole + kHeadBytes;
+    const int compressed = ThreadDeflater().Compress(idat + kChunkDataOffset, &compressedLength, rows,
                                                      static_cast<uLong>(rowsLength));
     if (compressed == Z_MEM_ERROR) throw std::bad_alloc();
     const bool made = compressed == Z_OK && compressedLength <= 0x7FFFFFFFU;  // a chunk length has 31 bits
     if (made) {
-      AssembleFile(Head(width, height, palette_), std::span(packed, static_cast<std::size_t>(compressedLength)),
-                   file);
+      PutHead(whole, width, height, palette_);
+      const auto length = static_cast<std::uint32_t>(compressedLength);
+      FrameChunk(idat, "IDAT", length);
+      std::uint8_t* end = PutChunk(idat + kChunkOverhead + length, "IEND", {});
+      file.assign(whole, end);
     }
     scratch.KeepSmall();
     return made;

@@ -22,6 +22,8 @@ using ColourTable = std::array<std::uint8_t, 256>;
 // A monster, boss or item frame of more pixels fails as one that does not decode, before
 // anything is set up for it: a few bytes of runs must not ask for gigabytes.
 constexpr std::uint64_t kMaxFramePixels = 16777216;
+// A thread keeps the pixels of its last picture for the next one, unless they are more than this.
+constexpr std::size_t kLargestKeptPixels = std::size_t{4} << 20;
 
 // What a monster or boss picture takes from the archives: the run data of frame 0 of the first
 // group, its colour table and its size. Read on one thread, decoded on any.

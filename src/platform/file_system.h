@@ -61,6 +61,9 @@ bool RenameOver(const std::string& from, const std::string& to);
 // Removes a file; false when it cannot (or there is none).
 bool RemoveFile(const std::string& path);
 
+class OutputFolder;
+bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
+
 // A folder held open for the files a run creates in it. POSIX creates them relative to the
 // folder's descriptor, so its path is looked up once and a folder put in its place later is
 // not written into. Movable, so that its owner can be.
@@ -81,6 +84,7 @@ class OutputFolder {
 
  private:
   friend class OutputFile;
+  friend bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
   void Close();
 
   std::intptr_t handle_ = -1;
@@ -126,13 +130,15 @@ class OutputFile {
  private:
   friend bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
   friend bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
+  friend bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
 
-  bool Open(std::intptr_t folder, std::string path, std::size_t nameStart);
-  // Closes what is open and counts a new file against the output limit; false when the path
-  // cannot be used or the limit is reached.
-  bool Start(std::string path);
+  // `charge`: the file is counted against the output limit here (false: it was counted already).
+  bool Open(std::intptr_t folder, std::string path, std::size_t nameStart, bool charge);
+  // Closes what is open and, with `charge`, counts a new file against the output limit; false
+  // when the path cannot be used or the limit is reached.
+  bool Start(std::string path, bool charge);
   bool Opened(std::intptr_t handle);
-  bool WriteWhole(std::span<const std::uint8_t> bytes);
+  bool WriteWhole(std::span<const std::uint8_t> bytes, bool charge);
   bool Charge(std::size_t size);
   void WriteOut(const void* data, std::size_t size);
   bool Failed();
@@ -149,5 +155,8 @@ class OutputFile {
 // cannot be created or written whole.
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
+// The same for a file already counted against the output limit (OutputLimit::ChargeFile), so
+// that files written on several threads are counted in an order of their own choosing.
+bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes);
 
 }  // namespace gvde

@@ -102,19 +102,19 @@ std::string OutputFolder::PathOf(std::string_view name) const {
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path) { return Open(native::kWorkingFolder, path, 0); }
+bool OutputFile::Create(const std::string& path) { return Open(native::kWorkingFolder, path, 0, true); }
 
 bool OutputFile::Create(const OutputFolder& folder, std::string_view name) {
   std::string path = folder.PathOf(name);
   const std::size_t nameStart = path.size() - name.size();
-  return Open(folder.handle_, std::move(path), nameStart);
+  return Open(folder.handle_, std::move(path), nameStart, true);
 }
 
 // A fresh folder has nothing at the name and takes one call. Whatever is there goes first and
 // the new file must not exist: a link planted there (symbolic, dangling or hard) is replaced,
 // never written through. A folder at the name stays and the creation fails.
-bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameStart) {
-  if (!Start(std::move(path))) return false;
+bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameStart, bool charge) {
+  if (!Start(std::move(path), charge)) return false;
   const native::FileName name{folder, path_.c_str() + nameStart, path_.c_str()};
   bool exists = false;
   handle_ = native::CreateNew(name, exists);
@@ -126,7 +126,7 @@ bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameSt
 }
 
 bool OutputFile::CreateUnique(const std::string& prefix, std::string_view suffix) {
-  if (!Start(prefix + UniqueLetters() + std::string(suffix))) return false;
+  if (!Start(prefix + UniqueLetters() + std::string(suffix), true)) return false;
   for (int tries = 1;; ++tries) {
     const native::FileName name{native::kWorkingFolder, path_.c_str(), path_.c_str()};
     bool exists = false;
@@ -138,20 +138,20 @@ bool OutputFile::CreateUnique(const std::string& prefix, std::string_view suffix
 }
 
 bool OutputFile::OpenInPlace(const std::string& path) {
-  return Start(path) && Opened(native::OpenExisting(path));
+  return Start(path, true) && Opened(native::OpenExisting(path));
 }
 
 bool OutputFile::OpenStandardOutput(const std::string& name) {
-  return Start(name) && Opened(native::DuplicateStandardOutput());
+  return Start(name, true) && Opened(native::DuplicateStandardOutput());
 }
 
-bool OutputFile::Start(std::string path) {
+bool OutputFile::Start(std::string path, bool charge) {
   Close();
   failed_ = false;
   size_ = 0;
   path_ = std::move(path);
   if (!native::UsablePath(path_)) return false;
-  return OutputLimit::Charge(OutputLimit::kLeastPerFile);
+  return !charge || OutputLimit::Charge(OutputLimit::kLeastPerFile);
 }
 
 bool OutputFile::Opened(std::intptr_t handle) {
@@ -210,8 +210,9 @@ bool OutputFile::Failed() {
 }
 
 // Written from the caller's bytes: nothing is copied.
-bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes) {
-  if (Charge(bytes.size())) {
+bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes, bool charge) {
+  if (!charge) size_ += bytes.size();
+  if (!charge || Charge(bytes.size())) {
     WriteOut(bytes.data(), bytes.size());
   } else {
     failed_ = true;
@@ -221,12 +222,19 @@ bool OutputFile::WriteWhole(std::span<const std::uint8_t> bytes) {
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   OutputFile file;
-  return file.Create(path) && file.WriteWhole(bytes);
+  return file.Create(path) && file.WriteWhole(bytes, true);
 }
 
 bool WriteWholeFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes) {
   OutputFile file;
-  return file.Create(folder, name) && file.WriteWhole(bytes);
+  return file.Create(folder, name) && file.WriteWhole(bytes, true);
+}
+
+bool WriteChargedFile(const OutputFolder& folder, std::string_view name, std::span<const std::uint8_t> bytes) {
+  std::string path = folder.PathOf(name);
+  const std::size_t nameStart = path.size() - name.size();
+  OutputFile file;
+  return file.Open(folder.handle_, std::move(path), nameStart, false) && file.WriteWhole(bytes, false);
 }
 
 }  // namespace gvde

@@ -29,6 +29,9 @@ class OutputLimit {
   // or an earlier write was refused.
   // Without a limit in force every write fits.
   static bool Charge(std::size_t bytes);
+  // Counts a whole file of `size` bytes as OutputFile would: its size, and at least
+  // kLeastPerFile. For files written with WriteChargedFile.
+  static bool ChargeFile(std::size_t size) { return Charge(size < kLeastPerFile ? kLeastPerFile : size); }
 
   // What was written whole while the limit was in force: files and their exact bytes.
   struct Tally {

@@ -53,6 +53,8 @@ class Condition {
   // a notification, so callers wait in a loop on their own state.
   void Wait(MutexLock& held);
   void NotifyAll();
+  // Wakes one waiting thread, when any waits.
+  void NotifyOne();
 
  private:
   struct Impl;

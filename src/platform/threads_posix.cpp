@@ -41,6 +41,7 @@ void Condition::Wait(MutexLock& held) {
 }
 
 void Condition::NotifyAll() { impl_->condition.notify_all(); }
+void Condition::NotifyOne() { impl_->condition.notify_one(); }
 
 ThreadGroup::ThreadGroup() = default;
 ThreadGroup::~ThreadGroup() { JoinAll(); }

@@ -51,6 +51,7 @@ void Condition::Wait(MutexLock& held) {
 }
 
 void Condition::NotifyAll() { WakeAllConditionVariable(&impl_->condition); }
+void Condition::NotifyOne() { WakeConditionVariable(&impl_->condition); }
 
 ThreadGroup::ThreadGroup() = default;
 ThreadGroup::~ThreadGroup() { JoinAll(); }

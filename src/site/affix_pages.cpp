@@ -29,8 +29,8 @@ void WriteItemClasses(PageFile& page, std::string_view letter, const AffixRecord
   if (classes.empty()) page << "nothing";
 }
 
-Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Configuration& config, AffixKind kind,
-                     PageFile& categoryPage) {
+void WriteAffixLists(const GameData& game, const Configuration& config, AffixKind kind, PageFile& categoryPage,
+                     ListPages& pages) {
   const std::vector<AffixRecord>& affixes = game.Affixes(kind);
   ValueLists effects;
   ValueLists levels;
@@ -56,11 +56,11 @@ Step WriteAffixLists(const SiteFolder& folder, const GameData& game, const Confi
   const ValueSection classSection{classFiles, letter, className,
                                   [&](std::uint32_t i) { return title + " for " + className(i); }};
 
-  if (Step listed = WriteValueSection(folder, categoryPage, effectSection, effects); !listed) return listed;
+  WriteValueSection(categoryPage, effectSection, effects, pages);
   categoryPage << "<hr>";
-  if (Step listed = WriteValueSection(folder, categoryPage, levelSection, levels); !listed) return listed;
+  WriteValueSection(categoryPage, levelSection, levels, pages);
   categoryPage << "<hr>";
-  return WriteValueSection(folder, categoryPage, classSection, classes);
+  WriteValueSection(categoryPage, classSection, classes, pages);
 }
 
 void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, std::uint32_t n) {
@@ -85,8 +85,8 @@ void WriteAffixPage(PageFile& page, const PageContext& context, AffixKind kind, 
 Category AffixCategory(const Run& run, AffixKind kind) {
   return {LetterOf(kind), TitleOf(kind), NamesOf(run.game.Affixes(kind)),
           [context = run.Pages(), kind](PageFile& page, std::uint32_t n) { WriteAffixPage(page, context, kind, n); },
-          [&run, kind](PageFile& categoryPage) {
-            return WriteAffixLists(run.folder, run.game, run.config, kind, categoryPage);
+          [&run, kind](PageFile& categoryPage, ListPages& pages) {
+            WriteAffixLists(run.game, run.config, kind, categoryPage, pages);
           }};
 }
 

@@ -76,7 +76,7 @@ PictureJob PrepareBossPicture(Run& run, std::uint32_t b) {
                                                   boss.colorTranslation, static_cast<std::uint32_t>(reference->animationSize)));
 }
 
-Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteBossLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   ValueLists levels;
   for (std::uint32_t b = 0; b < game.bosses.size(); ++b) {
     const BossRecord& boss = game.bosses[b];
@@ -87,7 +87,7 @@ Step WriteBossLists(const SiteFolder& folder, const GameData& game, PageFile& ca
       [](std::uint32_t level) {
         return level == 0 ? std::string("Special bosses") : "Bosses of Dungeon Level " + NumToStr(level);
       }};
-  return WriteValueSection(folder, categoryPage, section, levels);
+  WriteValueSection(categoryPage, section, levels, pages);
 }
 
 void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) {
@@ -119,7 +119,7 @@ void WriteBossPage(PageFile& page, const PageContext& context, std::uint32_t b) 
 Category BossCategory(Run& run) {
   return {"b", "Bosses", NamesOf(run.game.bosses),
           [context = run.Pages()](PageFile& page, std::uint32_t b) { WriteBossPage(page, context, b); },
-          [&run](PageFile& categoryPage) { return WriteBossLists(run.folder, run.game, categoryPage); },
+          [&run](PageFile& categoryPage, ListPages& pages) { WriteBossLists(run.game, categoryPage, pages); },
           "boss", [&run](std::uint32_t b) { return PrepareBossPicture(run, b); }};
 }
 

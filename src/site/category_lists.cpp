@@ -74,25 +74,29 @@ std::string FileName(std::string_view prefix, std::string_view rest) {
 }
 
 // The list of slot c: for slot 0 the numeric list of the whole category, followed by its
-// alphabetic list; else the names beginning with byte c.
-Step WriteFirstByteList(const SiteFolder& folder, std::size_t c, std::string_view prefix, std::string_view title,
-                        std::uint32_t counted, std::vector<NamedRecord>& entries) {
+// alphabetic list; else the names beginning with byte c. A list that does not hold as many
+// names as were counted ends the run once its head is written.
+void AddFirstByteLists(ListPages& pages, std::size_t c, std::string_view prefix, std::string_view title,
+                       std::uint32_t counted, std::vector<NamedRecord> entries) {
   const std::string fileName = c == 0 ? FileName(prefix, "n.htm") : FileName(prefix, "c" + SlotText(c) + ".htm");
-  Step written = folder.WritePage(fileName, [&](PageFile& page) {
-    page << kPageHead << title;
-    if (c > 0) page << " (" << GameText{ByteText(c)} << ")";
-    if (entries.size() != counted) return Step::Fail(std::string(kCountsDisagree));
-    if (c == 0) {
-      WriteNumericBody(page, entries, prefix);
-    } else {
-      SortByName(entries);
-      WriteSortedBody(page, entries, prefix);
-    }
-    page << "</body></html>";
-    return Step::Next();
-  });
-  if (!written || c != 0) return written;
-  return WriteSortedListPage(folder, FileName(prefix, "a.htm"), title, entries, prefix);
+  std::vector<NamedRecord> alphabetic;
+  if (c == 0) alphabetic = entries;
+  const bool counts = entries.size() == counted;
+  pages.push_back({fileName, [c, prefix = std::string(prefix), title = std::string(title), counts,
+                              entries = std::move(entries)](PageFile& page) mutable {
+                     page << kPageHead << title;
+                     if (c > 0) page << " (" << GameText{ByteText(c)} << ")";
+                     if (!counts) return Step::Fail(std::string(kCountsDisagree));
+                     if (c == 0) {
+                       WriteNumericBody(page, entries, prefix);
+                     } else {
+                       SortByName(entries);
+                       WriteSortedBody(page, entries, prefix);
+                     }
+                     page << "</body></html>";
+                     return Step::Next();
+                   }});
+  if (c == 0) pages.push_back(SortedListPage(FileName(prefix, "a.htm"), std::string(title), std::move(alphabetic), prefix));
 }
 
 }  // namespace
@@ -114,51 +118,51 @@ void SortByName(std::vector<NamedRecord>& entries) {
   });
 }
 
-Step WriteCategoryLists(const SiteFolder& folder, std::string_view prefix, std::string_view title,
+Step WriteCategoryLists(WritePipeline& files, std::string_view prefix, std::string_view title,
                         const std::vector<std::string_view>& names, const FirstCharCount& counts,
                         const CategoryListHook& hook) {
-  Step written = folder.WritePage(FileName(prefix, ".htm"), [&](PageFile& page) {
-    WriteCategoryHead(page, prefix, title, counts);
+  ListPages pages;
+  {
+    PageFile categoryPage;
+    WriteCategoryHead(categoryPage, prefix, title, counts);
     if (hook) {
-      page << "<hr>";
-      if (Step hooked = hook(page); !hooked) return hooked;
+      categoryPage << "<hr>";
+      hook(categoryPage, pages);
     }
-    page << "</body></html>";
-    return Step::Next();
-  });
-  if (!written) return written;
-
+    categoryPage << "</body></html>";
+    if (Step added = files.AddPage(FileName(prefix, ".htm"), categoryPage); !added) return added;
+  }
   FirstByteGroups groups = GroupByFirstByte(names);
   for (std::size_t c = 0; c < kSlots; ++c) {
-    if (counts[c] == 0) continue;
-    if (Step listed = WriteFirstByteList(folder, c, prefix, title, counts[c], groups[c]); !listed) return listed;
+    if (counts[c] != 0) AddFirstByteLists(pages, c, prefix, title, counts[c], std::move(groups[c]));
+  }
+  for (ListPage& page : pages) {
+    if (Step added = files.AddPage(std::move(page.fileName), std::move(page.make)); !added) return added;
   }
   return Step::Next();
 }
 
-Step WriteSortedListPage(const SiteFolder& folder, const std::string& fileName, std::string_view title,
-                         std::vector<NamedRecord>& entries, std::string_view recordPrefix) {
-  return folder.WritePage(fileName, [&](PageFile& page) {
-    page << kPageHead << title;
-    SortByName(entries);
-    WriteSortedBody(page, entries, recordPrefix);
-    page << "</body></html>";
-    return Step::Next();
-  });
+ListPage SortedListPage(std::string fileName, std::string title, std::vector<NamedRecord> entries,
+                        std::string_view recordPrefix) {
+  return {std::move(fileName), [title = std::move(title), entries = std::move(entries),
+                                recordPrefix = std::string(recordPrefix)](PageFile& page) mutable {
+            page << kPageHead << title;
+            SortByName(entries);
+            WriteSortedBody(page, entries, recordPrefix);
+            page << "</body></html>";
+            return Step::Next();
+          }};
 }
 
-Step WriteValueSection(const SiteFolder& folder, PageFile& categoryPage, const ValueSection& section,
-                       ValueLists& lists) {
+void WriteValueSection(PageFile& categoryPage, const ValueSection& section, ValueLists& lists, ListPages& pages) {
   bool first = true;
   for (auto& [value, entries] : lists) {
     if (!first) categoryPage << "<br>";
     first = false;
-    const std::string fileName = std::string(section.filePrefix) + NumToStr(value) + ".htm";
+    std::string fileName = std::string(section.filePrefix) + NumToStr(value) + ".htm";
     categoryPage << "<a href=\"" << fileName << "\" target=\"nav\">" << section.linkText(value) << "</a>";
-    Step listed = WriteSortedListPage(folder, fileName, section.title(value), entries, section.recordPrefix);
-    if (!listed) return listed;
+    pages.push_back(SortedListPage(std::move(fileName), section.title(value), std::move(entries), section.recordPrefix));
   }
-  return Step::Next();
 }
 
 }  // namespace gvde

@@ -13,6 +13,7 @@
 
 #include "site/page_file.h"
 #include "site/step.h"
+#include "site/write_pipeline.h"
 
 namespace gvde {
 
@@ -28,7 +29,7 @@ bool NameAfter(std::string_view nameA, std::string_view nameB, std::uint32_t num
 // Ascending under NameAfter (the same result as the exchange sort of the original lists).
 void SortByName(std::vector<NamedRecord>& entries);
 
-// Per category: slot 0 counts the record pages written, slot c the names beginning with byte c.
+// Per category: slot 0 counts the record pages, slot c the names beginning with byte c.
 class FirstCharCount {
  public:
   // An empty name is counted once, as a page only.
@@ -43,20 +44,30 @@ class FirstCharCount {
   std::array<std::uint32_t, 256> slots_{};
 };
 
-// A category's own lists, written into the open category page. It never closes the page.
-using CategoryListHook = std::function<Step(PageFile& categoryPage)>;
+// A list page of the data folder, made on any thread: data/<fileName> and what writes it.
+struct ListPage {
+  std::string fileName;
+  PageJob make;
+};
+using ListPages = std::vector<ListPage>;
 
-// Writes data/<prefix>.htm (calling `hook` in the middle), <prefix>n.htm, <prefix>a.htm and
-// <prefix>c<c>.htm. `names` holds the category's record names in table order.
-Step WriteCategoryLists(const SiteFolder& folder, std::string_view prefix, std::string_view title,
+// A category's own lists: their links written into the category page, and their list pages,
+// in order, into `pages`.
+using CategoryListHook = std::function<void(PageFile& categoryPage, ListPages& pages)>;
+
+// Adds data/<prefix>.htm (calling `hook` in the middle), the hook's list pages,
+// <prefix>n.htm, <prefix>a.htm and <prefix>c<c>.htm to the write pipeline, in that order; their
+// jobs hold what they need. `names` holds the category's record names in table order. The
+// category page is made whole before its list pages are written.
+Step WriteCategoryLists(WritePipeline& files, std::string_view prefix, std::string_view title,
                         const std::vector<std::string_view>& names, const FirstCharCount& counts,
                         const CategoryListHook& hook);
 
 // A sorted record list page: head, `title` (raw HTML pieces already joined), then for each
 // entry in SortByName order "<br><a href=\"" recordPrefix number ".htm\" target=\"out\">"
-// name "</a>", then "</body></html>". `entries` is sorted in place.
-Step WriteSortedListPage(const SiteFolder& folder, const std::string& fileName, std::string_view title,
-                         std::vector<NamedRecord>& entries, std::string_view recordPrefix);
+// name "</a>", then "</body></html>". The entries are sorted when the page is made.
+ListPage SortedListPage(std::string fileName, std::string title, std::vector<NamedRecord> entries,
+                        std::string_view recordPrefix);
 
 // The records of a category grouped by a value (a level, a class, an effect): only the values
 // that occur, ascending, each group in table order.
@@ -71,7 +82,7 @@ struct ValueSection {
   std::function<std::string(std::uint32_t)> title;
 };
 
-Step WriteValueSection(const SiteFolder& folder, PageFile& categoryPage, const ValueSection& section,
-                       ValueLists& lists);
+// The links go into the category page, the list pages (which take the entries) into `pages`.
+void WriteValueSection(PageFile& categoryPage, const ValueSection& section, ValueLists& lists, ListPages& pages);
 
 }  // namespace gvde

@@ -86,24 +86,38 @@ Step OpenArchivesAndPalette(Run& run) {
   return Step::Next();
 }
 
-// The stages in their order; the first that does not go on ends the run.
+// The stages in their order; the first that does not go on ends the run. The files of one
+// stage are written while the next is made: only a step that ends the run outside the write
+// pipeline waits for them (SettledFirst), and the item pictures settle everything at their end.
 Step WriteSite(Run& run, const SiteAddition& addition) {
-  Step step = WriteCategory(run, ItemCategory(run));
-  if (step) step = WriteCategory(run, UniqueCategory(run));
-  if (step) step = OpenArchivesAndPalette(run);
-  if (step) step = WriteCategory(run, MonsterCategory(run));
-  if (step) step = WriteCategory(run, BossCategory(run));
+  // Declared before the pipeline's stage, so that their pages are settled or dropped first.
+  const Category items = ItemCategory(run);
+  const Category uniques = UniqueCategory(run);
+  const Category monsters = MonsterCategory(run);
+  const Category bosses = BossCategory(run);
+  const Category prefixes = AffixCategory(run, AffixKind::Prefix);
+  const Category suffixes = AffixCategory(run, AffixKind::Suffix);
+  const PipelineStage stage(run.files);
+  Step step = WriteCategory(run, items);
+  if (step) step = WriteCategory(run, uniques);
+  if (step) step = SettledFirst(run.files, OpenArchivesAndPalette(run));
+  if (step) step = WriteCategory(run, monsters);
+  if (step) step = WriteCategory(run, bosses);
   if (!step) return step;
-  // The site needs the groups and the sprite frames only for the monster and boss pictures.
+  // The sprite frames serve only the monster and boss pictures; those made ahead hold their own.
   run.monsterFrames.Clear();
-  if (!run.keepGameData) run.game.animationGroups = {};
-  step = WriteCategory(run, AffixCategory(run, AffixKind::Prefix));
-  if (step) step = WriteCategory(run, AffixCategory(run, AffixKind::Suffix));
+  step = WriteCategory(run, prefixes);
+  if (step) step = WriteCategory(run, suffixes);
   if (step) {
-    run.host.ShowProgress("Item pictures", 0, 0);
-    step = WriteItemPictureStage(run);
+    step = run.files.AddTurn([&run] {
+      run.host.ShowProgress("Item pictures", 0, 0);
+      return Step::Next();
+    });
   }
+  if (step) step = WriteItemPictureStage(run);
   if (!step) return step;
+  // The site needs the groups only for the monster and boss pages and pictures.
+  if (!run.keepGameData) run.game.animationGroups = {};
   run.archives.CloseArchives();
   if (addition.write) step = addition.write(FinishedSite{run.game, run.writtenPictures, run.folder});
   if (step) step = WriteIndexPage(run, addition.indexLink);
@@ -113,7 +127,7 @@ Step WriteSite(Run& run, const SiteAddition& addition) {
 
 bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                    const FinishingStep& finish, const SiteAddition& addition) {
-  Run run(configuration, host, inputs.maxOutputBytes, PictureEncoder::JobsFor(inputs.jobs));
+  Run run(configuration, host, inputs.maxOutputBytes, WritePipeline::JobsFor(inputs.jobs));
   Step step = CheckInputs(inputs);
   if (step) {
     run.gameDir = inputs.gameDir;

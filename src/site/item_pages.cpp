@@ -60,12 +60,12 @@ void WriteTechnicalLines(PageFile& page, const ItemRecord& item) {
 }
 
 // The level section of the category page and the level list pages data/il<L>.htm.
-Step WriteItemLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteItemLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   ValueLists byLevel;
   for (std::uint32_t n = 0; n < game.items.size(); ++n) byLevel[game.items[n].level].push_back({game.items[n].name, n});
   const ValueSection levels{"il", "i", [](std::uint32_t level) { return "Level " + NumToStr(level); },
                             [](std::uint32_t level) { return "Item Level " + NumToStr(level); }};
-  return WriteValueSection(folder, categoryPage, levels, byLevel);
+  WriteValueSection(categoryPage, levels, byLevel, pages);
 }
 
 void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t number) {
@@ -90,7 +90,7 @@ void WriteItemPage(PageFile& page, const PageContext& context, std::uint32_t num
 Category ItemCategory(const Run& run) {
   return {"i", "Items", NamesOf(run.game.items),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteItemPage(page, context, n); },
-          [&run](PageFile& categoryPage) { return WriteItemLists(run.folder, run.game, categoryPage); }};
+          [&run](PageFile& categoryPage, ListPages& pages) { WriteItemLists(run.game, categoryPage, pages); }};
 }
 
 }  // namespace gvde

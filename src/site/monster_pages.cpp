@@ -82,19 +82,19 @@ PictureJob PrepareMonsterPicture(Run& run, std::uint32_t n) {
 
 std::string LevelText(std::string_view text, std::uint32_t level) { return std::string(text) + NumToStr(level); }
 
-Step WriteClassLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteClassLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   ValueLists classes;
   for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
     const MonsterRecord& m = game.monsters[n];
     if (m.monsterClass < kMonsterClassCount) classes[m.monsterClass].push_back({m.name, n});
   }
   const auto className = [](std::uint32_t c) { return std::string(MonsterClassName(c)); };
-  return WriteValueSection(folder, categoryPage, {"mb", "m", className, className}, classes);
+  WriteValueSection(categoryPage, {"mb", "m", className, className}, classes, pages);
 }
 
 // Links sorted by group name, each after a "<br>"; a page for every group, even one without
 // members.
-Step WriteGroupLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteGroupLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   categoryPage << "<hr>Graphics:";
   std::vector<NamedRecord> groups;
   groups.reserve(game.animationGroups.size());
@@ -112,14 +112,12 @@ Step WriteGroupLists(const SiteFolder& folder, const GameData& game, PageFile& c
     if (m.animationGroup < members.size()) members[m.animationGroup].push_back({m.name, n});
   }
   for (std::uint32_t g = 0; g < members.size(); ++g) {
-    const std::string title = "Looking like<br>" + EscapeHtml(game.animationGroups[g].firstMonsterName);
-    Step listed = WriteSortedListPage(folder, "mg" + NumToStr(g) + ".htm", title, members[g], "m");
-    if (!listed) return listed;
+    std::string title = "Looking like<br>" + EscapeHtml(game.animationGroups[g].firstMonsterName);
+    pages.push_back(SortedListPage("mg" + NumToStr(g) + ".htm", std::move(title), std::move(members[g]), "m"));
   }
-  return Step::Next();
 }
 
-Step WriteDungeonLevelLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteDungeonLevelLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   categoryPage << "<hr>";
   // A monster covers at most 128 levels, so filling every covered level stays linear.
   ValueLists lists;
@@ -131,10 +129,10 @@ Step WriteDungeonLevelLists(const SiteFolder& folder, const GameData& game, Page
   }
   const ValueSection section{"md", "m", [](std::uint32_t level) { return LevelText("DLvl ", level); },
                              [](std::uint32_t level) { return LevelText("Monsters of Dungeon Level ", level); }};
-  return WriteValueSection(folder, categoryPage, section, lists);
+  WriteValueSection(categoryPage, section, lists, pages);
 }
 
-Step WriteMonsterLevelLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteMonsterLevelLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   categoryPage << "<hr>";
   ValueLists lists;
   for (std::uint32_t n = 0; n < game.monsters.size(); ++n) {
@@ -143,14 +141,13 @@ Step WriteMonsterLevelLists(const SiteFolder& folder, const GameData& game, Page
   }
   const ValueSection section{"ml", "m", [](std::uint32_t level) { return LevelText("MLvl ", level); },
                              [](std::uint32_t level) { return LevelText("Monster Level ", level); }};
-  return WriteValueSection(folder, categoryPage, section, lists);
+  WriteValueSection(categoryPage, section, lists, pages);
 }
 
-Step WriteMonsterLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteMonsterLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   for (const auto write : {WriteClassLists, WriteGroupLists, WriteDungeonLevelLists, WriteMonsterLevelLists}) {
-    if (Step listed = write(folder, game, categoryPage); !listed) return listed;
+    write(game, categoryPage, pages);
   }
-  return Step::Next();
 }
 
 void WriteMonsterPage(PageFile& page, const PageContext& context, std::uint32_t n) {
@@ -190,7 +187,7 @@ bool WriteResistanceList(PageFile& page, std::uint16_t flags) {
 Category MonsterCategory(Run& run) {
   return {"m", "Monsters", NamesOf(run.game.monsters),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteMonsterPage(page, context, n); },
-          [&run](PageFile& categoryPage) { return WriteMonsterLists(run.folder, run.game, categoryPage); },
+          [&run](PageFile& categoryPage, ListPages& pages) { WriteMonsterLists(run.game, categoryPage, pages); },
           "monster", [&run](std::uint32_t n) { return PrepareMonsterPicture(run, n); }};
 }
 

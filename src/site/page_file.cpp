@@ -4,6 +4,29 @@
 
 namespace gvde {
 
+namespace {
+
+// A text kept for the next page made on the thread; a rare large page does not keep its buffer.
+constexpr std::size_t kLargestSpareText = std::size_t{1} << 20;
+thread_local std::string spareText;
+
+}  // namespace
+
+PageFile::PageFile() : text_(std::move(spareText)) {
+  spareText = {};
+  text_.clear();
+}
+
+PageFile::~PageFile() {
+  if (text_.capacity() == 0 || text_.capacity() > kLargestSpareText) return;
+  if (spareText.capacity() < text_.capacity()) spareText = std::move(text_);
+}
+
+std::vector<std::uint8_t> PageFile::Bytes() const {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text_.data());
+  return std::vector<std::uint8_t>(bytes, bytes + text_.size());
+}
+
 std::string SiteFolder::DataFile(std::string_view fileName) const {
   std::string path = outputDir_;
   path += "data";

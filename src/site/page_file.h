@@ -1,12 +1,13 @@
-// Output pages: a file created anew and written piece by piece, and the output folder that
-// names them.
+// Output pages: the text of a page, and the output folder that names its files.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/file_error.h"
 #include "platform/file_system.h"
@@ -22,12 +23,18 @@ struct GameText {
   std::string_view text;
 };
 
+// The text of a page, kept in memory (the pages of the write pipeline, made on any thread) or
+// written to a file as it comes (large files written at once: the explorer's).
 class PageFile {
  public:
-  bool Create(const std::string& path) { return file_.Create(path); }
-  bool Create(const OutputFolder& folder, std::string_view name) { return file_.Create(folder, name); }
+  PageFile();
+  explicit PageFile(OutputFile& file) : file_(&file) {}
+  ~PageFile();
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
   PageFile& operator<<(std::string_view text) {
-    file_.Write(text);
+    Put(text);
     return *this;
   }
   PageFile& operator<<(const char* text) { return *this << std::string_view(text); }
@@ -37,17 +44,34 @@ class PageFile {
   PageFile& operator<<(std::uint16_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(std::uint8_t n) { return *this << std::string_view(NumToStr(n)); }
   PageFile& operator<<(GameText game) {
-    WriteEscapedHtml(game.text, [this](std::string_view piece) { file_.Write(piece); });
+    WriteEscapedHtml(game.text, [this](std::string_view piece) { Put(piece); });
     return *this;
   }
   PageFile& operator<<(char c) = delete;  // a single byte is text, write a string_view
-  // True when creation, every write and the close succeeded.
-  bool Close() { return file_.Close(); }
-  bool IsOpen() const { return file_.IsOpen(); }
+
+  // The text kept in memory so far.
+  std::string_view Text() const { return text_; }
+  // A copy of that text of exactly its size.
+  std::vector<std::uint8_t> Bytes() const;
 
  private:
-  OutputFile file_;
+  void Put(std::string_view text) {
+    if (file_ != nullptr) {
+      file_->Write(text);
+    } else {
+      text_.append(text);
+    }
+  }
+
+  OutputFile* file_ = nullptr;
+  // In memory: taken from the thread's spare text at construction and given back at the end, so
+  // that the pages made on a thread reuse one buffer.
+  std::string text_;
 };
+
+// Makes a page's text on any thread: it reads only what stays unchanged meanwhile. A failure is
+// passed on once the text made so far is written.
+using PageJob = std::function<Step(PageFile& page)>;
 
 // The head every page of the data folder starts with.
 inline constexpr std::string_view kPageHead =
@@ -78,32 +102,34 @@ class SiteFolder {
     return WriteWholeFile(data_, fileName, bytes);
   }
 
-  // Creates data/<fileName>, lets `fill` write it and closes it. A file that cannot be created
-  // or written whole fails the step with kCannotWriteToFile and the system's reason; a failure
-  // of `fill` itself is passed on after the file is closed.
+  // Creates data/<fileName>, lets `fill` write it as it comes and closes it, on the calling
+  // thread (for files written outside the write pipeline). A file that cannot be created or
+  // written whole fails the step with kCannotWriteToFile and the system's reason; a failure of
+  // `fill` itself is passed on after the file is closed.
   template <typename Fill>
   Step WritePage(std::string_view fileName, Fill&& fill) const {
-    PageFile page;
-    const bool created = page.Create(data_, fileName);
-    return FillAndClose(page, created, fill, [&] { return DataFile(fileName); });
+    OutputFile file;
+    const bool created = file.Create(data_, fileName);
+    return FillAndClose(file, created, fill, [&] { return DataFile(fileName); });
   }
 
   // The same for a file beside index.htm: OutputDir + fileName.
   template <typename Fill>
   Step WriteTopPage(std::string_view fileName, Fill&& fill) const {
     const std::string path = outputDir_ + std::string(fileName);
-    PageFile page;
-    const bool created = page.Create(path);
-    return FillAndClose(page, created, fill, [&] { return path; });
+    OutputFile file;
+    const bool created = file.Create(path);
+    return FillAndClose(file, created, fill, [&] { return path; });
   }
 
  private:
   // `path` is only asked for when the step fails.
   template <typename Fill, typename Path>
-  static Step FillAndClose(PageFile& page, bool created, Fill& fill, const Path& path) {
+  static Step FillAndClose(OutputFile& file, bool created, Fill& fill, const Path& path) {
     if (!created) return CannotWrite(path());
+    PageFile page(file);
     Step filled = fill(page);
-    const bool closed = page.Close();
+    const bool closed = file.Close();
     if (!filled) return filled;
     if (!closed) return CannotWrite(path());
     return Step::Next();

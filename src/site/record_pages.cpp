@@ -1,6 +1,5 @@
 #include "site/record_pages.h"
 
-#include <optional>
 #include <string>
 
 #include "site/run_messages.h"
@@ -8,17 +7,26 @@
 namespace gvde {
 namespace {
 
-// Picture n of the category: data/<prefix><n>.png written and recorded, or, when it could not
+std::string RecordFileName(const Category& category, std::uint32_t n, std::string_view extension) {
+  std::string name(category.prefix);
+  name += NumToStr(n);
+  name += extension;
+  return name;
+}
+
+// Picture n of the category: data/<prefix><n>.png recorded once written, or, when it could not
 // be made or written, the question whether to stop, with why.
-Step CommitRecordPicture(Run& run, const Category& category, std::uint32_t n, const EncodedPicture& picture) {
-  const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".png";
-  const std::string question = PictureQuestion(category.pictureKind, n);
-  if (picture.outcome != EncodedPicture::Outcome::Encoded) return run.PictureFailed(question, picture.detail);
-  if (!run.folder.WriteDataFile(fileName, picture.file)) {
+PictureTurn RecordPictureTurn(Run& run, const Category& category, std::uint32_t n, std::string fileName) {
+  return [&run, kind = category.pictureKind, n, fileName = std::move(fileName)](const PictureEnd& end) {
+    if (end.written) {
+      run.writtenPictures.push_back("data/" + fileName);
+      return Step::Next();
+    }
+    const std::string question = PictureQuestion(kind, n);
+    if (end.outcome != EncodedPicture::Outcome::Encoded) return run.PictureFailed(question, end.detail);
+    // The write's reason, as the thread that wrote recorded it, is this thread's last file error.
     return run.PictureFailed(question, DescribeFileError(run.folder.DataFile(fileName)));
-  }
-  run.writtenPictures.push_back("data/" + fileName);
-  return Step::Next();
+  };
 }
 
 // Picture n as the category prepares it, carrying what went wrong with the archive reader
@@ -34,29 +42,34 @@ PictureJob PrepareWithReaderFailure(Run& run, const Category& category, std::uin
   };
 }
 
+Step AddRecord(Run& run, const Category& category, std::uint32_t n, std::uint32_t total) {
+  // The page's job points at the category, which outlives the pipeline's entries.
+  Step added = run.files.AddPage(RecordFileName(category, n, ".htm"),
+                                 [write = &category.writePage, n](PageFile& page) {
+                                   (*write)(page, n);
+                                   return Step::Next();
+                                 });
+  if (added && category.preparePicture) {
+    // Picture n comes after its page, so its file and its question keep their place.
+    std::string fileName = RecordFileName(category, n, ".png");
+    PictureTurn turn = RecordPictureTurn(run, category, n, fileName);
+    added = run.files.AddPicture(std::move(fileName), PrepareWithReaderFailure(run, category, n),
+                                 std::move(turn));
+  }
+  if (!added) return added;
+  return run.files.AddTurn([&host = run.host, title = category.title, n, total] {
+    host.ShowProgress(title, n + 1, total);
+    return Step::Next();
+  });
+}
+
 }  // namespace
 
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts) {
   const auto total = static_cast<std::uint32_t>(category.names.size());
-  std::optional<PictureStream> pictures;
-  if (category.preparePicture) {
-    pictures.emplace(run.encoder, total, [&run, &category](std::uint32_t n) {
-      return PrepareWithReaderFailure(run, category, n);
-    });
-  }
   for (std::uint32_t n = 0; n < total; ++n) {
-    const std::string fileName = std::string(category.prefix) + NumToStr(n) + ".htm";
-    Step written = run.folder.WritePage(fileName, [&](PageFile& page) {
-      counts.Count(category.names[n]);
-      category.writePage(page, n);
-      return Step::Next();
-    });
-    if (!written) return written;
-    if (pictures) {
-      // Picture n is taken after its page, so its file and its question keep their place.
-      if (Step pictured = CommitRecordPicture(run, category, n, pictures->Next()); !pictured) return pictured;
-    }
-    run.host.ShowProgress(category.title, n + 1, total);
+    counts.Count(category.names[n]);
+    if (Step added = AddRecord(run, category, n, total); !added) return added;
   }
   return Step::Next();
 }
@@ -64,7 +77,7 @@ Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts
 Step WriteCategory(Run& run, const Category& category) {
   FirstCharCount counts;
   if (Step written = WriteRecordPages(run, category, counts); !written) return written;
-  return WriteCategoryLists(run.folder, category.prefix, category.title, category.names, counts,
+  return WriteCategoryLists(run.files, category.prefix, category.title, category.names, counts,
                             category.lists);
 }
 

@@ -24,17 +24,19 @@ struct Category {
   CategoryListHook lists;
   // Categories with a picture per record: the word of its question ("monster"), and what reads
   // picture n from the archives. Pictures are made ready in record order on the run's thread,
-  // ahead of the pages as far as the encoder's window reaches, encoded on its threads, and
-  // written (or given up) right after their record's page.
+  // ahead of the pages as far as the write pipeline's window reaches, encoded on its threads,
+  // and written (or given up) right after their record's page.
   std::string_view pictureKind = {};
   std::function<PictureJob(std::uint32_t number)> preparePicture = {};  // empty: no pictures
 };
 
-// The record pages (and pictures) of the category, counting names into `counts` and telling
-// the person at the screen the progress after each record.
+// Adds the record pages (and pictures) of the category to the run's write pipeline, counting
+// names into `counts` and telling the person at the screen the progress after each record. The
+// pipeline may still hold them on return: `category` must outlive that (until its Drain or
+// Abandon), and a failure among them is told by a later Add or by the Drain.
 Step WriteRecordPages(Run& run, const Category& category, FirstCharCount& counts);
 
-// The record pages, then WriteCategoryLists with the category's own lists.
+// The record pages, then WriteCategoryLists with the category's own lists, as above.
 Step WriteCategory(Run& run, const Category& category);
 
 }  // namespace gvde

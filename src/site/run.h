@@ -1,5 +1,6 @@
 // What one extraction run uses: its configuration and inputs, the person at the screen, the
-// output folder, the archives, the picture writer and encoder, and the game data it read.
+// output folder, the archives, the picture writer, the game data it read and the pipeline that
+// writes the data folder.
 // Created per run; everything is released when the run ends, on any path.
 #pragma once
 
@@ -8,7 +9,6 @@
 
 #include "archive/game_archives.h"
 #include "game/game_data.h"
-#include "image/picture_encoder.h"
 #include "image/png_writer.h"
 #include "image/sprites.h"
 #include "platform/folder_lock.h"
@@ -18,6 +18,7 @@
 #include "site/page_file.h"
 #include "site/run_config.h"
 #include "site/step.h"
+#include "site/write_pipeline.h"
 
 namespace gvde {
 
@@ -29,10 +30,10 @@ struct PageContext {
 };
 
 struct Run {
-  // `jobs`: how many threads encode pictures (1: this thread alone).
+  // `jobs`: how many threads make and write the data folder's files (1: this thread alone).
   Run(const Configuration& configuration, Host& screen, std::uint64_t maxOutputBytes = kMaxOutputBytes,
       unsigned jobs = 1)
-      : config(configuration), host(screen), outputLimit(maxOutputBytes), encoder(jobs) {}
+      : config(configuration), host(screen), outputLimit(maxOutputBytes), files(folder, jobs) {}
 
   const Configuration& config;
   Host& host;
@@ -48,8 +49,6 @@ struct Run {
   // The sprite frames and colour tables of the monster and boss pictures.
   MonsterFrameReader monsterFrames{archiveFiles};
   PngWriter png;
-  // Declared after everything its pictures read, so that it ends first.
-  PictureEncoder encoder;
   GameData game;
   // The pictures written so far, relative to the output folder ("data/m0.png"), in the order
   // written.
@@ -57,6 +56,9 @@ struct Run {
   // Set when a step after the site reads the game data: the animation groups are then kept to
   // the end of the run instead of being released early.
   bool keepGameData = false;
+  // The pages, lists and pictures of the data folder. Declared after everything its jobs read
+  // (the game data, the folder, the palette), so that it ends first.
+  WritePipeline files;
 
   PageContext Pages() const { return {game, config, technicalInfo}; }
   // Releases what the run holds: the animation groups and the archives.

@@ -26,7 +26,7 @@ struct RunInputs {
   std::string outputDir;  // likewise
   bool technicalInfo = false;
   std::uint64_t maxOutputBytes = kMaxOutputBytes;
-  unsigned jobs = 0;  // threads that encode pictures; 0: one per processor
+  unsigned jobs = 0;  // threads that make and write the data folder's files; 0: one per processor
   // A missing output folder is made with its parents once GV.exe has loaded (the command
   // line); otherwise it must be there and only its data folder is made (the window).
   bool makeOutputDir = false;

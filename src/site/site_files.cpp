@@ -39,18 +39,19 @@ constexpr std::string_view kStyleLines[] = {
 
 Step WriteIndexPage(Run& run, std::string_view extraLinks) {
   const std::string path = run.folder.OutputDir() + "index.htm";
-  PageFile page;
-  const bool created = page.Create(path);
-  if (created) page << kIndexHead << GameText{run.game.title} << kIndexLinks << extraLinks << kIndexFrames;
-  if (!created || !page.Close()) return Step::Fail(std::string(kCannotWriteIndex), DescribeFileError(path));
+  OutputFile file;
+  const bool created = file.Create(path);
+  if (created) PageFile(file) << kIndexHead << GameText{run.game.title} << kIndexLinks << extraLinks << kIndexFrames;
+  if (!created || !file.Close()) return Step::Fail(std::string(kCannotWriteIndex), DescribeFileError(path));
   return Step::Next();
 }
 
 Step WriteStyleSheet(const SiteFolder& folder) {
-  PageFile sheet;
-  if (sheet.Create(folder.DataFolder(), "style.css")) {
+  OutputFile file;
+  if (file.Create(folder.DataFolder(), "style.css")) {
+    PageFile sheet(file);
     for (std::string_view line : kStyleLines) sheet << line << "\r\n";
-    if (sheet.Close()) return Step::Next();
+    if (file.Close()) return Step::Next();
   }
   return Step::Fail(std::string(kCannotWriteStyleSheet), DescribeFileError(folder.DataFile("style.css")));
 }

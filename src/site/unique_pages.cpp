@@ -44,7 +44,7 @@ void WriteEffects(PageFile& page, const UniqueRecord& unique, const EffectContex
 }
 
 // The level section and the unique ID section of the category page, with their list pages.
-Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& categoryPage) {
+void WriteUniqueLists(const GameData& game, PageFile& categoryPage, ListPages& pages) {
   ValueLists byLevel;
   ValueLists byId;
   for (std::uint32_t u = 0; u < game.uniques.size(); ++u) {
@@ -55,9 +55,9 @@ Step WriteUniqueLists(const SiteFolder& folder, const GameData& game, PageFile& 
   const ValueSection levels{"ul", "u", [](std::uint32_t level) { return "Level " + NumToStr(level); },
                             [](std::uint32_t level) { return "Unique Level " + NumToStr(level); }};
   const auto idText = [](std::uint32_t id) { return "Unique ID " + NumToStr(id); };
-  if (Step listed = WriteValueSection(folder, categoryPage, levels, byLevel); !listed) return listed;
+  WriteValueSection(categoryPage, levels, byLevel, pages);
   categoryPage << "<hr>";
-  return WriteValueSection(folder, categoryPage, {"ui", "u", idText, idText}, byId);
+  WriteValueSection(categoryPage, {"ui", "u", idText, idText}, byId, pages);
 }
 
 void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t number) {
@@ -79,7 +79,7 @@ void WriteUniquePage(PageFile& page, const PageContext& context, std::uint32_t n
 Category UniqueCategory(const Run& run) {
   return {"u", "Uniques", NamesOf(run.game.uniques),
           [context = run.Pages()](PageFile& page, std::uint32_t n) { WriteUniquePage(page, context, n); },
-          [&run](PageFile& categoryPage) { return WriteUniqueLists(run.folder, run.game, categoryPage); }};
+          [&run](PageFile& categoryPage, ListPages& pages) { WriteUniqueLists(run.game, categoryPage, pages); }};
 }
 
 }  // namespace gvde

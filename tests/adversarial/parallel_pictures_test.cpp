@@ -1,6 +1,7 @@
-// Pictures encoded on several threads: every question comes at its picture's turn, with the same
-// files written before it as in a run on one thread, a Yes leaves exactly the files of that run,
-// and a decoded item picture that cannot be written ends the run.
+// Pages and pictures made and written on several threads: every question comes at its picture's
+// turn, with the same files written before it as in a run on one thread, a Yes leaves exactly
+// the files of that run although later pages and pictures were made ahead, and a decoded item
+// picture that cannot be written ends the run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,7 +80,7 @@ TEST_F(ParallelPictures, QuestionsComeAtTheirPicturesTurnWithTheSameFilesBefore)
   const Outcome serial = RunWith(1, false);
   ASSERT_TRUE(testkit::EndedDone(serial.run));
   ASSERT_GE(serial.listings.size(), 2U) << "the demo game has failing monster and boss pictures";
-  for (const unsigned jobs : {2u, 4u}) {
+  for (const unsigned jobs : {2u, 3u, 4u, 8u}) {
     SCOPED_TRACE(jobs);
     const Outcome parallel = RunWith(jobs, false);
     EXPECT_EQ(parallel.run.calls, serial.run.calls);
@@ -90,22 +91,26 @@ TEST_F(ParallelPictures, QuestionsComeAtTheirPicturesTurnWithTheSameFilesBefore)
 
 TEST_F(ParallelPictures, AYesLeavesExactlyTheFilesOfTheSerialRun) {
   const Outcome serial = RunWith(1, true);
-  const Outcome parallel = RunWith(4, true);
   const std::string failing = std::to_string(summary_.failingMonster);
   const std::string next = std::to_string(summary_.failingMonster + 1);
-  EXPECT_EQ(parallel.run.calls,
-            (std::vector<HostCall>{
-                {HostCall::kAskExit, "Cannot write an image for monster #" + failing + ". Exit?"}}));
-  EXPECT_EQ(parallel.run.calls, serial.run.calls);
-  EXPECT_TRUE(parallel.files == serial.files) << "the sites differ";
-  EXPECT_EQ(parallel.files.count("data/m" + failing + ".htm"), 1U);
-  // The pictures encoded ahead of the question are not written.
-  EXPECT_EQ(parallel.files.count("data/m" + next + ".png"), 0U);
-  EXPECT_EQ(parallel.files.count("data/m" + next + ".htm"), 0U);
+  for (const unsigned jobs : {2u, 3u, 8u}) {
+    SCOPED_TRACE(jobs);
+    const Outcome parallel = RunWith(jobs, true);
+    EXPECT_EQ(parallel.run.calls,
+              (std::vector<HostCall>{
+                  {HostCall::kAskExit, "Cannot write an image for monster #" + failing + ". Exit?"}}));
+    EXPECT_EQ(parallel.run.calls, serial.run.calls);
+    EXPECT_TRUE(parallel.listings == serial.listings) << "files written before the question differ";
+    EXPECT_TRUE(parallel.files == serial.files) << "the sites differ";
+    EXPECT_EQ(parallel.files.count("data/m" + failing + ".htm"), 1U);
+    // The pages and pictures made ahead of the question are not written.
+    EXPECT_EQ(parallel.files.count("data/m" + next + ".png"), 0U);
+    EXPECT_EQ(parallel.files.count("data/m" + next + ".htm"), 0U);
+  }
 }
 
 TEST_F(ParallelPictures, ADecodedItemPictureThatCannotBeWrittenEndsTheRun) {
-  for (const unsigned jobs : {1u, 4u}) {
+  for (const unsigned jobs : {1u, 2u, 4u, 8u}) {
     SCOPED_TRACE(jobs);
     const std::string site = scratch_->FreshSubdir("items" + std::to_string(jobs));
     fs::create_directories(site + "/data/i3.png");

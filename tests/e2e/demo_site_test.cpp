@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -167,6 +168,41 @@ TEST_F(DemoSite, TechnicalInformationChangesRecordPagesOnly) {
   EXPECT_EQ(ReadFileText(dir_.File("plain/data/p0.htm")), ReadFileText(dir_.File("tech/data/p0.htm")));
   EXPECT_NE(ReadFileText(dir_.File("plain/data/m0.htm")), ReadFileText(dir_.File("tech/data/m0.htm")));
   EXPECT_NE(ReadFileText(dir_.File("plain/data/i0.htm")), ReadFileText(dir_.File("tech/data/i0.htm")));
+}
+
+// The game shaped as a real one is a valid game too: its run ends as the demo game's does and
+// gives the same site on one thread and on several, with pages 2.5 times the pictures holding
+// most of the bytes, and pictures of about 7,800 pixels (from scale 10 on: at scale 1 the lists
+// weigh more).
+TEST(DemoShapes, ThePagesShapeOutweighsItsPicturesWithPages) {
+  TempDir dir;
+  DemoSummary summary;
+  ASSERT_TRUE(WriteDemoGame(dir.path(), DemoOptions{.scale = 10, .shape = demogame::DemoShape::Pages}, &summary));
+  const CommandResult one = RunProgram(dir.path(), GVDE_CLI_PATH, {"--keep-going", "--jobs=1", "game", "one"});
+  const CommandResult three = RunProgram(dir.path(), GVDE_CLI_PATH, {"--keep-going", "--jobs=3", "game", "three"});
+  ASSERT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_EQ(WithoutSummary(one.err), WithoutSummary(three.err));
+  EXPECT_NE(one.err.find(Question("monster", summary.failingMonster)), std::string::npos);
+  const std::vector<std::string> files = ListFiles(dir.File("one"));
+  ASSERT_EQ(files, ListFiles(dir.File("three")));
+  double pages = 0, pictures = 0, pageBytes = 0, pictureBytes = 0, pixels = 0;
+  for (const std::string& file : files) {
+    const std::string bytes = ReadFileText(dir.File("one/" + file));
+    ASSERT_EQ(bytes, ReadFileText(dir.File("three/" + file))) << file;
+    if (!file.ends_with(".png")) {
+      ++pages;
+      pageBytes += static_cast<double>(bytes.size());
+      continue;
+    }
+    const std::optional<DecodedPng> picture = DecodePngFile(dir.File("one/" + file));
+    ASSERT_TRUE(picture.has_value()) << file;
+    ++pictures;
+    pictureBytes += static_cast<double>(bytes.size());
+    pixels += static_cast<double>(picture->width) * picture->height;
+  }
+  EXPECT_NEAR(pages / pictures, 2.5, 0.1);
+  EXPECT_GT(pageBytes, pictureBytes);
+  EXPECT_NEAR(pixels / pictures, 7800, 400);
 }
 
 }  // namespace

@@ -43,7 +43,9 @@ class CategoryListsTest : public testkit::SiteTest {
 
   Step Write(std::string_view prefix, std::string_view title, const std::vector<std::string_view>& names,
              const CategoryListHook& hook) {
-    return WriteCategoryLists(run_.folder, prefix, title, names, counts_, hook);
+    const PipelineStage stage(run_.files);
+    Step written = WriteCategoryLists(run_.files, prefix, title, names, counts_, hook);
+    return written ? run_.files.Drain() : written;
   }
 
   std::set<std::string> DataFiles() const {
@@ -56,11 +58,10 @@ class CategoryListsTest : public testkit::SiteTest {
 
   // A hook that appends a marker and records that it ran.
   CategoryListHook MarkingHook() {
-    return [this](PageFile& page) {
+    return [this](PageFile& page, ListPages&) {
       ++hookCalls;
       hookSawNumericList = FileExists(dir_.File("data/in.htm"));
       page << "HOOK";
-      return Step::Next();
     };
   }
 
@@ -158,16 +159,25 @@ TEST_F(CategoryListsTest, EmptyNameIsListedButHasNoCharacterPage) {
             kHead + "Suffixes" + Link("s", 1, "") + Link("s", 2, "a") + Link("s", 0, "b") + "</body></html>");
 }
 
-TEST_F(CategoryListsTest, FailingHookLeavesCategoryPageOpenEnded) {
+// The hook's list pages come after the whole category page and before the numeric list.
+TEST_F(CategoryListsTest, HookPagesComeBetweenTheCategoryPageAndTheFirstByteLists) {
   const std::vector<std::string_view> names = {"Axe"};
   Count(names);
-  const CategoryListHook failing = [this](PageFile& page) {
-    page << "PART";
-    return Step::Fail("Hook failed");
+  std::string categoryPageSeen;
+  const CategoryListHook hook = [&](PageFile& page, ListPages& pages) {
+    page << "LINK";
+    pages.push_back({"il1.htm", [&](PageFile& list) {
+                       categoryPageSeen = Data("i.htm");
+                       hookSawNumericList = FileExists(dir_.File("data/in.htm"));
+                       list << "LIST";
+                       return Step::Next();
+                     }});
+    page << "MORE";
   };
-  EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, failing)), "Hook failed");
-  EXPECT_EQ(DataFiles(), (std::set<std::string>{"i.htm"}));
-  EXPECT_EQ(Data("i.htm"), CategoryTop("i", "Items") + CharLink("i", 65) + "<hr>PART");
+  ASSERT_TRUE(Write("i", "Items", names, hook));
+  EXPECT_EQ(categoryPageSeen, CategoryTop("i", "Items") + CharLink("i", 65) + "<hr>LINKMORE</body></html>");
+  EXPECT_FALSE(hookSawNumericList);
+  EXPECT_EQ(Data("il1.htm"), "LIST");
 }
 
 TEST_F(CategoryListsTest, MissingDataFolderGivesOneError) {
@@ -175,7 +185,7 @@ TEST_F(CategoryListsTest, MissingDataFolderGivesOneError) {
   const std::vector<std::string_view> names = {"Axe"};
   Count(names);
   EXPECT_EQ(testkit::FailureOf(Write("i", "Items", names, MarkingHook())), "Cannot write to file");
-  EXPECT_EQ(hookCalls, 0);
+  EXPECT_TRUE(host_.calls().empty());
 }
 
 TEST_F(CategoryListsTest, UncreatableCharacterPageStopsAfterEarlierFiles) {
@@ -259,25 +269,24 @@ TEST(SortByNameTest, MatchesExchangeSort) {
   }
 }
 
-TEST_F(CategoryListsTest, SortedListPage) {
+// The text of a list page made from what it was given, whatever happens to the caller's copies.
+std::string MadeText(ListPage list) {
+  PageFile page;
+  EXPECT_TRUE(list.make(page));
+  return std::string(page.Text());
+}
+
+TEST(SortedListPageTest, SortsItsOwnEntries) {
   std::vector<NamedRecord> entries = {{"Bone", 7}, {"Axe", 12}, {"Axe", 3}};
-  ASSERT_TRUE(WriteSortedListPage(run_.folder, "il5.htm", "Items<br>Level 5", entries, "i"));
-  EXPECT_EQ(Data("il5.htm"), kHead + "Items<br>Level 5" + Link("i", 3, "Axe") + Link("i", 12, "Axe") +
-                                 Link("i", 7, "Bone") + "</body></html>");
-  EXPECT_EQ(entries[0].number, 3u);
-  EXPECT_TRUE(host_.calls().empty());
+  ListPage list = SortedListPage("il5.htm", "Items<br>Level 5", entries, "i");
+  entries.clear();
+  EXPECT_EQ(list.fileName, "il5.htm");
+  EXPECT_EQ(MadeText(std::move(list)), kHead + "Items<br>Level 5" + Link("i", 3, "Axe") + Link("i", 12, "Axe") +
+                                           Link("i", 7, "Bone") + "</body></html>");
 }
 
-TEST_F(CategoryListsTest, SortedListPageWithoutEntries) {
-  std::vector<NamedRecord> entries;
-  ASSERT_TRUE(WriteSortedListPage(run_.folder, "x.htm", "T", entries, "u"));
-  EXPECT_EQ(Data("x.htm"), kHead + "T</body></html>");
-}
-
-TEST_F(CategoryListsTest, SortedListPageThatCannotBeCreated) {
-  std::filesystem::remove(dir_.File("data"));
-  std::vector<NamedRecord> entries = {{"Axe", 1}};
-  EXPECT_EQ(testkit::FailureOf(WriteSortedListPage(run_.folder, "il1.htm", "Items", entries, "i")), "Cannot write to file");
+TEST(SortedListPageTest, WithoutEntries) {
+  EXPECT_EQ(MadeText(SortedListPage("x.htm", "T", {}, "u")), kHead + "T</body></html>");
 }
 
 }  // namespace

@@ -10,18 +10,25 @@ SiteTest::SiteTest() : run_(config_, host_) {
 
 Step SiteTest::WritePages(const Category& category) {
   RelateRecords(run_.game);
-  return WriteRecordPages(run_, category, counts_);
+  const PipelineStage stage(run_.files);
+  Step written = WriteRecordPages(run_, category, counts_);
+  return written ? run_.files.Drain() : written;
 }
 
 std::string SiteTest::WriteLists(const Category& category, bool expectedOk) {
   RelateRecords(run_.game);
   PageFile page;
-  EXPECT_TRUE(page.Create(dir_.File("category.htm")));
-  const Step listed = category.lists(page);
+  ListPages pages;
+  category.lists(page, pages);
+  const PipelineStage stage(run_.files);
+  Step listed = Step::Next();
+  for (ListPage& list : pages) {
+    if (listed) listed = run_.files.AddPage(std::move(list.fileName), std::move(list.make));
+  }
+  if (listed) listed = run_.files.Drain();
   EXPECT_EQ(static_cast<bool>(listed), expectedOk);
   listsFailure_ = FailureOf(listed);
-  EXPECT_TRUE(page.Close());
-  return ReadFileText(dir_.File("category.htm"));
+  return std::string(page.Text());
 }
 
 void SiteTest::LoseOutputFolder() { run_.folder = SiteFolder(dir_.File("missing") + "/"); }

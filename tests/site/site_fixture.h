@@ -18,10 +18,11 @@ class SiteTest : public ::testing::Test {
  protected:
   SiteTest();
 
-  // The record pages (and pictures) of `category`; names are counted into counts_.
+  // The record pages (and pictures) of `category`, all settled; names are counted into counts_.
   Step WritePages(const Category& category);
-  // Calls the category's own lists with a category page of its own and returns what they wrote
-  // there; `expectedOk` is whether they must succeed. A failure's message goes to listsFailure_.
+  // Calls the category's own lists with a category page of its own, writes their list pages and
+  // returns what they wrote into the category page; `expectedOk` is whether the list pages must
+  // be written. A failure's message goes to listsFailure_.
   std::string WriteLists(const Category& category, bool expectedOk = true);
   // Points the run at an output folder that does not exist, so no page can be created.
   void LoseOutputFolder();

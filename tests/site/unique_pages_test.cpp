@@ -187,10 +187,11 @@ TEST_F(UniquePagesTest, LevelListsThenIdLists) {
 
 TEST_F(UniquePagesTest, EmptyTableWritesOnlyTheRule) { EXPECT_EQ(WriteLists(UniqueCategory(run_)), "<hr>"); }
 
-TEST_F(UniquePagesTest, LevelListFailureStopsBeforeTheRule) {
+TEST_F(UniquePagesTest, LevelListFailureComesAfterTheWholeCategoryPage) {
   LoseOutputFolder();
   run_.game.uniques = {Gladius(0, {})};
-  EXPECT_EQ(WriteLists(UniqueCategory(run_), false), R"(<a href="ul7.htm" target="nav">Level 7</a>)");
+  EXPECT_EQ(WriteLists(UniqueCategory(run_), false),
+            R"(<a href="ul7.htm" target="nav">Level 7</a><hr><a href="ui5.htm" target="nav">Unique ID 5</a>)");
   EXPECT_EQ(listsFailure_, "Cannot write to file");
 }
 

@@ -610,7 +610,7 @@ struct MonsterPlan {
   std::uint32_t failing = 0;
 };
 
-MonsterPlan MakeMonsters(PeBuilder& pe, std::uint32_t scale, Dice& dice) {
+MonsterPlan MakeMonsters(PeBuilder& pe, std::uint32_t scale, DemoShape shape, Dice& dice) {
   MonsterPlan plan;
   std::uint32_t familyIndex = 0;
   for (std::uint32_t copy = 0; copy < scale; ++copy) {
@@ -626,19 +626,20 @@ MonsterPlan MakeMonsters(PeBuilder& pe, std::uint32_t scale, Dice& dice) {
       const std::uint32_t ramp = 1 + familyIndex % (kRampCount - 1);
       ++familyIndex;
       const bool missingSprite = family.folder == "wailer" && copy == 0;
+      const std::int32_t width = shape == DemoShape::Pages ? family.width * 3 / 4 : family.width;
       if (!missingSprite) {
         const std::string file = "monsters\\" + folder + "\\" + folder + "a.anm";
         std::vector<std::uint8_t> sprite = BuildMonsterFile(
-            {{DrawMonster(static_cast<std::uint32_t>(family.width), familyIndex, ramp),
-              DrawMonster(static_cast<std::uint32_t>(family.width), familyIndex + 1, ramp)}});
+            {{DrawMonster(static_cast<std::uint32_t>(width), familyIndex, ramp),
+              DrawMonster(static_cast<std::uint32_t>(width), familyIndex + 1, ramp)}});
         MpqFile entry{file, std::move(sprite), familyIndex % 2 == 0 ? Storage::Compressed : Storage::CompressedEncrypted};
         (familyIndex % 3 == 0 ? plan.gameFiles : plan.baseFiles).push_back(std::move(entry));
       }
       plan.baseFiles.push_back({translation, RampTranslation(ramp, (ramp + 5) % kRampCount), Storage::Plain});
       for (std::uint32_t rank = 0; rank < 4; ++rank) {
         MonsterFields m;
-        m.animationSize = family.width;
-        m.seedingSize = family.width + 32;
+        m.animationSize = width;
+        m.seedingSize = width + 32;
         m.animationFile = rank >= 2 ? twinVa : patternVa;
         m.secondAttackEnabled = dice.Below(3) == 0 ? 1 : 0;
         m.soundSet = soundVa;
@@ -852,7 +853,7 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
   const bool shuffled = options.layout == DemoLayout::Shuffled;
   Dice dice(20261207u + scale);
   PeBuilder pe;
-  const std::uint32_t pictureCount = 250 * scale;
+  const std::uint32_t pictureCount = (options.shape == DemoShape::Pages ? 80 : 250) * scale;
   std::vector<std::optional<std::string>> spells(std::begin(kSpellNames), std::end(kSpellNames));
 
   TableAddresses at;
@@ -864,7 +865,7 @@ bool WriteDemoGame(const std::string& root, const DemoOptions& options, DemoSumm
   ItemTables items = MakeItems(scale, pictureCount, dice);
   std::vector<UniqueSpec> uniques = MakeUniques(scale, items.uniqueIds, pictureCount, dice);
   if (options.patched) Patch(items, uniques);
-  MonsterPlan plan = MakeMonsters(pe, scale, dice);
+  MonsterPlan plan = MakeMonsters(pe, scale, options.shape, dice);
   std::vector<BossFields> bosses =
       MakeBosses(pe, scale, static_cast<std::uint32_t>(plan.monsters.size()), plan, dice);
   std::vector<AffixFields> prefixes = MakeAffixes(pe, scale, true, dice);

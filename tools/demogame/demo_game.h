@@ -9,6 +9,17 @@
 
 namespace gvde::demogame {
 
+// How the game's output divides between pages and pictures.
+enum class DemoShape : std::uint8_t {
+  // 250 item pictures per scale and monster figures 96 to 160 pixels wide: pictures hold about
+  // half of the site's bytes.
+  Demo,
+  // As a real game is shaped: 80 item pictures per scale and monster figures 72 to 120 pixels
+  // wide, so that from scale 10 on pages outnumber pictures 2.5 to 1 and hold most of the bytes,
+  // and a picture has about 7,800 pixels on average. Records and pages are those of Demo.
+  Pages,
+};
+
 // How GV.exe lays its tables out. Standard: the texts first, then the tables in the order of
 // Address.ini. Shuffled: the tables in another order at odd byte offsets, with unrelated bytes
 // between them (stray end markers and text addresses among them), a small decoy table shaped
@@ -23,6 +34,7 @@ struct DemoOptions {
   // costs 3100, and the unique item "Ember Crown" (with no base item) is inserted before unique
   // number 45. Everything else is as in the unpatched game.
   bool patched = false;
+  DemoShape shape = DemoShape::Demo;
 };
 
 struct DemoSummary {

@@ -1,6 +1,7 @@
 // gvde-demogen: writes a synthetic Grimveil game folder for the demo, the tests and the
 // benchmark: OUTDIR/game/ (GV.exe, gvdata.mor, kelddat.mpq) and the three .ini files.
-// --patched writes the next version of the same game (tools/demogame/demo_game.h).
+// --patched writes the next version of the same game, --shape pages a game whose pages outweigh
+// its pictures (tools/demogame/demo_game.h).
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -50,6 +51,14 @@ const gvde::CommandSpec& DemogenCommand() {
                .details = "One item's price differs and one unique item is inserted, for trying\n"
                           "gvde-cli --compare on two versions.",
                .modes = kWrite},
+              {.name = "shape",
+               .valueName = "SHAPE",
+               .help = "demo (the default) or pages",
+               .details = "pages writes fewer and smaller pictures, so that pages outnumber pictures\n"
+                          "2.5 to 1 and hold most of the site's bytes, as in a real game.",
+               .completion = Completion::Choices,
+               .choices = "demo pages",
+               .modes = kWrite},
               {.name = "generate",
                .valueName = "KIND",
                .help = "print the man page or a completion script",
@@ -97,6 +106,7 @@ int main(int argc, char** argv) {
     options.scale = *scale;
   }
   options.patched = line.parsed.Has("patched");
+  if (line.parsed.Has("shape") && line.parsed.Value("shape") == "pages") options.shape = gvde::demogame::DemoShape::Pages;
   const std::string root = line.parsed.arguments[0];
   if (line.parsed.Has("layout") && line.parsed.Value("layout") == "shuffled") {
     options.layout = gvde::demogame::DemoLayout::Shuffled;
