@@ -19,10 +19,6 @@
 #include "archive/archive_header_check.h"
 #define GVDE_FUZZ_HEADER_CHECK 1
 #endif
-#if __has_include("archive/worker_client.h")
-#include "archive/worker_client.h"
-#define GVDE_FUZZ_WORKER 1
-#endif
 
 namespace {
 
@@ -35,6 +31,10 @@ constexpr std::array<const char*, 10> kNames = {
     "data\\fixedkey.bin",     "data\\imploded.bin", "data\\bzip2.bin",      "data\\single.bin",
     "base\\only.bin",         "absent.bin"};
 
+// Hung workers must be given up well within the fuzzer's own time limit per input (10 s): each
+// of the names read can hang its worker once.
+constexpr std::chrono::milliseconds kFuzzWaitLimit{500};
+
 void Require(bool condition) {
   if (!condition) std::abort();
 }
@@ -42,11 +42,6 @@ void Require(bool condition) {
 // The game folder with its intact base archive, written once per process.
 const std::string& GameDir() {
   static const std::string dir = [] {
-#ifdef GVDE_FUZZ_WORKER
-    // Hung workers must be given up well within the fuzzer's own time limit per input (10 s):
-    // each of the names read can hang its worker once.
-    gvde::SetWorkerWaitLimit(std::chrono::milliseconds(500));
-#endif
     const std::string game = gvde::fuzz::ScratchDir() + "/game/";
     Require(gvde::MakeDirectory(game));
     const std::vector<gvde::demogame::MpqFile> files = {
@@ -72,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& game = GameDir();
   const std::span<const std::uint8_t> archive(data, size);
   Require(gvde::fuzz::WriteBytes(game + "gvdata.mor", archive));
-  gvde::GameArchives archives;
+  gvde::GameArchives archives(kFuzzWaitLimit);
 #ifdef GVDE_FUZZ_HEADER_CHECK
   if (Refused()) {
     Require(!archives.OpenArchives(game));

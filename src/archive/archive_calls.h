@@ -4,6 +4,7 @@
 // holds nothing whose layout depends on them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,11 @@ enum class ArchiveSlot : std::uint8_t {
 // The largest file read whole; the game's largest are well below 1 MiB. A larger one counts
 // as too large, before any memory is set aside for it.
 constexpr std::uint32_t kLargestArchiveFile = 64u << 20;
+
+// How long one wait for a worker process may last before it counts as hung. The worker
+// answers within milliseconds unless the library is stuck. The limit is per wait, not per
+// call: a large file that keeps arriving is never cut off.
+constexpr std::chrono::milliseconds kWorkerWaitLimit{15000};
 
 // What reading a whole file came to; GameArchives turns it into ExtractFile's result.
 enum class ExtractOutcome : std::uint8_t {

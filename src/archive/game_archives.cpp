@@ -147,7 +147,7 @@ bool GameArchives::OpenArchives(const std::string& gameDir) {
   const ArchivePath base = PathOf(gameDir + "kelddat.mpq");
   openFailure_ = RefusedArchives(game, base);
   if (!openFailure_.empty()) return false;
-  calls_ = StartArchiveCalls();
+  calls_ = StartArchiveCalls(workerWaitLimit_);
   const OpenOutcome outcome = calls_->OpenArchives(game, base);
   if (outcome.open) return true;
   openFailure_ = outcome.detail;

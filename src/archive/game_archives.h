@@ -3,6 +3,7 @@
 // that crashes or hangs it fails the call instead of ending the program.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,7 +15,9 @@ namespace gvde {
 
 class GameArchives final {
  public:
-  GameArchives() = default;
+  // `workerWaitLimit`: how long one wait for the archive reader's worker may last.
+  explicit GameArchives(std::chrono::milliseconds workerWaitLimit = kWorkerWaitLimit)
+      : workerWaitLimit_(workerWaitLimit) {}
   GameArchives(const GameArchives&) = delete;
   GameArchives& operator=(const GameArchives&) = delete;
   ~GameArchives();
@@ -42,6 +45,7 @@ class GameArchives final {
   // The library calls with the archives opened so far; null while none is.
   std::unique_ptr<ArchiveCalls> calls_;
   std::string openFailure_;
+  std::chrono::milliseconds workerWaitLimit_;
 };
 
 }  // namespace gvde

@@ -1,6 +1,5 @@
 #include "archive/worker_client.h"
 
-#include <atomic>
 #include <new>
 #include <optional>
 #include <sstream>
@@ -17,30 +16,30 @@ namespace {
 
 constexpr std::uint8_t kDone = 1;
 
-std::atomic<long long> waitLimitMilliseconds{kWorkerWaitLimit.count()};
-
-// The worker's stream, each wait on it bounded by the limit in force.
+// The worker's stream, each wait on it bounded by the limit.
 class WorkerLink final : public ByteLink {
  public:
-  explicit WorkerLink(WorkerProcess& process) : process_(process) {}
+  WorkerLink(WorkerProcess& process, std::chrono::milliseconds waitLimit)
+      : process_(process), waitLimit_(waitLimit) {}
 
  private:
   std::size_t WriteSome(const std::uint8_t* data, std::size_t size) override {
-    return process_.Send(data, size, WorkerWaitLimit());
+    return process_.Send(data, size, waitLimit_);
   }
   std::size_t ReadSome(std::uint8_t* data, std::size_t size) override {
-    return process_.Receive(data, size, WorkerWaitLimit());
+    return process_.Receive(data, size, waitLimit_);
   }
 
   WorkerProcess& process_;
+  std::chrono::milliseconds waitLimit_;
 };
 
 // What became of a worker that was given up, for a detail line.
-std::string WhatHappened(WorkerEnd end, bool badAnswer) {
+std::string WhatHappened(WorkerEnd end, bool badAnswer, std::chrono::milliseconds waitLimit) {
   if (badAnswer) return "gave an answer that makes no sense";
   switch (end) {
     case WorkerEnd::Hung: {
-      const auto seconds = std::chrono::duration<double>(WorkerWaitLimit()).count();
+      const auto seconds = std::chrono::duration<double>(waitLimit).count();
       std::ostringstream text;
       text << "did not answer within " << seconds << " s";
       return text.str();
@@ -57,19 +56,13 @@ std::string WhatHappened(WorkerEnd end, bool badAnswer) {
 
 }  // namespace
 
-std::chrono::milliseconds WorkerWaitLimit() {
-  return std::chrono::milliseconds(waitLimitMilliseconds.load());
-}
-
-void SetWorkerWaitLimit(std::chrono::milliseconds limit) { waitLimitMilliseconds.store(limit.count()); }
-
-WorkerArchives::WorkerArchives() = default;
+WorkerArchives::WorkerArchives(std::chrono::milliseconds waitLimit) : waitLimit_(waitLimit) {}
 
 WorkerArchives::~WorkerArchives() {
   if (process_ == nullptr) return;
   // The worker closes its archives on the way out and then ends its stream; a worker that
   // cannot be told, or sends anything more, is killed.
-  WorkerLink link(*process_);
+  WorkerLink link(*process_, waitLimit_);
   std::uint8_t stray = 0;
   if (SendRequest(link, {WorkerOp::Exit, 0, {}})) (void)link.Read(&stray, 1);
   process_->Kill();
@@ -78,7 +71,7 @@ WorkerArchives::~WorkerArchives() {
 std::string WorkerArchives::Abandon(const std::string& activity, bool badAnswer) {
   const WorkerEnd end = process_ != nullptr ? process_->Kill() : WorkerEnd::Killed;
   process_.reset();
-  return "the archive reader " + WhatHappened(end, badAnswer) + " while " + activity;
+  return "the archive reader " + WhatHappened(end, badAnswer, waitLimit_) + " while " + activity;
 }
 
 void WorkerArchives::LoseReading(const std::string& name, bool badAnswer) {
@@ -106,7 +99,7 @@ OpenOutcome WorkerArchives::StartWithArchives() {
     process_.reset();
     return {false, problem};
   }
-  WorkerLink link(*process_);
+  WorkerLink link(*process_, waitLimit_);
   // Confined before the library sees a byte of either archive.
   ReplyHead head;
   const std::string paths = ArchivePathsText(paths_[0].native, paths_[1].native);
@@ -152,7 +145,7 @@ ExtractOutcome WorkerArchives::ReadWholeFile(const std::string& name, std::vecto
   if (failedFiles_.contains(name)) return ExtractOutcome::ReadFailed;
   WorkerProcess* worker = ReadyWorker();
   if (worker == nullptr) return ExtractOutcome::NoData;
-  WorkerLink link(*worker);
+  WorkerLink link(*worker, waitLimit_);
   ReplyHead head;
   if (!SendRequest(link, {WorkerOp::ReadWholeFile, 0, name}) || !ReceiveReplyHead(link, head)) {
     LoseReading(name);
@@ -188,7 +181,7 @@ bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, 
   if (failedFiles_.contains(name)) return false;
   WorkerProcess* worker = ReadyWorker();
   if (worker == nullptr) return false;
-  WorkerLink link(*worker);
+  WorkerLink link(*worker, waitLimit_);
   ReplyHead head;
   if (!SendRequest(link, {WorkerOp::ReadExactFile, size, name}) || !ReceiveReplyHead(link, head)) {
     LoseReading(name);
@@ -206,9 +199,9 @@ bool WorkerArchives::ReadExactFile(const std::string& name, std::uint32_t size, 
   return read;
 }
 
-std::unique_ptr<ArchiveCalls> StartArchiveCalls() {
+std::unique_ptr<ArchiveCalls> StartArchiveCalls(std::chrono::milliseconds workerWaitLimit) {
   if (!WorkerProcessesAvailable()) return std::make_unique<StormArchives>();
-  return std::make_unique<WorkerArchives>();
+  return std::make_unique<WorkerArchives>(workerWaitLimit);
 }
 
 }  // namespace gvde

@@ -18,20 +18,12 @@
 
 namespace gvde {
 
-// How long one wait for the worker may last before it counts as hung. The worker answers
-// within milliseconds unless the library is stuck. The limit is per wait, not per call: a
-// large file that keeps arriving is never cut off.
-constexpr std::chrono::milliseconds kWorkerWaitLimit{15000};
-
-// The limit in force; tests shorten it to see a silent worker fail quickly.
-std::chrono::milliseconds WorkerWaitLimit();
-void SetWorkerWaitLimit(std::chrono::milliseconds limit);
-
 class WorkerProcess;
 
 class WorkerArchives final : public ArchiveCalls {
  public:
-  WorkerArchives();
+  // `waitLimit`: how long one wait for the worker may last before it counts as hung.
+  explicit WorkerArchives(std::chrono::milliseconds waitLimit);
   WorkerArchives(const WorkerArchives&) = delete;
   WorkerArchives& operator=(const WorkerArchives&) = delete;
   ~WorkerArchives() override;  // asks the worker to close its archives and end, and reaps it
@@ -56,6 +48,7 @@ class WorkerArchives final : public ArchiveCalls {
   // Keeps `failure` for TakeReaderFailure unless an earlier one is still untaken.
   void Note(std::string failure);
 
+  std::chrono::milliseconds waitLimit_;
   std::unique_ptr<WorkerProcess> process_;  // null while there is no worker
   ArchivePath paths_[2];                    // by ArchiveSlot, for a new worker
   bool opened_ = false;                     // both archives open: a lost worker is replaced
@@ -65,6 +58,6 @@ class WorkerArchives final : public ArchiveCalls {
 
 // The calls for a new pair of archives: a worker process where this program can start one,
 // else calls in this process.
-std::unique_ptr<ArchiveCalls> StartArchiveCalls();
+std::unique_ptr<ArchiveCalls> StartArchiveCalls(std::chrono::milliseconds workerWaitLimit);
 
 }  // namespace gvde

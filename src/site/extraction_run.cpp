@@ -127,7 +127,8 @@ Step WriteSite(Run& run, const SiteAddition& addition) {
 
 bool RunExtraction(const RunInputs& inputs, const Configuration& configuration, Host& host,
                    const FinishingStep& finish, const SiteAddition& addition) {
-  Run run(configuration, host, inputs.maxOutputBytes, WritePipeline::JobsFor(inputs.jobs));
+  Run run(configuration, host, inputs.maxOutputBytes, WritePipeline::JobsFor(inputs.jobs),
+          inputs.workerWaitLimit);
   Step step = CheckInputs(inputs);
   if (step) {
     run.gameDir = inputs.gameDir;

@@ -32,8 +32,12 @@ struct PageContext {
 struct Run {
   // `jobs`: how many threads make and write the data folder's files (1: this thread alone).
   Run(const Configuration& configuration, Host& screen, std::uint64_t maxOutputBytes = kMaxOutputBytes,
-      unsigned jobs = 1)
-      : config(configuration), host(screen), outputLimit(maxOutputBytes), files(folder, jobs) {}
+      unsigned jobs = 1, std::chrono::milliseconds workerWaitLimit = kWorkerWaitLimit)
+      : config(configuration),
+        host(screen),
+        outputLimit(maxOutputBytes),
+        archives(workerWaitLimit),
+        files(folder, jobs) {}
 
   const Configuration& config;
   Host& host;

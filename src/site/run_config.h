@@ -2,9 +2,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "archive/archive_calls.h"
 #include "game/game_data.h"
 
 namespace gvde {
@@ -30,6 +32,8 @@ struct RunInputs {
   // A missing output folder is made with its parents once GV.exe has loaded (the command
   // line); otherwise it must be there and only its data folder is made (the window).
   bool makeOutputDir = false;
+  // How long one wait for the archive reader's worker may last before it counts as hung.
+  std::chrono::milliseconds workerWaitLimit = kWorkerWaitLimit;
 };
 
 }  // namespace gvde

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "archive/worker_client.h"
+#include "archive/archive_calls.h"
 #include "demogame/demo_game.h"
 #include "testkit/temp_dir.h"
 #include "testkit/whole_run.h"

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "archive/worker_client.h"
 #include "demogame/sprite_encoders.h"
 #include "testkit/mini_game.h"
 #include "testkit/mpq_damage.h"
@@ -34,20 +33,14 @@ std::vector<std::uint8_t> HangingContent() {
 }
 constexpr std::size_t kHangingByte = 71;
 
-class ShorterWaitLimit {
- public:
-  explicit ShorterWaitLimit(std::chrono::milliseconds limit) { SetWorkerWaitLimit(limit); }
-  ~ShorterWaitLimit() { SetWorkerWaitLimit(kWorkerWaitLimit); }
-};
-
 TEST(ReaderFailure, SharedSpriteThatHangsTheReaderCostsOnlyItsPicturesAndOneWait) {
-  const ShorterWaitLimit limit(std::chrono::seconds(2));
   const demogame::SpritePicture frame{MiniGame::kSpriteWidth, 2, {1, 2, 3, 4, 5, 6, 7, 255}};
   MiniArchiveFiles files;
   files.sprite = HangingContent();
   files.spriteStorage = demogame::MpqFile::Storage::Bzip2;
   files.more = {{"monsters\\well\\wella.anm", demogame::BuildMonsterFile({{frame, frame}})}};
   MiniGame game(files);
+  game.workerWaitLimit = std::chrono::seconds(2);
   const std::string archive = game.GameDir() + "/kelddat.mpq";
   const std::optional<std::uint64_t> stored = testkit::StoredFileOffset(archive, kDamagedSprite);
   ASSERT_TRUE(stored.has_value());

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -21,7 +22,6 @@
 #include <vector>
 
 #include "archive/game_archives.h"
-#include "archive/worker_client.h"
 #include "archive/worker_confinement.h"
 #include "archive/worker_launch.h"
 #include "archive/worker_launch_path.h"
@@ -61,12 +61,6 @@ std::vector<pid_t> ChildProcesses() {
   return children;
 }
 
-class ShorterWaitLimit {
- public:
-  explicit ShorterWaitLimit(std::chrono::milliseconds limit) { SetWorkerWaitLimit(limit); }
-  ~ShorterWaitLimit() { SetWorkerWaitLimit(kWorkerWaitLimit); }
-};
-
 class ArchiveWorkerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,7 +72,7 @@ class ArchiveWorkerTest : public ::testing::Test {
 
   // The single worker of `archives_`, after opening it.
   pid_t OpenWithWorker() {
-    EXPECT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
+    EXPECT_TRUE(archives_->OpenArchives(dir_.WithSeparator()));
     const std::vector<pid_t> children = ChildProcesses();
     EXPECT_EQ(children.size(), 1u);
     return children.empty() ? -1 : children.front();
@@ -86,23 +80,24 @@ class ArchiveWorkerTest : public ::testing::Test {
 
   void ExpectReadsWork() {
     Bytes buffer;
-    EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 5);
+    EXPECT_EQ(archives_->ExtractFile(buffer, "b"), 5);
     EXPECT_EQ(buffer, Text("base!"));
     Bytes exact(4, 0);
-    EXPECT_TRUE(archives_.ReadFileExact(exact.data(), 4, "g"));
+    EXPECT_TRUE(archives_->ReadFileExact(exact.data(), 4, "g"));
     EXPECT_EQ(exact, Text("game"));
   }
 
   testkit::TempDir dir_;
-  GameArchives archives_;
+  // Replaced before opening by tests that wait for a silent worker.
+  std::unique_ptr<GameArchives> archives_ = std::make_unique<GameArchives>();
 };
 
 TEST_F(ArchiveWorkerTest, WorkerLivesWhileArchivesAreOpenAndIsReapedOnClose) {
   ASSERT_GT(OpenWithWorker(), 0);
   ExpectReadsWork();
-  archives_.CloseArchives();
+  archives_->CloseArchives();
   EXPECT_TRUE(ChildProcesses().empty());
-  archives_.CloseArchives();
+  archives_->CloseArchives();
 
   {
     GameArchives scoped;
@@ -118,7 +113,7 @@ TEST_F(ArchiveWorkerTest, WorkerLivesWhileArchivesAreOpenAndIsReapedOnClose) {
 
 TEST_F(ArchiveWorkerTest, ArchiveMissingBeforeTheLibraryIsAskedStartsNoWorker) {
   std::filesystem::remove(dir_.File("gvdata.mor"));
-  EXPECT_FALSE(archives_.OpenArchives(dir_.WithSeparator()));
+  EXPECT_FALSE(archives_->OpenArchives(dir_.WithSeparator()));
   EXPECT_TRUE(ChildProcesses().empty());
 }
 
@@ -136,17 +131,17 @@ TEST_F(ArchiveWorkerTest, KilledWorkerFailsTheFileItWasReadingForTheRestOfTheRun
     ASSERT_EQ(kill(worker, SIGKILL), 0);
     // The call that finds the worker dead is a failed read: the buffer is emptied.
     Bytes buffer = {1, 2, 3};
-    EXPECT_EQ(archives_.ExtractFile(buffer, name), 0);
+    EXPECT_EQ(archives_->ExtractFile(buffer, name), 0);
     EXPECT_TRUE(buffer.empty());
-    EXPECT_EQ(archives_.TakeReaderFailure(), "the archive reader crashed while reading " + name);
-    EXPECT_EQ(archives_.TakeReaderFailure(), "");
+    EXPECT_EQ(archives_->TakeReaderFailure(), "the archive reader crashed while reading " + name);
+    EXPECT_EQ(archives_->TakeReaderFailure(), "");
     // Asked again, the file fails without a worker; the next file has a new one.
     Bytes again = {4};
-    EXPECT_EQ(archives_.ExtractFile(again, name), 0);
+    EXPECT_EQ(archives_->ExtractFile(again, name), 0);
     Bytes exact(4, 0xAA);
-    EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, name));
+    EXPECT_FALSE(archives_->ReadFileExact(exact.data(), 4, name));
     EXPECT_TRUE(ChildProcesses().empty());
-    EXPECT_EQ(archives_.TakeReaderFailure(), "");
+    EXPECT_EQ(archives_->TakeReaderFailure(), "");
     ExpectReadsWork();
     const std::vector<pid_t> children = ChildProcesses();
     ASSERT_EQ(children.size(), 1u);
@@ -157,7 +152,7 @@ TEST_F(ArchiveWorkerTest, KilledWorkerFailsTheFileItWasReadingForTheRestOfTheRun
   // Opening the archives again starts afresh.
   ASSERT_GT(OpenWithWorker(), 0);
   Bytes buffer;
-  EXPECT_EQ(archives_.ExtractFile(buffer, "f0"), 4);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "f0"), 4);
 }
 
 TEST_F(ArchiveWorkerTest, WorkerStoppedByItsFilterIsToldAsSuch) {
@@ -165,8 +160,8 @@ TEST_F(ArchiveWorkerTest, WorkerStoppedByItsFilterIsToldAsSuch) {
   ASSERT_GT(worker, 0);
   ASSERT_EQ(kill(worker, SIGSYS), 0);
   Bytes exact(4, 0);
-  EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, "g"));
-  EXPECT_EQ(archives_.TakeReaderFailure(),
+  EXPECT_FALSE(archives_->ReadFileExact(exact.data(), 4, "g"));
+  EXPECT_EQ(archives_->TakeReaderFailure(),
             "the archive reader was stopped by its system call filter while reading g");
 }
 
@@ -182,13 +177,13 @@ TEST_F(ArchiveWorkerTest, DamagedSectorTableFailsThatFileOnly) {
   // The first offset, 24 (the table's own length for 5 sectors), becomes 150.
   ASSERT_TRUE(testkit::PatchFile(game, static_cast<std::size_t>(*table), {150}));
 
-  ASSERT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
+  ASSERT_TRUE(archives_->OpenArchives(dir_.WithSeparator()));
   Bytes buffer;
-  EXPECT_EQ(archives_.ExtractFile(buffer, "damaged"), 0);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "damaged"), 0);
   EXPECT_TRUE(buffer.empty());
-  EXPECT_EQ(archives_.ExtractFile(buffer, "intact"), 20000);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "intact"), 20000);
   EXPECT_EQ(buffer, data);
-  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 5);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "b"), 5);
 }
 
 // The first offset of the sector table of "(listfile)" changed, so that reading that file
@@ -211,11 +206,11 @@ TEST_F(ArchiveWorkerTest, DamagedListOfNamesIsNotReadWhenOpening) {
   entry[0] ^= static_cast<std::uint8_t>(8 ^ (8 + 126));
   ASSERT_TRUE(testkit::PatchFile(base, static_cast<std::size_t>(*table), entry));
 
-  ASSERT_TRUE(archives_.OpenArchives(dir_.WithSeparator()));
+  ASSERT_TRUE(archives_->OpenArchives(dir_.WithSeparator()));
   Bytes buffer;
-  EXPECT_EQ(archives_.ExtractFile(buffer, "data\\file199.bin"), 4);
-  EXPECT_EQ(archives_.ExtractFile(buffer, "g"), 4);
-  EXPECT_EQ(archives_.TakeReaderFailure(), "");
+  EXPECT_EQ(archives_->ExtractFile(buffer, "data\\file199.bin"), 4);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "g"), 4);
+  EXPECT_EQ(archives_->TakeReaderFailure(), "");
   EXPECT_EQ(ChildProcesses().size(), 1u);
 }
 
@@ -389,28 +384,28 @@ TEST_F(ArchiveWorkerTest, KilledWorkerFailsAnExactRead) {
   ASSERT_GT(worker, 0);
   ASSERT_EQ(kill(worker, SIGKILL), 0);
   Bytes exact(4, 0);
-  EXPECT_FALSE(archives_.ReadFileExact(exact.data(), 4, "g"));
+  EXPECT_FALSE(archives_->ReadFileExact(exact.data(), 4, "g"));
   EXPECT_TRUE(ChildProcesses().empty());
 }
 
 TEST_F(ArchiveWorkerTest, SilentWorkerFailsTheCallAfterTheWaitLimit) {
-  const ShorterWaitLimit limit(std::chrono::milliseconds(300));
+  archives_ = std::make_unique<GameArchives>(std::chrono::milliseconds(300));
   const pid_t worker = OpenWithWorker();
   ASSERT_GT(worker, 0);
   ASSERT_EQ(kill(worker, SIGSTOP), 0);
 
   const auto start = std::chrono::steady_clock::now();
   Bytes buffer = {1};
-  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "b"), 0);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(300));
   EXPECT_LT(waited, std::chrono::seconds(10));
   EXPECT_TRUE(buffer.empty());
   EXPECT_TRUE(ChildProcesses().empty());
-  EXPECT_EQ(archives_.TakeReaderFailure(), "the archive reader did not answer within 0.3 s while reading b");
+  EXPECT_EQ(archives_->TakeReaderFailure(), "the archive reader did not answer within 0.3 s while reading b");
   // One wait per file: asked again, it fails at once.
   const auto again = std::chrono::steady_clock::now();
-  EXPECT_EQ(archives_.ExtractFile(buffer, "b"), 0);
+  EXPECT_EQ(archives_->ExtractFile(buffer, "b"), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(300));
 
   ASSERT_GT(OpenWithWorker(), 0);
@@ -418,12 +413,12 @@ TEST_F(ArchiveWorkerTest, SilentWorkerFailsTheCallAfterTheWaitLimit) {
 }
 
 TEST_F(ArchiveWorkerTest, SilentWorkerIsKilledWhenClosing) {
-  const ShorterWaitLimit limit(std::chrono::milliseconds(300));
+  archives_ = std::make_unique<GameArchives>(std::chrono::milliseconds(300));
   const pid_t worker = OpenWithWorker();
   ASSERT_GT(worker, 0);
   ASSERT_EQ(kill(worker, SIGSTOP), 0);
   const auto start = std::chrono::steady_clock::now();
-  archives_.CloseArchives();
+  archives_->CloseArchives();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_TRUE(ChildProcesses().empty());
 }

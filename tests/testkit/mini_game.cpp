@@ -195,7 +195,7 @@ void MiniGame::WriteForCli(const std::string& configDir) {
 RunRecord MiniGame::RunExe(const std::vector<std::uint8_t>& exe) {
   EXPECT_TRUE(WriteFileText(GameDir() + "/GV.exe", std::string(exe.begin(), exe.end())));
   scratch_.FreshSubdir("site");
-  return RunExtraction(GameDir(), OutputDir(), configuration, host);
+  return RunExtraction(GameDir(), OutputDir(), configuration, host, true, 0, workerWaitLimit);
 }
 
 std::string MiniGame::Page(const std::string& name) const {

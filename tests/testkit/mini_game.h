@@ -3,6 +3,7 @@
 // and a GV.exe that the test lays out with the table encoders of the demo game.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -76,6 +77,8 @@ class MiniGame {
   std::string GameDir() const { return scratch_.File("game"); }
 
   demogame::PeBuilder pe;
+  // How long Run waits for the archive reader's worker before it counts as hung.
+  std::chrono::milliseconds workerWaitLimit = kWorkerWaitLimit;
   Configuration configuration = PlainConfiguration();
   RecordingHost host;      // answers every question No
   std::uint32_t spriteVa = 0;       // the name pattern of the sprite file that exists

@@ -18,14 +18,16 @@ namespace fs = std::filesystem;
 
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, RecordingHost& host, bool technical,
-                        unsigned jobs) {
+                        unsigned jobs, std::chrono::milliseconds workerWaitLimit) {
   InitEffectFormatters();
   host.Clear();
   RunRecord record;
-  record.done = StartExtraction(
-      RunInputs{
-          .gameDir = gameDir + "/", .outputDir = outputDir + "/", .technicalInfo = technical, .jobs = jobs},
-      configuration, host);
+  record.done = StartExtraction(RunInputs{.gameDir = gameDir + "/",
+                                          .outputDir = outputDir + "/",
+                                          .technicalInfo = technical,
+                                          .jobs = jobs,
+                                          .workerWaitLimit = workerWaitLimit},
+                                configuration, host);
   record.calls = host.calls();
   return record;
 }

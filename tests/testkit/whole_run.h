@@ -23,8 +23,8 @@ struct RunRecord {
 // Runs StartExtraction on directories given without a trailing separator. The host answers
 // the picture questions; a fresh RecordingHost answers No. `jobs` 0 is the run's default.
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
-                        const Configuration& configuration, RecordingHost& host,
-                        bool technical = true, unsigned jobs = 0);
+                        const Configuration& configuration, RecordingHost& host, bool technical = true,
+                        unsigned jobs = 0, std::chrono::milliseconds workerWaitLimit = kWorkerWaitLimit);
 RunRecord RunExtraction(const std::string& gameDir, const std::string& outputDir,
                         const Configuration& configuration, bool technical = true);
 
