@@ -52,8 +52,8 @@ MANPAGER=cat man gvde-cli 2>/dev/null | grep -q -- '--keep-going' || fail "man g
 
 # bash-completion's own loader finds the completion by the command's name.
 offered=$(bash -c 'source /usr/share/bash-completion/bash_completion && __load_completion gvde-cli &&
-  read -r -a spec < <(complete -p gvde-cli) && COMP_WORDS=(gvde-cli --ke) && COMP_CWORD=1 &&
-  "${spec[2]}" gvde-cli --ke gvde-cli && echo "${COMPREPLY[*]}"')
+  read -r -a completion < <(complete -p gvde-cli) && COMP_WORDS=(gvde-cli --ke) && COMP_CWORD=1 &&
+  "${completion[2]}" gvde-cli --ke gvde-cli && echo "${COMPREPLY[*]}"')
 [[ $offered == --keep-going ]] || fail "bash completes gvde-cli --ke to '$offered'"
 if command -v zsh >/dev/null; then
   found=$(zsh -fc 'autoload -Uz compinit && compinit -u -D && print -r -- $_comps[gvde-cli]')

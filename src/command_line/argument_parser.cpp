@@ -1,7 +1,7 @@
 #include "command_line/argument_parser.h"
 
 #include "command_line/nearest_name.h"
-#include "command_line/spec_queries.h"
+#include "command_line/table_queries.h"
 
 namespace gvde {
 namespace {

@@ -3,21 +3,21 @@
 #include <cstddef>
 
 #include "command_line/generated_texts.h"
-#include "command_line/spec_queries.h"
+#include "command_line/table_queries.h"
 
 namespace gvde {
 namespace {
 
 std::string UsageLine(const CommandSpec& command, std::size_t mode) {
-  const ModeSpec& spec = command.modes[mode];
+  const ModeSpec& modeSpec = command.modes[mode];
   std::string line(command.name);
-  if (const OptionSpec* selector = FindOption(command, spec.option)) {
+  if (const OptionSpec* selector = FindOption(command, modeSpec.option)) {
     line += " --" + std::string(selector->name);
     if (!selector->valueName.empty()) line += " " + std::string(selector->valueName);
   }
   if (HasOwnOptions(command, mode)) line += " [OPTIONS]";
-  if (!spec.arguments.empty()) line += " [--]";
-  for (const ArgumentSpec& argument : spec.arguments) line += " " + std::string(argument.name);
+  if (!modeSpec.arguments.empty()) line += " [--]";
+  for (const ArgumentSpec& argument : modeSpec.arguments) line += " " + std::string(argument.name);
   return line;
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "command_line/generated_texts.h"
-#include "command_line/spec_queries.h"
+#include "command_line/table_queries.h"
 
 namespace gvde {
 namespace {
@@ -53,15 +53,15 @@ std::string Upper(std::string_view text) {
 }
 
 std::string Synopsis(const CommandSpec& command, std::size_t mode) {
-  const ModeSpec& spec = command.modes[mode];
+  const ModeSpec& modeSpec = command.modes[mode];
   std::vector<std::string> parts;
-  if (const OptionSpec* selector = FindOption(command, spec.option)) {
+  if (const OptionSpec* selector = FindOption(command, modeSpec.option)) {
     parts.push_back(Bold("--" + std::string(selector->name)));
     if (!selector->valueName.empty()) parts.push_back(Italic(selector->valueName));
   }
   if (HasOwnOptions(command, mode)) parts.push_back("[" + Italic("OPTIONS") + "]");
-  if (!spec.arguments.empty()) parts.push_back("[" + Bold("--") + "]");
-  for (const ArgumentSpec& argument : spec.arguments) parts.push_back(Italic(argument.name));
+  if (!modeSpec.arguments.empty()) parts.push_back("[" + Bold("--") + "]");
+  for (const ArgumentSpec& argument : modeSpec.arguments) parts.push_back(Italic(argument.name));
   std::string line = ".B " + Escaped(command.name) + "\n";
   for (std::size_t i = 0; i < parts.size(); ++i) line += (i == 0 ? "" : " ") + parts[i];
   return line + "\n.br\n";

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "command_line/generated_texts.h"
-#include "command_line/spec_queries.h"
+#include "command_line/table_queries.h"
 
 namespace gvde {
 namespace {
@@ -98,7 +98,7 @@ std::string ZshNames(const OptionSpec& option) {
   return option.shortName ? std::string("-") + option.shortName + " " + longName : longName;
 }
 
-// One _arguments spec: what it excludes, its names, its description and its value.
+// One _arguments entry: what it excludes, its names, its description and its value.
 std::string ZshSpec(const CommandSpec& command, const OptionSpec& option) {
   std::string excluded = option.answersAtOnce ? "- *" : option.shortName ? ZshNames(option) : "";
   for (const OptionSpec& other : command.options) {

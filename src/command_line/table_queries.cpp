@@ -1,4 +1,4 @@
-#include "command_line/spec_queries.h"
+#include "command_line/table_queries.h"
 
 namespace gvde {
 
