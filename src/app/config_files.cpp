@@ -27,21 +27,17 @@ std::string WithCrLf(const std::string& text) {
   return result;
 }
 
-bool Exists(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
-  return status.type() != std::filesystem::file_type::not_found;
-}
-
-// False after the error, which ends the writing.
+// False after the error, which ends the writing. A file made by someone else in the meantime is
+// kept too: the check and the creation are one call.
 bool WriteNew(const std::string& path, const std::string& text, CommandOutput& output) {
-  if (Exists(path)) {
+  ClearFileError();
+  OutputFile file;
+  bool exists = false;
+  if (file.CreateIfAbsent(path, exists)) file.Write(text);
+  if (exists) {
     output.err += "Kept " + path + ": it exists already\n";
     return true;
   }
-  ClearFileError();
-  OutputFile file;
-  if (file.Create(path)) file.Write(text);
   if (!file.Close()) {
     output.err += ErrorLines("Cannot write " + path, DescribeFileError(path));
     output.exitCode = 1;

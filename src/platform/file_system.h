@@ -109,6 +109,9 @@ class OutputFile {
   bool Create(const std::string& path);
   // The file `name` in `folder`; failures are recorded for folder.PathOf(name).
   bool Create(const OutputFolder& folder, std::string_view name);
+  // A new file at `path` only where nothing is there yet: what is there is kept, and
+  // `exists` tells that it was.
+  bool CreateIfAbsent(const std::string& path, bool& exists);
   // A new file named `prefix`, six letters and digits of its own and `suffix`, never one that
   // is there already (as mkstemp makes one): two programs never take the same name. Path()
   // tells the name taken; failures are recorded for it.

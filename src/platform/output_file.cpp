@@ -125,6 +125,13 @@ bool OutputFile::Open(std::intptr_t folder, std::string path, std::size_t nameSt
   return handle_ != native::kNoHandle || Failed();
 }
 
+bool OutputFile::CreateIfAbsent(const std::string& path, bool& exists) {
+  exists = false;
+  if (!Start(path, true)) return false;
+  const native::FileName name{native::kWorkingFolder, path_.c_str(), path_.c_str()};
+  return Opened(native::CreateNew(name, exists));
+}
+
 bool OutputFile::CreateUnique(const std::string& prefix, std::string_view suffix) {
   if (!Start(prefix + UniqueLetters() + std::string(suffix), true)) return false;
   for (int tries = 1;; ++tries) {

@@ -50,6 +50,26 @@ TEST_F(FileSystemTest, CreateReplacesAnExistingFile) {
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
 }
 
+TEST_F(FileSystemTest, CreateIfAbsentKeepsWhatIsThere) {
+  OutputFile out;
+  bool exists = true;
+  ASSERT_TRUE(out.CreateIfAbsent(dir_ + "/a.txt", exists));
+  EXPECT_FALSE(exists);
+  out.Write(std::string_view("first"));
+  ASSERT_TRUE(out.Close());
+  // A file, and a dangling link whose target must not come into being.
+  ASSERT_EQ(symlink((dir_ + "/target").c_str(), (dir_ + "/link.txt").c_str()), 0);
+  for (const char* name : {"/a.txt", "/link.txt"}) {
+    EXPECT_FALSE(out.CreateIfAbsent(dir_ + name, exists)) << name;
+    EXPECT_TRUE(exists) << name;
+  }
+  auto bytes = ReadWholeFile(dir_ + "/a.txt", 100);
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "first");
+  struct stat info {};
+  EXPECT_NE(stat((dir_ + "/target").c_str(), &info), 0);
+}
+
 TEST_F(FileSystemTest, RenameOverReplacesTheTargetAndRemoveDeletes) {
   for (const char* name : {"/old", "/new"}) {
     OutputFile out;
