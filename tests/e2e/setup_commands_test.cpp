@@ -137,6 +137,12 @@ TEST_F(SetupCommands, CheckAndTheRunJudgeTheConfiguredTables) {
   EXPECT_TRUE(movedRun.err.substr(0, lineEnd).ends_with("); gvde-cli --check --config moved game tells more"))
       << movedRun.err;
   EXPECT_EQ(WithoutSummary(movedRun.err.substr(lineEnd + 1)), WithoutSummary(rightRun.err));
+  // A folder whose name a shell would split or unquote is quoted in the command to copy.
+  WriteAddresses("it's moved", moved);
+  const CommandResult quoted = Cli({"--keep-going", "--config", "it's moved", "game", "quoted-site"});
+  EXPECT_NE(quoted.err.find("); gvde-cli --check --config 'it'\\''s moved' game tells more\n"),
+            std::string::npos)
+      << quoted.err;
 
   // A configuration a run refuses, and a GV.exe that does not load.
   ASSERT_TRUE(WriteFileText(dir_.File("moved/Address.ini"), "ItemTable=0x4A1000\r\n"));

@@ -8,11 +8,13 @@
 #define GVDE_ISATTY(f) isatty(fileno(f))
 #endif
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/cli/cli_command.h"
 #include "app/cli/cli_host.h"
@@ -55,11 +57,34 @@ int RunSetupCommand(const gvde::SetupArguments& setup) {
   return output.exitCode;
 }
 
+bool PlainInCommand(char c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+#ifdef _WIN32
+  if (c == '\\') return true;
+#endif
+  return std::string_view("_-./:@%+=,").find(c) != std::string_view::npos;
+}
+
+// A folder's name as the shell reads it back: as it is when it holds only plain characters,
+// otherwise quoted (a Windows path cannot hold a double quote).
+std::string CommandWord(const std::string& word) {
+  if (!word.empty() && std::all_of(word.begin(), word.end(), PlainInCommand)) return word;
+#ifdef _WIN32
+  // Backslashes before the closing quote are doubled, or the program would read an escaped quote.
+  const std::size_t trailing = word.size() - (word.find_last_not_of('\\') + 1);
+  return "\"" + word + std::string(trailing, '\\') + "\"";
+#else
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+#endif
+}
+
 // "gvde-cli --check [--config DIR] GAME_DIR", as the user named the folders.
 std::string CheckCommand(const gvde::RunArguments& args) {
   std::string command = "gvde-cli --check ";
-  if (!args.configDir.empty()) command += "--config " + args.configDir + " ";
-  return command + args.gameDir;
+  if (!args.configDir.empty()) command += "--config " + CommandWord(args.configDir) + " ";
+  return command + CommandWord(args.gameDir);
 }
 
 }  // namespace
