@@ -52,6 +52,13 @@ class WritePipelineTest : public ::testing::Test {
     EXPECT_TRUE(folder_.OpenDataFolder());
   }
 
+  // An empty data folder for the next job count; false when it cannot be opened.
+  bool FreshDataFolder() {
+    std::filesystem::remove_all(dir_.File("data"));
+    dir_.MakeSubdir("data");
+    return static_cast<bool>(folder_.OpenDataFolder());
+  }
+
   Files DataFiles() const {
     Files files;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.File("data"))) {
@@ -106,9 +113,7 @@ TEST_F(WritePipelineTest, TurnsComeInOrderAndEachPictureSeesExactlyTheFilesBefor
   std::vector<std::string> serialTurns;
   for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(dir_.File("data"));
-    dir_.MakeSubdir("data");
-    ASSERT_TRUE(folder_.OpenDataFolder());
+    ASSERT_TRUE(FreshDataFolder());
     WritePipeline files(folder_, jobs);
     std::vector<std::string> turns;
     std::vector<Files> seen;
@@ -152,9 +157,7 @@ TEST_F(WritePipelineTest, OneJobMakesAndWritesEachEntryOnTheCallingThreadBeforeT
 TEST_F(WritePipelineTest, AYesAtAPictureLeavesNoLaterFileWhileEarlierWritesWereInFlight) {
   for (const unsigned jobs : {2u, 4u, 8u}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(dir_.File("data"));
-    dir_.MakeSubdir("data");
-    ASSERT_TRUE(folder_.OpenDataFolder());
+    ASSERT_TRUE(FreshDataFolder());
     {
       WritePipeline files(folder_, jobs);
       const PipelineStage stage(files);
@@ -177,11 +180,9 @@ TEST_F(WritePipelineTest, AYesAtAPictureLeavesNoLaterFileWhileEarlierWritesWereI
 TEST_F(WritePipelineTest, AFailureNamesTheFirstFailingFileInTheRunsOrder) {
   for (const unsigned jobs : {1u, 2u, 3u, 8u}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(dir_.File("data"));
-    dir_.MakeSubdir("data");
+    ASSERT_TRUE(FreshDataFolder());
     std::filesystem::create_directory(dir_.File("data/p5.htm"));
     std::filesystem::create_directory(dir_.File("data/p9.htm"));
-    ASSERT_TRUE(folder_.OpenDataFolder());
     WritePipeline files(folder_, jobs);
     const PipelineStage stage(files);
     std::vector<std::string> turns;
@@ -202,9 +203,7 @@ TEST_F(WritePipelineTest, AFailureNamesTheFirstFailingFileInTheRunsOrder) {
 TEST_F(WritePipelineTest, TheOutputLimitRefusesTheSameFileForEveryJobCount) {
   for (const unsigned jobs : {1u, 2u, 8u}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(dir_.File("data"));
-    dir_.MakeSubdir("data");
-    ASSERT_TRUE(folder_.OpenDataFolder());
+    ASSERT_TRUE(FreshDataFolder());
     const OutputLimit limit(10 * OutputLimit::kLeastPerFile + 100);
     WritePipeline files(folder_, jobs);
     const PipelineStage stage(files);
@@ -228,9 +227,7 @@ TEST_F(WritePipelineTest, TheOutputLimitRefusesTheSameFileForEveryJobCount) {
 TEST_F(WritePipelineTest, FailingAndThrowingJobsEndTheStageAtTheirTurn) {
   for (const unsigned jobs : {1u, 3u}) {
     SCOPED_TRACE(jobs);
-    std::filesystem::remove_all(dir_.File("data"));
-    dir_.MakeSubdir("data");
-    ASSERT_TRUE(folder_.OpenDataFolder());
+    ASSERT_TRUE(FreshDataFolder());
     WritePipeline files(folder_, jobs);
     {
       const PipelineStage stage(files);
